@@ -1,0 +1,12 @@
+# Shared by both MinGW toolchains: static runtime so each .exe needs only system DLLs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER   ${MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER  ${MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+get_filename_component(_tc_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR "${_tc_root}/scripts/wine-run")
