@@ -168,11 +168,16 @@ bool CPackBlock::AddRecord(const BYTE* record)
             return false;
         --m_nIndexCount;
     }
+    // A record copied from this very block must survive the buffer moving.
+    const bool inside = m_pData && record >= m_pData && record < m_pData + m_dwSize;
+    const DWORD from = inside ? (DWORD)(record - m_pData) : 0;
+    if (inside && length > m_dwSize - from)
+        return false;
     BYTE* grown = (BYTE*)realloc(m_pData, m_dwSize + length);
     if (grown == NULL)
         return false;
     m_pData = grown;
-    memcpy(m_pData + m_dwSize, record, length);
+    memcpy(m_pData + m_dwSize, inside ? m_pData + from : record, length);
     if (m_bIndexed)
         m_pIndex[m_nIndexCount++] = m_dwSize;
     m_dwSize += length;

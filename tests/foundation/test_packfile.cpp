@@ -398,9 +398,12 @@ TEST(PackFile, IndexSurvivesTheBufferMoving)
     EXPECT_STREQ("first", (const char*)block.GetRecord(&r, 0)->GetEntry(0));
     EXPECT_STREQ("padding padding padding", (const char*)block.GetRecord(&r, 2000)->GetEntry(0));
     EXPECT_EQ(2001, block.GetRecordCount());
+    // Copying a record of the same block while its buffer moves.
+    ASSERT_TRUE(block.AddRecord(block.GetRecordPtr(&r, 0)));
+    EXPECT_STREQ("first", (const char*)block.GetRecord(&r, 2001)->GetEntry(0));
     const BYTE bad[2] = {1, 0};
     EXPECT_FALSE(block.AddRecord(bad));
-    EXPECT_EQ(2001, block.GetRecordCount());
+    EXPECT_EQ(2002, block.GetRecordCount());
 }
 
 TEST(PackFile, DamagedDirectoriesAreRefused)
