@@ -1,5 +1,7 @@
 #include "foundation/blowfish.h"
 
+#include "foundation/byteorder.h"
+
 #include <cstring>
 
 namespace blowfish_detail {
@@ -40,21 +42,6 @@ inline void Decipher(const BLOWFISH_CTX* c, DWORD& xl, DWORD& xr)
     }
     xl = r ^ c->P[0];
     xr = l ^ c->P[1];
-}
-
-// Byte-wise so the order is fixed regardless of alignment or host; compilers
-// turn these into plain loads and stores.
-inline DWORD LoadLE(const BYTE* p)
-{
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
-
-inline void StoreLE(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-    p[2] = (BYTE)(v >> 16);
-    p[3] = (BYTE)(v >> 24);
 }
 
 }  // namespace
@@ -107,19 +94,19 @@ void Blowfish_Decrypt(const BLOWFISH_CTX* ctx, DWORD* xl, DWORD* xr)
 void Blowfish_EncryptBuffer(const BLOWFISH_CTX* ctx, BYTE* buf, DWORD len)
 {
     for (DWORD n = len / 8; n; --n, buf += 8) {
-        DWORD l = LoadLE(buf), r = LoadLE(buf + 4);
+        DWORD l = LoadLE32(buf), r = LoadLE32(buf + 4);
         Encipher(ctx, l, r);
-        StoreLE(buf, l);
-        StoreLE(buf + 4, r);
+        StoreLE32(buf, l);
+        StoreLE32(buf + 4, r);
     }
 }
 
 void Blowfish_DecryptBuffer(const BLOWFISH_CTX* ctx, BYTE* buf, DWORD len)
 {
     for (DWORD n = len / 8; n; --n, buf += 8) {
-        DWORD l = LoadLE(buf), r = LoadLE(buf + 4);
+        DWORD l = LoadLE32(buf), r = LoadLE32(buf + 4);
         Decipher(ctx, l, r);
-        StoreLE(buf, l);
-        StoreLE(buf + 4, r);
+        StoreLE32(buf, l);
+        StoreLE32(buf + 4, r);
     }
 }

@@ -1,5 +1,7 @@
 #include "foundation/md5.h"
 
+#include "foundation/byteorder.h"
+
 #include <cstring>
 
 namespace {
@@ -7,19 +9,6 @@ namespace {
 inline DWORD Rotl(DWORD x, int n)
 {
     return (x << n) | (x >> (32 - n));
-}
-
-inline DWORD LoadLE(const BYTE* p)
-{
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
-
-inline void StoreLE(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-    p[2] = (BYTE)(v >> 16);
-    p[3] = (BYTE)(v >> 24);
 }
 
 }  // namespace
@@ -38,7 +27,7 @@ void MD5Transform(DWORD state[4], const BYTE block[64])
 {
     DWORD x[16];
     for (int i = 0; i < 16; ++i)
-        x[i] = LoadLE(block + 4 * i);
+        x[i] = LoadLE32(block + 4 * i);
 
     DWORD a = state[0], b = state[1], c = state[2], d = state[3];
 
@@ -164,8 +153,8 @@ void MD5Update(MD5_CTX* ctx, const BYTE* data, DWORD len)
 void MD5Final(BYTE digest[16], MD5_CTX* ctx)
 {
     BYTE lengthBytes[8];
-    StoreLE(lengthBytes, ctx->count[0]);
-    StoreLE(lengthBytes + 4, ctx->count[1]);
+    StoreLE32(lengthBytes, ctx->count[0]);
+    StoreLE32(lengthBytes + 4, ctx->count[1]);
 
     // 0x80, zeros up to 56 mod 64, then the 64-bit bit count.
     static const BYTE kPadding[64] = {0x80};
@@ -175,6 +164,6 @@ void MD5Final(BYTE digest[16], MD5_CTX* ctx)
     MD5Update(ctx, lengthBytes, 8);
 
     for (int i = 0; i < 4; ++i)
-        StoreLE(digest + 4 * i, ctx->state[i]);
+        StoreLE32(digest + 4 * i, ctx->state[i]);
     SecureZeroMemory(ctx, sizeof(*ctx));
 }

@@ -1,19 +1,9 @@
 #include "foundation/packedrecord.h"
 
+#include "foundation/byteorder.h"
+
 #include <new>
 #include <string.h>
-
-namespace {
-
-WORD LoadU16(const BYTE* p) { return (WORD)(p[0] | (p[1] << 8)); }
-
-void StoreU16(BYTE* p, WORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-}
-
-} // namespace
 
 bool CPackedRecord::Allocate()
 {
@@ -36,24 +26,24 @@ void CPackedRecord::Free()
 void CPackedRecord::SetTotalLength(WORD length)
 {
     if (m_pData)
-        StoreU16(m_pData, length);
+        StoreLE16(m_pData, length);
 }
 
 WORD CPackedRecord::GetTotalLength() const
 {
-    return m_pData ? LoadU16(m_pData) : 0;
+    return m_pData ? LoadLE16(m_pData) : 0;
 }
 
 WORD CPackedRecord::GetOffset(int i) const
 {
     if (m_pData == NULL || i < 0 || 2 + 2 * i + 2 > GetTotalLength())
         return Absent;
-    return LoadU16(m_pData + 2 + 2 * i);
+    return LoadLE16(m_pData + 2 + 2 * i);
 }
 
 void CPackedRecord::SetOffset(int i, WORD offset)
 {
-    StoreU16(m_pData + 2 + 2 * i, offset);
+    StoreLE16(m_pData + 2 + 2 * i, offset);
 }
 
 int CPackedRecord::GetEntryCount() const
@@ -64,7 +54,7 @@ int CPackedRecord::GetEntryCount() const
     const int slots = (total - 2) / 2;
     for (int i = 0; i < slots; ++i)
     {
-        const WORD offset = LoadU16(m_pData + 2 + 2 * i);
+        const WORD offset = LoadLE16(m_pData + 2 + 2 * i);
         if (offset == Absent)
             continue;
         // The first data byte ends the table; a first offset that cannot end
@@ -87,7 +77,7 @@ WORD CPackedRecord::PresentOffset(int i, int count) const
     int last = 2 + 2 * count - 1;
     for (int j = 0; j <= i; ++j)
     {
-        const WORD offset = LoadU16(m_pData + 2 + 2 * j);
+        const WORD offset = LoadLE16(m_pData + 2 + 2 * j);
         if (offset == Absent || offset <= last || offset >= total)
             continue;
         if (j == i)
@@ -111,7 +101,7 @@ int CPackedRecord::GetEntryLength(int i) const
         return 0;
     for (int j = i + 1; j < count; ++j)
     {
-        const WORD next = LoadU16(m_pData + 2 + 2 * j);
+        const WORD next = LoadLE16(m_pData + 2 + 2 * j);
         if (next != Absent && next > offset && next < GetTotalLength())
             return next - offset;
     }
@@ -137,7 +127,7 @@ bool CPackedRecord::SetEntryCount(int n)
         memmove(m_pData + dataStart + grow, m_pData + dataStart, total - dataStart);
     for (int j = 0; j < count; ++j)
     {
-        const WORD offset = LoadU16(m_pData + 2 + 2 * j);
+        const WORD offset = LoadLE16(m_pData + 2 + 2 * j);
         if (offset != Absent)
             SetOffset(j, (WORD)(offset + grow));
     }

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include "foundation/blowfish.h"
+#include "foundation/byteorder.h"
 
 namespace {
 
@@ -17,19 +18,6 @@ const DWORD kEntrySize = sizeof(CPackDirEntry);
 // zlib cannot expand data by more than about 1032:1; a larger claimed
 // unpacked size is damage, not data, and must not drive an allocation.
 const ULONGLONG kMaxInflateRatio = 1032;
-
-DWORD LoadU32(const BYTE* p)
-{
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
-
-void StoreU32(BYTE* p, DWORD v)
-{
-    p[0] = (BYTE)v;
-    p[1] = (BYTE)(v >> 8);
-    p[2] = (BYTE)(v >> 16);
-    p[3] = (BYTE)(v >> 24);
-}
 
 // Bytes a flush is about to write for one data entry.
 struct PendingWrite
@@ -376,7 +364,7 @@ bool CPackFile::ReadBlock(const Entry& entry, CPackBlock* block)
     if (ok)
     {
         Blowfish_DecryptBuffer(&g_packCipher, packed, dir.storedSize);
-        const DWORD pad = LoadU32(packed + dir.storedSize - 4);
+        const DWORD pad = LoadLE32(packed + dir.storedSize - 4);
         ok = pad >= 9 && pad <= 16;
         if (ok)
         {
@@ -512,7 +500,7 @@ DWORD CPackFile::PackBlock(const BYTE* data, DWORD size, BYTE** packed)
     }
     const DWORD pad = 16 - (DWORD)(z % 8);
     memset(buffer + z, 0, pad - 4);
-    StoreU32(buffer + z + pad - 4, pad);
+    StoreLE32(buffer + z + pad - 4, pad);
     const DWORD stored = (DWORD)z + pad;
     Blowfish_EncryptBuffer(&g_packCipher, buffer, stored);
     *packed = buffer;

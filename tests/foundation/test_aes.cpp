@@ -2,20 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "test_bytes.h"
+
 #include <cstring>
 #include <vector>
 
 namespace {
-
-std::vector<BYTE> Hex(const char* s)
-{
-    std::vector<BYTE> out;
-    for (; s[0] && s[1]; s += 2) {
-        auto nib = [](char c) { return (BYTE)(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10); };
-        out.push_back((BYTE)(nib(s[0]) << 4 | nib(s[1])));
-    }
-    return out;
-}
 
 const char* const kKey128 = "000102030405060708090a0b0c0d0e0f";
 const char* const kKey192 = "000102030405060708090a0b0c0d0e0f1011121314151617";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_bytes.h"
+
 #include <cstring>
 #include <vector>
 
@@ -10,21 +12,6 @@ namespace {
 DWORD Be32(const BYTE* p)
 {
     return ((DWORD)p[0] << 24) | ((DWORD)p[1] << 16) | ((DWORD)p[2] << 8) | p[3];
-}
-
-DWORD Le32(const BYTE* p)
-{
-    return (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
-}
-
-std::vector<BYTE> Hex(const char* s)
-{
-    std::vector<BYTE> out;
-    for (; s[0] && s[1]; s += 2) {
-        auto nib = [](char c) { return (BYTE)(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10); };
-        out.push_back((BYTE)(nib(s[0]) << 4 | nib(s[1])));
-    }
-    return out;
 }
 
 // Enciphers a block given as 16 hex digits with big-endian halves, checks the
@@ -142,12 +129,12 @@ TEST(BlowfishTest, BufferHalvesAreLittleEndian)
     ASSERT_TRUE(Blowfish_Init(&ctx, key.data(), 8));
 
     BYTE buf[8] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
-    DWORD l = Le32(buf), r = Le32(buf + 4);
+    DWORD l = LoadLE32(buf), r = LoadLE32(buf + 4);
     EXPECT_EQ(0x67452301u, l);
     Blowfish_Encrypt(&ctx, &l, &r);
     Blowfish_EncryptBuffer(&ctx, buf, 8);
-    EXPECT_EQ(l, Le32(buf));
-    EXPECT_EQ(r, Le32(buf + 4));
+    EXPECT_EQ(l, LoadLE32(buf));
+    EXPECT_EQ(r, LoadLE32(buf + 4));
 
     // The published block (big-endian halves) stored in buffer order.
     BYTE pub[8] = {0x67, 0x45, 0x23, 0x01, 0xEF, 0xCD, 0xAB, 0x89};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "test_bytes.h"
+
 #include <string.h>
 #include <string>
 #include <vector>
@@ -18,11 +20,6 @@ Bytes Text(const char* text, int repeat)
     for (int i = 0; i < repeat; ++i)
         out.insert(out.end(), text, text + strlen(text));
     return out;
-}
-
-DWORD Get32(const Bytes& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | ((DWORD)b[at + 3] << 24);
 }
 
 } // namespace

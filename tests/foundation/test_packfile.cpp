@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "test_bytes.h"
+
 #include <string.h>
 #include <time.h>
 #include <string>
@@ -27,11 +29,6 @@ void Put32(Bytes& b, DWORD v)
 {
     for (int i = 0; i < 4; ++i)
         b.push_back((BYTE)(v >> (8 * i)));
-}
-
-DWORD Get32(const Bytes& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | ((DWORD)b[at + 3] << 24);
 }
 
 void PutEntry(Bytes& b, WORD id, DWORD offset, DWORD stored, DWORD unpacked, DWORD count)
