@@ -158,3 +158,26 @@ TEST(PackArchive, ClosedOrUnopenableArchivesFail)
     EXPECT_EQ(0u, TempFolder::Read(tmp.File("a.dat")).size());
     archive.Close();
 }
+
+TEST(PackArchive, SourcesBeyond32BitsAreRefused)
+{
+    TempFolder tmp;
+    // Just over 4 GiB; extending a file this way leaves it sparse here.
+    HANDLE h = CreateFileA(tmp.File("huge").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    LARGE_INTEGER size;
+    size.QuadPart = 0x100000010LL;
+    ASSERT_TRUE(SetFilePointerEx(h, size, NULL, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(h));
+    CloseHandle(h);
+
+    ASSERT_TRUE(TempFolder::Write(tmp.File("small"), Text("small", 10)));
+    CPackArchive archive;
+    ASSERT_TRUE(archive.Open(tmp.File("a.dat").c_str()));
+    CPackEntryHeader first, h2;
+    ASSERT_TRUE(archive.AddFile(tmp.File("small").c_str(), &first));
+    const Bytes before = TempFolder::Read(tmp.File("a.dat"));
+    EXPECT_FALSE(archive.AddFile(tmp.File("huge").c_str(), &h2));
+    archive.Close();
+    EXPECT_EQ(before, TempFolder::Read(tmp.File("a.dat")));
+}
