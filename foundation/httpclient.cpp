@@ -1,0 +1,110 @@
+#include "foundation/httpclient.h"
+
+#include <cstring>
+
+CHttpClient::CHttpClient() : m_pRequest(NULL), m_pConnection(NULL), m_pSession(NULL)
+{
+}
+
+CHttpClient::~CHttpClient()
+{
+    Close();
+}
+
+void CHttpClient::CloseRequest()
+{
+    if (m_pRequest)
+    {
+        m_pRequest->Close();
+        delete m_pRequest;
+        m_pRequest = NULL;
+    }
+    if (m_pConnection)
+    {
+        m_pConnection->Close();
+        delete m_pConnection;
+        m_pConnection = NULL;
+    }
+}
+
+void CHttpClient::Close()
+{
+    CloseRequest();
+    if (m_pSession)
+    {
+        m_pSession->Close();
+        delete m_pSession;
+        m_pSession = NULL;
+    }
+}
+
+bool CHttpClient::OpenGet()
+{
+    // A repeated call replaces the previous request rather than leaking it.
+    CloseRequest();
+    if (!m_pSession)
+        return false;
+
+    DWORD service = 0;
+    CString server, object;
+    INTERNET_PORT port = 0;
+    if (!AfxParseURL(m_strURL, service, server, object, port))
+        return false;
+
+    m_pConnection = m_pSession->GetHttpConnection(server, port, NULL, NULL);
+    LPCSTR acceptTypes[] = {"application/x-ofc", NULL};
+    m_pRequest = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, NULL, 1, acceptTypes, NULL,
+                                            INTERNET_FLAG_EXISTING_CONNECT);
+    m_pRequest->AddRequestHeaders("Accept: */*\r\nUser-Agent: Application\r\n", HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+    m_pRequest->SendRequest();
+
+    DWORD status = 0;
+    return m_pRequest->QueryInfoStatusCode(status) && status == HTTP_STATUS_OK;
+}
+
+bool CHttpClient::PostForm(const CString& body)
+{
+    Close();
+    m_pSession = new CInternetSession(NULL, 1, PRE_CONFIG_INTERNET_ACCESS, NULL, NULL, 0);
+
+    DWORD service = 0;
+    CString server, object;
+    INTERNET_PORT port = 0;
+    if (!AfxParseURL(m_strURL, service, server, object, port))
+        return false;
+
+    m_pConnection = m_pSession->GetHttpConnection(server, port, NULL, NULL);
+    m_pRequest = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_POST, object, NULL, 1, NULL, NULL,
+                                            INTERNET_FLAG_EXISTING_CONNECT);
+    CString headers = "Content-Type: application/x-www-form-urlencoded";
+    return m_pRequest->SendRequest(headers, const_cast<LPSTR>(body.GetString()),
+                                   static_cast<DWORD>(body.GetLength())) != FALSE;
+}
+
+bool NeedsUrlEscape(BYTE ch)
+{
+    if (ch < 32 || ch > 126)
+        return true;
+    return strchr(" \"#$%&+,;<=>?@[\\]^`{|}", ch) != NULL;
+}
+
+CString UrlEncode(const CString& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    CString out;
+    for (int i = 0; i < text.GetLength(); ++i)
+    {
+        BYTE ch = static_cast<BYTE>(text.GetAt(i));
+        if (!NeedsUrlEscape(ch))
+            out += static_cast<char>(ch);
+        else if (ch == ' ')
+            out += '+';
+        else
+        {
+            out += '%';
+            out += kHex[ch >> 4];
+            out += kHex[ch & 15];
+        }
+    }
+    return out;
+}
