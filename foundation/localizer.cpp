@@ -6,6 +6,7 @@
 #include "foundation/debuglog.h"
 #include "foundation/decipher.h"
 #include "foundation/syshelpers.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -154,7 +155,8 @@ BOOL CLocalizer::SetLocale(const CString& language)
 {
     try
     {
-        if (GetFileAttributesA(GetLanguageFilePath(language)) == INVALID_FILE_ATTRIBUTES)
+        CFileStatus status;
+        if (!CFile::GetStatus(GetLanguageFilePath(language), status))
             return FALSE;
         m_pStore->ResetModified();
         m_pStore->SaveIfModified();

@@ -225,3 +225,25 @@ void CFile::Abort()
         ::CloseHandle(m_hFile);
     m_hFile = hFileNull;
 }
+
+BOOL CFile::GetStatus(LPCSTR fileName, CFileStatus& status)
+{
+    memset(&status, 0, sizeof(status));
+    if (fileName == NULL || *fileName == 0)
+        return FALSE;
+    DWORD length = GetFullPathNameA(fileName, MAX_PATH, status.m_szFullName, NULL);
+    if (length == 0 || length >= MAX_PATH)
+    {
+        status.m_szFullName[0] = 0;
+        return FALSE;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(fileName, GetFileExInfoStandard, &data))
+        return FALSE;
+    status.m_ctime = data.ftCreationTime;
+    status.m_mtime = data.ftLastWriteTime;
+    status.m_atime = data.ftLastAccessTime;
+    status.m_size = ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    status.m_attribute = (BYTE)data.dwFileAttributes;
+    return TRUE;
+}

@@ -45,6 +45,18 @@ public:
 
 [[noreturn]] void AfxThrowFileException(int cause, LONG osError = -1, LPCSTR fileName = NULL);
 
+// What CFile::GetStatus reports of a file; times as the file system keeps
+// them (UTC).
+struct CFileStatus
+{
+    FILETIME m_ctime;
+    FILETIME m_mtime;
+    FILETIME m_atime;
+    ULONGLONG m_size;
+    BYTE m_attribute;
+    char m_szFullName[MAX_PATH];
+};
+
 class CFile
 {
 public:
@@ -78,6 +90,10 @@ public:
     void Abort();  // closes without reporting errors
 
     CString GetFilePath() const { return m_strFileName; }
+
+    // FALSE when the file or folder does not exist (or its full name does
+    // not fit MAX_PATH); never throws.
+    static BOOL GetStatus(LPCSTR fileName, CFileStatus& status);
     operator HANDLE() const { return m_hFile; }
 
     static const HANDLE hFileNull;

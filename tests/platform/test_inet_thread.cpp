@@ -351,3 +351,27 @@ TEST(CHttpFile, RequestsAgainstLocalServer)
     delete r;
     session.Close();
 }
+
+TEST(FileStatus, ExistingFilesAndFolders)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    CFileStatus status;
+    ASSERT_TRUE(CFile::GetStatus(folder, status));
+    EXPECT_TRUE(status.m_attribute & FILE_ATTRIBUTE_DIRECTORY);
+
+    char path[MAX_PATH];
+    GetTempFileNameA(folder, "cfs", 0, path);
+    {
+        CFile file(path, CFile::modeCreate | CFile::modeWrite);
+        file.Write("12345", 5);
+    }
+    ASSERT_TRUE(CFile::GetStatus(path, status));
+    EXPECT_EQ(5u, status.m_size);
+    EXPECT_FALSE(status.m_attribute & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(0, lstrcmpiA(path, status.m_szFullName));
+    DeleteFileA(path);
+    EXPECT_FALSE(CFile::GetStatus(path, status));
+    EXPECT_FALSE(CFile::GetStatus("", status));
+    EXPECT_FALSE(CFile::GetStatus(NULL, status));
+}
