@@ -33,19 +33,15 @@ void CAppSettings::CreateDefault()
 
 bool CAppSettings::Load(std::string path)
 {
-    if (!CXmlSettingsFile::Load(path))
-        return false;
-    if (!FindRoot(kRoot))
-    {
-        CreateDefault();
-        CXmlSettingsFile::Save(path);
-        return Load(path);
-    }
-    GetStringAttribute(FindRoot(kRoot), "language", "true", m_strLanguage);
-    GetBoolAttribute(FindRoot(kRoot), "hideToTrayOnClose", "true", m_bHideToTrayOnClose);
-    GetBoolAttribute(FindRoot(kRoot), "autoRunScan", "true", m_bAutoRunScan);
-    GetBoolAttribute(FindRoot(kRoot), "downloadNews", "true", m_bDownloadNews);
-    GetBoolAttribute(FindRoot(kRoot), "autoScan", "true", m_bAutoScan);
+    bool result = false;
+    TiXmlElement* root = LoadRoot(path, kRoot, result);
+    if (root == NULL)
+        return result;
+    GetStringAttribute(root, "language", "true", m_strLanguage);
+    GetBoolAttribute(root, "hideToTrayOnClose", "true", m_bHideToTrayOnClose);
+    GetBoolAttribute(root, "autoRunScan", "true", m_bAutoRunScan);
+    GetBoolAttribute(root, "downloadNews", "true", m_bDownloadNews);
+    GetBoolAttribute(root, "autoScan", "true", m_bAutoScan);
     m_document.Clear();
     return true;
 }
@@ -53,10 +49,11 @@ bool CAppSettings::Load(std::string path)
 bool CAppSettings::Save(std::string path)
 {
     CreateDefault();
-    SetAttribute(FindRoot(kRoot), "language", m_strLanguage);
-    SetBoolAttribute(FindRoot(kRoot), "hideToTrayOnClose", m_bHideToTrayOnClose);
-    SetBoolAttribute(FindRoot(kRoot), "autoRunScan", m_bAutoRunScan);
-    SetBoolAttribute(FindRoot(kRoot), "downloadNews", m_bDownloadNews);
-    SetBoolAttribute(FindRoot(kRoot), "autoScan", m_bAutoScan);
+    TiXmlElement* root = FindRoot(kRoot);
+    SetAttribute(root, "language", m_strLanguage);
+    SetBoolAttribute(root, "hideToTrayOnClose", m_bHideToTrayOnClose);
+    SetBoolAttribute(root, "autoRunScan", m_bAutoRunScan);
+    SetBoolAttribute(root, "downloadNews", m_bDownloadNews);
+    SetBoolAttribute(root, "autoScan", m_bAutoScan);
     return CXmlSettingsFile::Save(path);
 }

@@ -35,21 +35,17 @@ void CAppStats::CreateDefault()
 
 bool CAppStats::Load(std::string path)
 {
-    if (!CXmlSettingsFile::Load(path))
-        return false;
-    if (!FindRoot(kRoot))
-    {
-        CreateDefault();
-        CXmlSettingsFile::Save(path);
-        return Load(path);
-    }
-    GetStringAttribute(FindRoot(kRoot), "DBVersion", "true", m_strDBVersion);
-    GetStringAttribute(FindRoot(kRoot), "LastScan", "true", m_strLastScan);
-    GetIntAttribute(FindRoot(kRoot), "Signatures", "true", m_nSignatures);
-    GetIntAttribute(FindRoot(kRoot), "Removed", "true", m_nRemoved);
-    GetIntAttribute(FindRoot(kRoot), "ScansNumber", "true", m_nScansNumber);
-    GetIntAttribute(FindRoot(kRoot), "Ignored", "true", m_nIgnored);
-    GetIntAttribute(FindRoot(kRoot), "Quarantined", "true", m_nQuarantined);
+    bool result = false;
+    TiXmlElement* root = LoadRoot(path, kRoot, result);
+    if (root == NULL)
+        return result;
+    GetStringAttribute(root, "DBVersion", "true", m_strDBVersion);
+    GetStringAttribute(root, "LastScan", "true", m_strLastScan);
+    GetIntAttribute(root, "Signatures", "true", m_nSignatures);
+    GetIntAttribute(root, "Removed", "true", m_nRemoved);
+    GetIntAttribute(root, "ScansNumber", "true", m_nScansNumber);
+    GetIntAttribute(root, "Ignored", "true", m_nIgnored);
+    GetIntAttribute(root, "Quarantined", "true", m_nQuarantined);
     m_document.Clear();
     return true;
 }
@@ -57,12 +53,13 @@ bool CAppStats::Load(std::string path)
 bool CAppStats::Save(std::string path)
 {
     CreateDefault();
-    SetAttribute(FindRoot(kRoot), "DBVersion", m_strDBVersion);
-    SetAttribute(FindRoot(kRoot), "LastScan", m_strLastScan);
-    SetIntAttribute(FindRoot(kRoot), "Signatures", m_nSignatures);
-    SetIntAttribute(FindRoot(kRoot), "Removed", m_nRemoved);
-    SetIntAttribute(FindRoot(kRoot), "ScansNumber", m_nScansNumber);
-    SetIntAttribute(FindRoot(kRoot), "Ignored", m_nIgnored);
-    SetIntAttribute(FindRoot(kRoot), "Quarantined", m_nQuarantined);
+    TiXmlElement* root = FindRoot(kRoot);
+    SetAttribute(root, "DBVersion", m_strDBVersion);
+    SetAttribute(root, "LastScan", m_strLastScan);
+    SetIntAttribute(root, "Signatures", m_nSignatures);
+    SetIntAttribute(root, "Removed", m_nRemoved);
+    SetIntAttribute(root, "ScansNumber", m_nScansNumber);
+    SetIntAttribute(root, "Ignored", m_nIgnored);
+    SetIntAttribute(root, "Quarantined", m_nQuarantined);
     return CXmlSettingsFile::Save(path);
 }

@@ -33,19 +33,15 @@ void CScannerSettings::CreateDefault()
 
 bool CScannerSettings::Load(std::string path)
 {
-    if (!CXmlSettingsFile::Load(path))
-        return false;
-    if (!FindRoot(kRoot))
-    {
-        CreateDefault();
-        CXmlSettingsFile::Save(path);
-        return Load(path);
-    }
-    GetBoolAttribute(FindRoot(kRoot), "HostsFile", "true", m_bHostsFile);
-    GetStringAttribute(FindRoot(kRoot), "IncludePaths", "true", m_strIncludePaths);
-    GetBoolAttribute(FindRoot(kRoot), "CookiesScan", "true", m_bCookiesScan);
-    GetBoolAttribute(FindRoot(kRoot), "ProcessesScan", "true", m_bProcessesScan);
-    GetBoolAttribute(FindRoot(kRoot), "RegistryScan", "true", m_bRegistryScan);
+    bool result = false;
+    TiXmlElement* root = LoadRoot(path, kRoot, result);
+    if (root == NULL)
+        return result;
+    GetBoolAttribute(root, "HostsFile", "true", m_bHostsFile);
+    GetStringAttribute(root, "IncludePaths", "true", m_strIncludePaths);
+    GetBoolAttribute(root, "CookiesScan", "true", m_bCookiesScan);
+    GetBoolAttribute(root, "ProcessesScan", "true", m_bProcessesScan);
+    GetBoolAttribute(root, "RegistryScan", "true", m_bRegistryScan);
     m_document.Clear();
     return true;
 }
@@ -53,10 +49,11 @@ bool CScannerSettings::Load(std::string path)
 bool CScannerSettings::Save(std::string path)
 {
     CreateDefault();
-    SetBoolAttribute(FindRoot(kRoot), "HostsFile", m_bHostsFile);
-    SetAttribute(FindRoot(kRoot), "IncludePaths", m_strIncludePaths);
-    SetBoolAttribute(FindRoot(kRoot), "CookiesScan", m_bCookiesScan);
-    SetBoolAttribute(FindRoot(kRoot), "ProcessesScan", m_bProcessesScan);
-    SetBoolAttribute(FindRoot(kRoot), "RegistryScan", m_bRegistryScan);
+    TiXmlElement* root = FindRoot(kRoot);
+    SetBoolAttribute(root, "HostsFile", m_bHostsFile);
+    SetAttribute(root, "IncludePaths", m_strIncludePaths);
+    SetBoolAttribute(root, "CookiesScan", m_bCookiesScan);
+    SetBoolAttribute(root, "ProcessesScan", m_bProcessesScan);
+    SetBoolAttribute(root, "RegistryScan", m_bRegistryScan);
     return CXmlSettingsFile::Save(path);
 }

@@ -75,24 +75,20 @@ void CScheduledScanSettings::CreateDefault()
 
 bool CScheduledScanSettings::Load(std::string path)
 {
-    if (!CXmlSettingsFile::Load(path))
-        return false;
-    if (!FindRoot(kRoot))
-    {
-        CreateDefault();
-        CXmlSettingsFile::Save(path);
-        return Load(path);
-    }
-    GetIntAttribute(FindRoot(kRoot), "scheduleType", "true", m_nScheduleType);
-    GetIntAttribute(FindRoot(kRoot), "dayOfMonth", "true", m_nDayOfMonth);
-    GetBoolAttribute(FindRoot(kRoot), "includePaths", "true", m_bIncludePaths);
-    GetStringAttribute(FindRoot(kRoot), "Paths", "true", m_strPaths);
-    GetBoolAttribute(FindRoot(kRoot), "autoRemove", "true", m_bAutoRemove);
-    GetBoolAttribute(FindRoot(kRoot), "autoQua", "true", m_bAutoQua);
-    GetBoolAttribute(FindRoot(kRoot), "active", "true", m_bActive);
-    GetStringAttribute(FindRoot(kRoot), "days", "true", m_strDays);
-    GetStringAttribute(FindRoot(kRoot), "startTime", "true", m_strStartTime);
-    GetBoolAttribute(FindRoot(kRoot), "enable", "true", m_bEnable);
+    bool result = false;
+    TiXmlElement* root = LoadRoot(path, kRoot, result);
+    if (root == NULL)
+        return result;
+    GetIntAttribute(root, "scheduleType", "true", m_nScheduleType);
+    GetIntAttribute(root, "dayOfMonth", "true", m_nDayOfMonth);
+    GetBoolAttribute(root, "includePaths", "true", m_bIncludePaths);
+    GetStringAttribute(root, "Paths", "true", m_strPaths);
+    GetBoolAttribute(root, "autoRemove", "true", m_bAutoRemove);
+    GetBoolAttribute(root, "autoQua", "true", m_bAutoQua);
+    GetBoolAttribute(root, "active", "true", m_bActive);
+    GetStringAttribute(root, "days", "true", m_strDays);
+    GetStringAttribute(root, "startTime", "true", m_strStartTime);
+    GetBoolAttribute(root, "enable", "true", m_bEnable);
     if (m_strStartTime.empty())
         m_strStartTime = "21:00:00";
     m_document.Clear();
@@ -102,15 +98,16 @@ bool CScheduledScanSettings::Load(std::string path)
 bool CScheduledScanSettings::Save(std::string path)
 {
     CreateDefault();
-    SetIntAttribute(FindRoot(kRoot), "scheduleType", m_nScheduleType);
-    SetIntAttribute(FindRoot(kRoot), "dayOfMonth", m_nDayOfMonth);
-    SetBoolAttribute(FindRoot(kRoot), "includePaths", m_bIncludePaths);
-    SetAttribute(FindRoot(kRoot), "Paths", m_strPaths);
-    SetBoolAttribute(FindRoot(kRoot), "autoRemove", m_bAutoRemove);
-    SetBoolAttribute(FindRoot(kRoot), "autoQua", m_bAutoQua);
-    SetBoolAttribute(FindRoot(kRoot), "active", m_bActive);
-    SetAttribute(FindRoot(kRoot), "days", m_strDays);
-    SetAttribute(FindRoot(kRoot), "startTime", m_strStartTime);
-    SetBoolAttribute(FindRoot(kRoot), "enable", m_bEnable);
+    TiXmlElement* root = FindRoot(kRoot);
+    SetIntAttribute(root, "scheduleType", m_nScheduleType);
+    SetIntAttribute(root, "dayOfMonth", m_nDayOfMonth);
+    SetBoolAttribute(root, "includePaths", m_bIncludePaths);
+    SetAttribute(root, "Paths", m_strPaths);
+    SetBoolAttribute(root, "autoRemove", m_bAutoRemove);
+    SetBoolAttribute(root, "autoQua", m_bAutoQua);
+    SetBoolAttribute(root, "active", m_bActive);
+    SetAttribute(root, "days", m_strDays);
+    SetAttribute(root, "startTime", m_strStartTime);
+    SetBoolAttribute(root, "enable", m_bEnable);
     return CXmlSettingsFile::Save(path);
 }

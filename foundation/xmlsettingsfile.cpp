@@ -192,6 +192,21 @@ TiXmlElement* CXmlSettingsFile::FindRoot(const char* name)
     return TiXmlHandle(&m_document).ChildElement(name, 0).Element();
 }
 
+TiXmlElement* CXmlSettingsFile::LoadRoot(const std::string& path, const char* rootName, bool& result)
+{
+    result = false;
+    if (!CXmlSettingsFile::Load(path))
+        return NULL;
+    TiXmlElement* root = FindRoot(rootName);
+    if (root == NULL)
+    {
+        CreateDefault();
+        CXmlSettingsFile::Save(path);
+        result = Load(path);
+    }
+    return root;
+}
+
 void CXmlSettingsFile::ParseDefault(const char* text)
 {
     m_document.Clear();

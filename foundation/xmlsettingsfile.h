@@ -41,6 +41,11 @@ protected:
 
     // The first element of that name directly under the document, or NULL.
     TiXmlElement* FindRoot(const char* name);
+    // The start of every settings class's Load: the base Load, then the
+    // root to read. A file without the root is rewritten from the default
+    // and loaded again through the virtual Load (the base's attempt count
+    // bounds this); NULL then, with that Load's result in result.
+    TiXmlElement* LoadRoot(const std::string& path, const char* rootName, bool& result);
     // Clears the document and parses text into it.
     void ParseDefault(const char* text);
 
