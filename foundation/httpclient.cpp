@@ -11,31 +11,32 @@ CHttpClient::~CHttpClient()
     Close();
 }
 
+namespace {
+
+// Closes, deletes and forgets one of the client's WinInet objects.
+template <class T>
+void CloseAndDelete(T*& object)
+{
+    if (object)
+    {
+        object->Close();
+        delete object;
+        object = NULL;
+    }
+}
+
+} // namespace
+
 void CHttpClient::CloseRequest()
 {
-    if (m_pRequest)
-    {
-        m_pRequest->Close();
-        delete m_pRequest;
-        m_pRequest = NULL;
-    }
-    if (m_pConnection)
-    {
-        m_pConnection->Close();
-        delete m_pConnection;
-        m_pConnection = NULL;
-    }
+    CloseAndDelete(m_pRequest);
+    CloseAndDelete(m_pConnection);
 }
 
 void CHttpClient::Close()
 {
     CloseRequest();
-    if (m_pSession)
-    {
-        m_pSession->Close();
-        delete m_pSession;
-        m_pSession = NULL;
-    }
+    CloseAndDelete(m_pSession);
 }
 
 bool CHttpClient::OpenGet()
