@@ -1,0 +1,620 @@
+// The file areas: processes and modules, located and digest-known files,
+// the hosts file and cookies, with the file checks they share.
+#include "engine/internalscanner.h"
+
+#include <shlobj.h>
+#include <stdio.h>
+#include <string.h>
+#include <tlhelp32.h>
+
+#include "foundation/byteorder.h"
+#include "foundation/md5.h"
+
+#define ENGINE_MESSAGE(...) Message(__LINE__, __VA_ARGS__)
+
+namespace {
+
+// Digests are made through views of this size, so files larger than the
+// address space can be read too.
+const ULONGLONG kDigestView = 64ull << 20;
+
+HANDLE OpenForCheck(const char* path)
+{
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+}
+
+bool DigestOfFile(HANDLE file, ULONGLONG size, BYTE digest[16])
+{
+    HANDLE mapping = CreateFileMappingA(file, NULL, PAGE_READONLY, 0, 0, NULL);
+    if (mapping == NULL)
+        return false;
+    MD5_CTX ctx;
+    MD5Init(&ctx);
+    bool ok = true;
+    for (ULONGLONG offset = 0; offset < size && ok; offset += kDigestView)
+    {
+        const ULONGLONG left = size - offset;
+        const SIZE_T length = (SIZE_T)(left < kDigestView ? left : kDigestView);
+        const BYTE* view = (const BYTE*)MapViewOfFile(mapping, FILE_MAP_READ, (DWORD)(offset >> 32),
+                                                      (DWORD)offset, length);
+        if (view == NULL)
+        {
+            ok = false;
+            break;
+        }
+        MD5Update(&ctx, view, (DWORD)length);
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    MD5Final(digest, &ctx);
+    return ok;
+}
+
+bool HasDigest(const BYTE* field0)
+{
+    static const BYTE zero[8] = {0};
+    return memcmp(field0 + 12, zero, 8) != 0 && memcmp(field0 + 20, zero, 8) != 0;
+}
+
+void Lower(std::string& text)
+{
+    if (!text.empty())
+        CharLowerBuffA(&text[0], (DWORD)text.size());
+}
+
+bool IsDotName(const char* name)
+{
+    return name[0] == '.';
+}
+
+// Parses one hosts line the way "%d.%d.%d.%d %s" and "%s %s" read it, but
+// with every word bounded: the address, the first word and the host name.
+bool ParseHostsLine(const char* line, DWORD* address, std::string& addressText, std::string& host)
+{
+    const char* p = line;
+    DWORD bytes[4];
+    for (int i = 0; i < 4; ++i)
+    {
+        while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f')
+            ++p;
+        bool negative = false;
+        if (*p == '+' || *p == '-')
+            negative = *p++ == '-';
+        if (*p < '0' || *p > '9')
+            return false;
+        DWORD value = 0;
+        for (int digits = 0; *p >= '0' && *p <= '9'; ++p, ++digits)
+            if (digits < 10)
+                value = value * 10 + (DWORD)(*p - '0');
+        bytes[i] = (negative ? 0u - value : value) & 0xFF;
+        if (i < 3 && *p++ != '.')
+            return false;
+    }
+    *address = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (bytes[3] << 24);
+
+    auto word = [](const char*& q, std::string& out) {
+        while (*q && isspace((unsigned char)*q))
+            ++q;
+        const char* start = q;
+        while (*q && !isspace((unsigned char)*q))
+            ++q;
+        out.assign(start, q - start);
+        return !out.empty();
+    };
+    const char* q = line;
+    if (!word(q, addressText) || !word(q, host))
+        return false;
+    return addressText.size() < 264 && host.size() < 8192;
+}
+
+} // namespace
+
+// -------------------------------------------------------------- file checks
+
+bool CInternalScanner::CheckFileDigest(const char* path, DWORD* program)
+{
+    if (Stopped())
+        return false;
+    HANDLE file = OpenForCheck(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    BYTE digest[16];
+    const bool read = GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+                      DigestOfFile(file, (ULONGLONG)size.QuadPart, digest);
+    CloseHandle(file);
+    return read && FindDigest(digest, program);
+}
+
+HRESULT CInternalScanner::CheckFileContent(const char* path, const BYTE* pattern, DWORD patternLength,
+                                           BYTE* field0)
+{
+    if (Stopped())
+        return 1;
+    HANDLE file = OpenForCheck(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return E_FAIL;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size))
+    {
+        CloseHandle(file);
+        return E_FAIL;
+    }
+    if (size.QuadPart == 0)
+    {
+        CloseHandle(file);
+        return 1;
+    }
+    if ((ULONGLONG)size.QuadPart > (SIZE_T)-1)
+    {
+        CloseHandle(file);
+        return E_FAIL;
+    }
+    HANDLE mapping = CreateFileMappingA(file, NULL, PAGE_READONLY, 0, 0, NULL);
+    if (mapping == NULL)
+    {
+        CloseHandle(file);
+        return E_FAIL;
+    }
+    const SIZE_T length = (SIZE_T)size.QuadPart;
+    const BYTE* view = (const BYTE*)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, length);
+    if (view == NULL)
+    {
+        CloseHandle(mapping);
+        CloseHandle(file);
+        return E_FAIL;
+    }
+
+    bool found = true;
+    if (pattern != NULL && patternLength > 0)
+    {
+        found = false;
+        const BYTE* p = view;
+        const BYTE* end = view + length;
+        while (!found && (SIZE_T)(end - p) >= patternLength)
+        {
+            p = (const BYTE*)memchr(p, pattern[0], (end - p) - patternLength + 1);
+            if (p == NULL)
+                break;
+            found = memcmp(p, pattern, patternLength) == 0;
+            ++p;
+        }
+    }
+    MD5_CTX ctx;
+    BYTE digest[16];
+    MD5Init(&ctx);
+    for (SIZE_T done = 0; done < length;)
+    {
+        const SIZE_T chunk = length - done > 0x40000000 ? 0x40000000 : length - done;
+        MD5Update(&ctx, view + done, (DWORD)chunk);
+        done += chunk;
+    }
+    MD5Final(digest, &ctx);
+    DWORD program = 0;
+    const bool known = FindDigest(digest, &program);
+    if (known && field0)
+        StoreLE32(field0 + 4, program);
+
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(file);
+    return found && known ? 0 : 1;
+}
+
+// ---------------------------------------------------------------- processes
+
+void CInternalScanner::ReportModule(const char* path, DWORD processId)
+{
+    BYTE* recordPtr = FindByFileName(path);
+    if (recordPtr == NULL)
+        return;
+    CPackedRecord record(recordPtr);
+    const DWORD program = LoadLE32(record.GetEntry(0) + 4);
+    ENGINE_MESSAGE("Process item detected, program #%d, filename %s", (int)program, path);
+    OnItemFound(AreaProcesses, program, path, NULL, processId, 0, NULL, 0, 1, NULL);
+}
+
+bool CInternalScanner::scanProcesses()
+{
+    typedef BOOL(WINAPI * EnumProcessesFn)(DWORD*, DWORD, DWORD*);
+    typedef BOOL(WINAPI * EnumProcessModulesFn)(HANDLE, HMODULE*, DWORD, DWORD*);
+    typedef DWORD(WINAPI * GetModuleFileNameExFn)(HANDLE, HMODULE, LPSTR, DWORD);
+    typedef HANDLE(WINAPI * SnapshotFn)(DWORD, DWORD);
+    typedef BOOL(WINAPI * ModuleWalkFn)(HANDLE, MODULEENTRY32*);
+    typedef BOOL(WINAPI * ProcessWalkFn)(HANDLE, PROCESSENTRY32*);
+
+    ENGINE_MESSAGE("scanProcesses started");
+    DWORD& counter = m_counters[AreaProcesses];
+
+    HMODULE psapi = LoadLibraryA("psapi.dll");
+    EnumProcessesFn enumProcesses = NULL;
+    EnumProcessModulesFn enumModules = NULL;
+    GetModuleFileNameExFn moduleName = NULL;
+    if (psapi)
+    {
+        enumProcesses = (EnumProcessesFn)(void*)GetProcAddress(psapi, "EnumProcesses");
+        enumModules = (EnumProcessModulesFn)(void*)GetProcAddress(psapi, "EnumProcessModules");
+        moduleName = (GetModuleFileNameExFn)(void*)GetProcAddress(psapi, "GetModuleFileNameExA");
+        GetProcAddress(psapi, "GetModuleBaseNameA");
+        if (!enumProcesses || !enumModules || !moduleName)
+        {
+            FreeLibrary(psapi);
+            psapi = NULL;
+            ENGINE_MESSAGE("PSAPI not found, use toolhelp");
+        }
+    }
+    HMODULE kernel = NULL;
+    SnapshotFn snapshot = NULL;
+    ModuleWalkFn moduleFirst = NULL, moduleNext = NULL;
+    ProcessWalkFn processFirst = NULL, processNext = NULL;
+    if (!psapi)
+    {
+        kernel = LoadLibraryA("kernel32.dll");
+        if (kernel)
+        {
+            snapshot = (SnapshotFn)(void*)GetProcAddress(kernel, "CreateToolhelp32Snapshot");
+            moduleFirst = (ModuleWalkFn)(void*)GetProcAddress(kernel, "Module32First");
+            moduleNext = (ModuleWalkFn)(void*)GetProcAddress(kernel, "Module32Next");
+            processFirst = (ProcessWalkFn)(void*)GetProcAddress(kernel, "Process32First");
+            processNext = (ProcessWalkFn)(void*)GetProcAddress(kernel, "Process32Next");
+            if (!snapshot || !moduleFirst || !moduleNext || !processFirst || !processNext)
+            {
+                FreeLibrary(kernel);
+                kernel = NULL;
+            }
+        }
+        if (!kernel)
+        {
+            ENGINE_MESSAGE("Neither psapi nor toolhelp cannot be found");
+            return false;
+        }
+    }
+
+    if (psapi)
+    {
+        std::vector<DWORD> ids(512);
+        DWORD bytes = 0;
+        bool ok;
+        for (;;)
+        {
+            ok = enumProcesses(&ids[0], (DWORD)(ids.size() * sizeof(DWORD)), &bytes) != 0;
+            if (!ok || bytes < ids.size() * sizeof(DWORD))
+                break;
+            ids.resize(ids.size() + 512);
+        }
+        if (!ok)
+        {
+            ENGINE_MESSAGE("EnumProcesses() failed!");
+            bytes = 0;
+        }
+        std::vector<char> path(16384);
+        const DWORD count = bytes / sizeof(DWORD);
+        for (DWORD i = 0; i < count; ++i)
+        {
+            HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, ids[i]);
+            if (process == NULL)
+                continue;
+            std::vector<HMODULE> modules(512);
+            DWORD needed = 0;
+            bool read;
+            for (;;)
+            {
+                read = enumModules(process, &modules[0], (DWORD)(modules.size() * sizeof(HMODULE)), &needed) != 0;
+                if (!read || needed < modules.size() * sizeof(HMODULE))
+                    break;
+                modules.resize(modules.size() + 512);
+            }
+            if (!read)
+            {
+                ENGINE_MESSAGE("EnumProcessModules() failed for process #%d", (int)ids[i]);
+                needed = 0;
+            }
+            const DWORD moduleCount = needed / sizeof(HMODULE);
+            for (DWORD m = 0; m < moduleCount && m < modules.size() && !Stopped(); ++m)
+            {
+                const DWORD n = moduleName(process, modules[m], &path[0], (DWORD)path.size());
+                if (n == 0 || n >= path.size())
+                {
+                    ENGINE_MESSAGE("Cannot get module name for hModule = %d", (int)(INT_PTR)modules[m]);
+                    continue;
+                }
+                ReportModule(&path[0], ids[i]);
+            }
+            CloseHandle(process);
+            ++counter;
+            if (WaitWhilePaused())
+                break;
+        }
+    }
+    else
+    {
+        HANDLE processes = snapshot(TH32CS_SNAPPROCESS, 0);
+        if (processes != INVALID_HANDLE_VALUE)
+        {
+            PROCESSENTRY32 process;
+            process.dwSize = sizeof(process);
+            for (BOOL more = processFirst(processes, &process); more; more = processNext(processes, &process))
+            {
+                HANDLE modules = snapshot(TH32CS_SNAPMODULE, process.th32ProcessID);
+                MODULEENTRY32 module;
+                module.dwSize = sizeof(module);
+                if (modules == INVALID_HANDLE_VALUE || !moduleFirst(modules, &module))
+                    ENGINE_MESSAGE("Modules enumeration failed for process #%d", (int)process.th32ProcessID);
+                else
+                {
+                    do
+                        ReportModule(module.szExePath, process.th32ProcessID);
+                    while (!Stopped() && moduleNext(modules, &module));
+                }
+                if (modules != INVALID_HANDLE_VALUE)
+                    CloseHandle(modules);
+                ++counter;
+                if (WaitWhilePaused())
+                    break;
+            }
+            CloseHandle(processes);
+        }
+    }
+
+    OnScanning(AreaProcesses, counter);
+    if (psapi)
+        FreeLibrary(psapi);
+    if (kernel)
+        FreeLibrary(kernel);
+    return true;
+}
+
+// --------------------------------------------------------------------- disk
+
+bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
+{
+    ENGINE_MESSAGE("scanDisk started, #UseDetectable = %d", pass == 1 ? 1 : 0);
+    DWORD& counter = m_counters[AreaQuickDisk];
+
+    for (BYTE* p = block.First(); p; p = block.Next())
+    {
+        CPackedRecord record(p);
+        BYTE* field0 = record.GetEntry(0);
+        if (field0 == NULL || record.GetEntryLength(0) < 28)
+            continue;
+        const bool detectable = LoadLE16(field0) != 0;
+        const bool selected = pass == 1 ? detectable : !detectable && IsProgramFound(LoadLE32(field0 + 4));
+        if (!selected)
+            continue;
+        const WORD location = LoadLE16(field0 + 2);
+        if (location == 0)
+            break;
+        const BYTE* name = record.GetEntry(1);
+        const int nameLength = record.GetEntryLength(1);
+        if (location < LocationCount && name != NULL && memchr(name, 0, nameLength) != NULL)
+        {
+            const std::string pattern = m_locations[location] + (const char*)name;
+            const size_t slash = pattern.rfind('\\');
+            const std::string folder = pattern.substr(0, slash + 1);
+            const DWORD size = LoadLE32(field0 + 8);
+            const BYTE* content = record.GetEntry(2);
+            const DWORD contentLength = content ? (DWORD)record.GetEntryLength(2) : 0;
+            WIN32_FIND_DATAA data;
+            HANDLE find = pattern.size() < MAX_PATH ? FindFirstFileA(pattern.c_str(), &data) : INVALID_HANDLE_VALUE;
+            if (find != INVALID_HANDLE_VALUE)
+            {
+                do
+                {
+                    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsDotName(data.cFileName))
+                        continue;
+                    if (size != 0 && size != data.nFileSizeLow)
+                        continue;
+                    const std::string path = folder + data.cFileName;
+                    if (path.size() >= MAX_PATH)
+                        continue;
+                    if (content != NULL || HasDigest(field0))
+                    {
+                        const HRESULT check = CheckFileContent(path.c_str(), content, contentLength, field0);
+                        if (check == 1)
+                            continue;
+                        if (check == E_FAIL)
+                            ENGINE_MESSAGE("Cannot access file %s", path.c_str());
+                    }
+                    const DWORD program = LoadLE32(field0 + 4);
+                    ENGINE_MESSAGE("Disk item detected (quick), program #%d, item %d, filename %s", (int)program,
+                                   (int)counter, path.c_str());
+                    OnItemFound(AreaQuickDisk, program, path.c_str(), NULL, 0, 0, NULL, 0, 1, NULL);
+                } while (!Stopped() && FindNextFileA(find, &data));
+                FindClose(find);
+            }
+        }
+        if (WaitWhilePaused())
+            return false;
+    }
+
+    if (!m_areas[AreaFullDisk])
+    {
+        for (int i = 1; i < LocationCount && !Stopped(); ++i)
+        {
+            ENGINE_MESSAGE("Quick disk scan system path: %s", m_locationCopies[i].c_str());
+            ScanFolder(m_locationCopies[i], pass, 0);
+        }
+    }
+    else if (pass == 2)
+    {
+        ENGINE_MESSAGE("Full disk scan required");
+        for (size_t i = 0; i < m_paths.size() && !Stopped(); ++i)
+        {
+            ENGINE_MESSAGE("Full disk scan path: %s", m_paths[i].c_str());
+            ScanFolder(m_paths[i] + "\\", pass, 0);
+        }
+    }
+    return true;
+}
+
+void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth)
+{
+    if (folder.size() + 8 >= MAX_PATH)
+        return;
+    // Writability probe: a new file that vanishes when closed. A file of that
+    // name that is already there belongs to someone else and stays untouched.
+    const std::string probe = folder + "test.dat";
+    HANDLE h = CreateFileA(probe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+    {
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            return;
+    }
+    else
+        CloseHandle(h);
+
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    const bool recurse = m_areas[AreaFullDisk] && pass == 2;
+    DWORD& counter = m_counters[AreaQuickDisk];
+    std::string path;
+    do
+    {
+        path = folder;
+        path += data.cFileName;
+        if (path.size() >= MAX_PATH)
+            continue; // never cut into another path
+        const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (directory && !IsDotName(data.cFileName))
+        {
+            // Links and junctions are not followed, so no walk can loop.
+            if (recurse && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                ScanFolder(path + "\\", pass, depth + 1);
+        }
+        else
+            OnScanning(AreaQuickDisk, ++counter);
+        Lower(path);
+        if (strstr(path.c_str(), ".exe") != NULL || strstr(path.c_str(), ".dll") != NULL)
+        {
+            OnScanningFolder(path.c_str());
+            DWORD program = 0;
+            if (CheckFileDigest(path.c_str(), &program))
+                OnItemFound(AreaFullDisk, program, path.c_str(), NULL, 0, 0, NULL, 0, 1, NULL);
+        }
+        if (WaitWhilePaused())
+            break;
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+// -------------------------------------------------------------------- hosts
+
+bool CInternalScanner::scanHosts(CPackBlock& block)
+{
+    if (!m_areas[AreaHosts])
+        return false;
+    ENGINE_MESSAGE("scanHosts started");
+    FILE* file = fopen(m_hostsPath.c_str(), "rt");
+    if (file == NULL)
+        return false;
+    DWORD& counter = m_counters[AreaHosts];
+    char line[8192];
+    while (fgets(line, sizeof(line), file))
+    {
+        size_t length = strlen(line);
+        if (length > 0 && line[length - 1] == '\n')
+            line[--length] = 0;
+        else if (!feof(file))
+        {
+            // Longer than a line may be: skip the rest of it as well.
+            int c;
+            while ((c = fgetc(file)) != EOF && c != '\n')
+            {
+            }
+            continue;
+        }
+        if (length > 0 && line[length - 1] == '\r')
+            line[--length] = 0;
+        DWORD address;
+        std::string addressText, host;
+        if (line[0] == '#' || !ParseHostsLine(line, &address, addressText, host))
+            continue;
+        for (BYTE* p = block.First(); p; p = block.Next())
+        {
+            CPackedRecord record(p);
+            const BYTE* field0 = record.GetEntry(0);
+            const BYTE* name = record.GetEntry(1);
+            if (field0 == NULL || record.GetEntryLength(0) < 8 || name == NULL ||
+                memchr(name, 0, record.GetEntryLength(1)) == NULL || LoadLE32(field0 + 4) != address)
+                continue;
+            if (strcmp((const char*)name, "*") != 0 && lstrcmpiA((const char*)name, host.c_str()) != 0)
+                continue;
+            const DWORD program = LoadLE32(field0);
+            ENGINE_MESSAGE("Host detected, program #%d, item index %d, line %s", (int)program, (int)counter, line);
+            OnItemFound(AreaHosts, program, host.c_str(), addressText.c_str(), 0, 0, NULL, 0, 1, NULL);
+        }
+        ++counter;
+        if (WaitWhilePaused())
+            break;
+    }
+    fclose(file);
+    OnScanning(AreaHosts, counter);
+    return true;
+}
+
+// ------------------------------------------------------------------ cookies
+
+bool CInternalScanner::scanCookies(CPackBlock& block)
+{
+    if (!m_areas[AreaCookies])
+        return false;
+    ENGINE_MESSAGE("scanCookies() started");
+    std::string folder;
+    if (GetVersion() & 0x80000000)
+    {
+        char windows[MAX_PATH];
+        const UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
+        if (n > 0 && n < MAX_PATH)
+            folder = windows;
+    }
+    else
+    {
+        char profile[MAX_PATH];
+        LPITEMIDLIST list = NULL;
+        if (SHGetSpecialFolderLocation(NULL, CSIDL_PROFILE, &list) == S_OK && list)
+        {
+            if (SHGetPathFromIDListA(list, profile))
+                folder = profile;
+            CoTaskMemFree(list);
+        }
+    }
+    if (folder.empty() || folder[folder.size() - 1] != '\\')
+        folder += '\\';
+    folder += "Cookies\\";
+
+    DWORD& counter = m_counters[AreaCookies];
+    for (BYTE* p = block.First(); p; p = block.Next())
+    {
+        CPackedRecord record(p);
+        const BYTE* field0 = record.GetEntry(0);
+        const BYTE* name = record.GetEntry(1);
+        if (field0 != NULL && record.GetEntryLength(0) >= 4 && name != NULL &&
+            memchr(name, 0, record.GetEntryLength(1)) != NULL)
+        {
+            const DWORD program = LoadLE32(field0);
+            const std::string pattern = folder + (const char*)name;
+            WIN32_FIND_DATAA data;
+            HANDLE find = pattern.size() < MAX_PATH ? FindFirstFileA(pattern.c_str(), &data) : INVALID_HANDLE_VALUE;
+            if (find != INVALID_HANDLE_VALUE)
+            {
+                do
+                {
+                    const std::string path = folder + data.cFileName;
+                    ENGINE_MESSAGE("Cookie detected, program #%d, item index %d, file name %s", (int)program,
+                                   (int)counter, data.cFileName);
+                    OnItemFound(AreaCookies, program, path.c_str(), data.cFileName, 0, 0, NULL, 0, 1, NULL);
+                } while (!Stopped() && FindNextFileA(find, &data));
+                FindClose(find);
+            }
+            ++counter;
+        }
+        if (WaitWhilePaused())
+            break;
+    }
+    OnScanning(AreaCookies, counter);
+    return true;
+}
