@@ -280,7 +280,7 @@ def quote(data):
             out.append("\\t")
         elif b == 0x00:
             out.append("\\0")
-        elif 0x20 <= b < 0x7F or b >= 0xA0:
+        elif 0x20 <= b < 0x7F:
             out.append(chr(b))
         else:
             out.append("\\x%02x" % b)
