@@ -66,6 +66,17 @@ void BeginRecord(CPackedRecord& record)
     record.SetTotalLength(2);
 }
 
+// Absent texts get no slot of their own unless a later field needs one.
+bool SetText(CPackedRecord& record, int field, const char* text)
+{
+    return text == NULL || *text == 0 || record.SetString(field, text);
+}
+
+bool SetData(CPackedRecord& record, int field, const BYTE* data, DWORD length)
+{
+    return data == NULL || length == 0 || record.SetEntry(field, data, (int)length);
+}
+
 bool SetItemHeader(CPackedRecord& record, DWORD area, DWORD attributes, WORD depth, DWORD valueType)
 {
     BYTE header[CBackupSection::ItemHeaderSize];
@@ -217,8 +228,8 @@ bool CBackupSection::WriteHeader(const char* name, const char* description, cons
     StoreLE32(riskBytes, risk);
     CPackedRecord& r = record.Record();
     BeginRecord(r);
-    if (!r.SetEntry(FieldHeader, riskBytes, sizeof(riskBytes)) || !r.SetString(1, name) ||
-        !r.SetString(2, description) || !r.SetString(3, url))
+    if (!r.SetEntry(FieldHeader, riskBytes, sizeof(riskBytes)) || !SetText(r, 1, name) ||
+        !SetText(r, 2, description) || !SetText(r, 3, url))
         return false;
     return m_pBlock->AddRecord(r);
 }
@@ -276,7 +287,7 @@ bool CBackupSection::AddFileRecord(DWORD area, const char* path, DWORD attribute
         return true;
     CPackedRecordBuffer record;
     CPackedRecord& r = record.Record();
-    if (r == NULL || !SetItemHeader(r, area, attributes, depth, 0) || !r.SetString(FieldName, path))
+    if (r == NULL || !SetItemHeader(r, area, attributes, depth, 0) || !SetText(r, FieldName, path))
         return false;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
     {
@@ -359,8 +370,8 @@ bool CBackupSection::AddValueRecord(KeyWalk& walk, const char* keyPath, HKEY key
         return false;
     DWORD type = 0, size = 0;
     if (RegQueryValueExA(key, valueName, NULL, &type, NULL, &size) != ERROR_SUCCESS)
-        return SetItemHeader(r, walk.area, walk.root, depth, 0) && r.SetString(FieldName, keyPath) &&
-               r.SetString(FieldValue, valueName) && AppendRecord(walk.record, depth == 0);
+        return SetItemHeader(r, walk.area, walk.root, depth, 0) && SetText(r, FieldName, keyPath) &&
+               SetText(r, FieldValue, valueName) && AppendRecord(walk.record, depth == 0);
 
     BYTE* data = NULL;
     if (size)
@@ -371,8 +382,8 @@ bool CBackupSection::AddValueRecord(KeyWalk& walk, const char* keyPath, HKEY key
     }
     DWORD read = size;
     bool ok = RegQueryValueExA(key, valueName, NULL, &type, data, &read) == ERROR_SUCCESS && read <= size;
-    ok = ok && SetItemHeader(r, walk.area, walk.root, depth, type) && r.SetString(FieldName, keyPath) &&
-         r.SetString(FieldValue, valueName) && r.SetEntry(FieldData, data, (int)read) &&
+    ok = ok && SetItemHeader(r, walk.area, walk.root, depth, type) && SetText(r, FieldName, keyPath) &&
+         SetText(r, FieldValue, valueName) && SetData(r, FieldData, data, read) &&
          AppendRecord(walk.record, depth == 0);
     delete[] data;
     return ok;
@@ -482,8 +493,8 @@ bool CBackupSection::AddItemToBackup(DWORD area, HKEY root, const char* name, co
         {
             CPackedRecordBuffer record;
             CPackedRecord& r = record.Record();
-            ok = r != NULL && SetItemHeader(r, area, 0, 0, 0) && r.SetString(FieldName, name) &&
-                 r.SetString(FieldValue, value) && AppendRecord(record, true);
+            ok = r != NULL && SetItemHeader(r, area, 0, 0, 0) && SetText(r, FieldName, name) &&
+                 SetText(r, FieldValue, value) && AppendRecord(record, true);
         }
     }
     QLOG("Added item to backup");
