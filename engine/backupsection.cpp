@@ -28,11 +28,18 @@ bool IsDiskArea(DWORD area)
     return area == 0 || area == 3 || area == 4 || area == 6;
 }
 
-// Root keys are stored as their 32-bit handle values; the predefined keys
-// are sign-extended on 64-bit systems, so they read back the same way.
+// Root keys are stored as their 32-bit handle values. Only the predefined
+// keys have such values (sign-extended on 64-bit systems); any other handle
+// would not mean the same key later and is refused.
+bool IsPredefinedRoot(HKEY root)
+{
+    const LONG_PTR value = (LONG_PTR)root;
+    return value >= (LONG_PTR)(LONG)0x80000000 && value <= (LONG_PTR)(LONG)0x8000000F;
+}
+
 DWORD RootKeyValue(HKEY root)
 {
-    return (DWORD)(ULONG_PTR)root;
+    return (DWORD)((LONG_PTR)root & 0xFFFFFFFF);
 }
 
 HKEY RootKeyFromValue(DWORD value)
@@ -473,7 +480,7 @@ bool CBackupSection::AddItemToBackup(DWORD area, HKEY root, const char* name, co
         else if (IsRegistryArea(area))
         {
             HKEY key;
-            if (RegOpenKeyExA(root, name, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) == ERROR_SUCCESS)
+            if (IsPredefinedRoot(root) && RegOpenKeyExA(root, name, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) == ERROR_SUCCESS)
             {
                 KeyWalk* walk = new (std::nothrow) KeyWalk;
                 if (walk)

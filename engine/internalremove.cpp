@@ -6,6 +6,7 @@
 
 #include "engine/enginelogtext.h"
 #include "engine/internalremovelistener.h"
+#include "platform/atlbase.h"
 
 #define RLOG(...) FormatSourceError(CEngineLogText, "engine/internalremove", __LINE__, __VA_ARGS__)
 
@@ -66,33 +67,30 @@ bool CInternalRemove::IsRetryableError(DWORD error)
     }
 }
 
-CString CInternalRemove::GetShortPath(const char* path, DWORD* error)
+CString CInternalRemove::GetShortPath(const char* path)
 {
+    std::vector<char> buffer;
     DWORD size = MAX_PATH;
     for (;;)
     {
-        char* buffer = new (std::nothrow) char[size];
-        if (buffer == NULL)
+        HRESULT hr = S_OK;
+        try
         {
-            if (error)
-                *error = ERROR_NOT_ENOUGH_MEMORY;
-            return CString();
+            buffer.resize(size);
         }
-        const DWORD length = GetShortPathNameA(path, buffer, size);
-        if (length == 0)
+        catch (const std::bad_alloc&)
         {
-            if (error)
-                *error = GetLastError();
-            delete[] buffer;
-            return CString();
+            hr = E_OUTOFMEMORY;
         }
+        const DWORD length = SUCCEEDED(hr) ? GetShortPathNameA(path, buffer.data(), size) : 0;
+        if (SUCCEEDED(hr) && length == 0)
+        {
+            const DWORD error = GetLastError();
+            hr = HRESULT_FROM_WIN32(error ? error : ERROR_INVALID_FUNCTION);
+        }
+        CheckHResult(hr);
         if (length < size)
-        {
-            CString shortPath(buffer, (int)length);
-            delete[] buffer;
-            return shortPath;
-        }
-        delete[] buffer;
+            return CString(buffer.data(), (int)length);
         size = length + 1;
     }
 }
@@ -211,13 +209,7 @@ bool CInternalRemove::DeleteAtNextStart(DWORD area, const char* name, const char
         ReportError(area, 0, name, error);
         return false;
     }
-    DWORD error = 0;
-    const CString shortPath = GetShortPath(path, &error);
-    if (shortPath.IsEmpty())
-    {
-        ReportError(area, 0, name, error);
-        return false;
-    }
+    const CString shortPath = GetShortPath(path);
     if (!WritePrivateProfileStringA("rename", "NUL", shortPath, "WININIT.INI"))
     {
         ReportError(area, 0, name, GetLastError());

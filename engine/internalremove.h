@@ -26,9 +26,9 @@ public:
     BYTE RebootRequired() const { return m_bReboot; }
 
     static bool IsRetryableError(DWORD error);
-    // The short form of a path; empty with the system error in *error when
-    // the system cannot give it.
-    static CString GetShortPath(const char* path, DWORD* error);
+    // The short form of a path. When the system cannot give it, its error is
+    // raised as a COM error, which ends the caller's removal pass.
+    static CString GetShortPath(const char* path);
     // "<system folder>\drivers\etc\hosts".
     static CString GetHostsPath();
 

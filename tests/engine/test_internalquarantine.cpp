@@ -473,6 +473,10 @@ TEST(InternalQuarantine, KeyTreeRecordsAndExactRestore)
     EXPECT_TRUE(section.AddItemToBackup(2, HKEY_CURRENT_USER, (path + "\\Sub").c_str(), ""));
     EXPECT_FALSE(section.AddItemToBackup(1, HKEY_CURRENT_USER, (base + "\\Missing").c_str(), NULL));
     EXPECT_FALSE(section.AddItemToBackup(1, HKEY_CURRENT_USER, "", NULL)); // never a whole root
+    HKEY opened; // a key handle is no root that can be stored
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, base.c_str(), 0, KEY_READ, &opened));
+    EXPECT_FALSE(section.AddItemToBackup(1, opened, "Tree", NULL));
+    RegCloseKey(opened);
     EXPECT_EQ(3, section.GetItemCount());
     ASSERT_TRUE(archive.Close());
 

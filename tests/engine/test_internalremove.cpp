@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shlwapi.h>
+#include <comdef.h>
 
 #include <string>
 #include <vector>
@@ -236,10 +237,17 @@ TEST(InternalRemove, MissingOrUnfitDiskItemsGiveFalseWithoutReport)
     EXPECT_EQ(0, remover.RebootRequired());
 
     // The short form of a path, and the system error for a missing one.
-    DWORD error = 0;
-    EXPECT_FALSE(CInternalRemove::GetShortPath(dir.Path().c_str(), &error).IsEmpty());
-    EXPECT_TRUE(CInternalRemove::GetShortPath(dir.File("missing.txt").c_str(), &error).IsEmpty());
-    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, error);
+    EXPECT_FALSE(CInternalRemove::GetShortPath(dir.Path().c_str()).IsEmpty());
+    HRESULT raised = S_OK;
+    try
+    {
+        CInternalRemove::GetShortPath(dir.File("missing.txt").c_str());
+    }
+    catch (const _com_error& e)
+    {
+        raised = e.Error();
+    }
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), raised);
 
     EXPECT_TRUE(CInternalRemove::IsRetryableError(32));
     EXPECT_TRUE(CInternalRemove::IsRetryableError(4));
