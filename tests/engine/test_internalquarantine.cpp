@@ -444,6 +444,23 @@ TEST(InternalQuarantine, FolderRecordsSkipDotFoldersAndRestore)
     EXPECT_TRUE(TempFolder::Exists(tree + "\\top.txt"));
     EXPECT_TRUE(TempFolder::Read(tree + "\\top.txt").empty());
     EXPECT_FALSE(TempFolder::Exists(tree + "\\.cache"));
+
+    // A subfolder whose parents are gone is made with them.
+    RemoveTree(tree);
+    ASSERT_TRUE(archive.Open());
+    CBackupSection again = archive.GetSection(3);
+    bool restored = false;
+    for (int i = 0; i < again.GetItemCount(); ++i)
+    {
+        char name[1040], value[16];
+        DWORD area, attr, length = 0, type;
+        ASSERT_TRUE(again.GetItemInfo(i, sizeof(name), &area, &attr, name, value, NULL, &length, &type));
+        if (tree + "\\inner" == name)
+            restored = again.RestoreItem(i);
+    }
+    archive.Close();
+    EXPECT_TRUE(restored);
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA((tree + "\\inner").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 TEST(InternalQuarantine, KeyTreeRecordsAndExactRestore)

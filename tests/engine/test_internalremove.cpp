@@ -394,6 +394,18 @@ TEST(InternalRemove, HostsLinesGoWholeAndOnlyWhenTheyMatch)
     EXPECT_EQ(after, Text(TempFolder::Read(hosts.Path())));
     EXPECT_TRUE(listener.calls.empty());
 
+    // A hosts file that cannot be opened is left for later and reported so.
+    HANDLE locked = CreateFileA(hosts.Path().c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    EXPECT_TRUE(remover.Remove(5, NULL, "other.example", "127.0.0.1", 0, NULL, 0));
+    CloseHandle(locked);
+    ASSERT_EQ(1u, listener.calls.size());
+    EXPECT_EQ(5u, listener.calls[0].area);
+    EXPECT_EQ(1, listener.calls[0].nonFatal);
+    EXPECT_EQ("other.example", listener.calls[0].name);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, listener.calls[0].error);
+    EXPECT_EQ(after, Text(TempFolder::Read(hosts.Path())));
+
     // No stray temporary file is left beside the hosts file.
     const std::string folder = hosts.Path().substr(0, hosts.Path().rfind('\\'));
     WIN32_FIND_DATAA found;
