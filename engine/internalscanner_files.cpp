@@ -14,9 +14,9 @@
 
 namespace {
 
-// Digests are made through views of this size, so files larger than the
-// address space can be read too.
-const ULONGLONG kDigestView = 64ull << 20;
+// The digest walk reads files in slices of this size: under Wine, plain reads
+// of a quarter megabyte run about twice as fast as file mappings.
+const DWORD kDigestSlice = 256u << 10;
 
 HANDLE OpenForCheck(const char* path)
 {
@@ -26,29 +26,18 @@ HANDLE OpenForCheck(const char* path)
 
 bool DigestOfFile(HANDLE file, ULONGLONG size, BYTE digest[16])
 {
-    HANDLE mapping = CreateFileMappingA(file, NULL, PAGE_READONLY, 0, 0, NULL);
-    if (mapping == NULL)
-        return false;
+    std::vector<BYTE> slice((size_t)(size < kDigestSlice ? size : kDigestSlice));
     MD5_CTX ctx;
     MD5Init(&ctx);
-    bool ok = true;
-    for (ULONGLONG offset = 0; offset < size && ok; offset += kDigestView)
+    ULONGLONG done = 0;
+    DWORD read = 0;
+    while (done < size && ReadFile(file, &slice[0], (DWORD)slice.size(), &read, NULL) && read > 0)
     {
-        const ULONGLONG left = size - offset;
-        const SIZE_T length = (SIZE_T)(left < kDigestView ? left : kDigestView);
-        const BYTE* view = (const BYTE*)MapViewOfFile(mapping, FILE_MAP_READ, (DWORD)(offset >> 32),
-                                                      (DWORD)offset, length);
-        if (view == NULL)
-        {
-            ok = false;
-            break;
-        }
-        MD5Update(&ctx, view, (DWORD)length);
-        UnmapViewOfFile(view);
+        MD5Update(&ctx, &slice[0], read);
+        done += read;
     }
-    CloseHandle(mapping);
     MD5Final(digest, &ctx);
-    return ok;
+    return done == size;
 }
 
 bool HasDigest(const BYTE* field0)
