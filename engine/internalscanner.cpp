@@ -1,5 +1,7 @@
 #include "engine/internalscanner.h"
 
+#include "engine/digestpipeline.h"
+
 #include <shlobj.h>
 #include <stdarg.h>
 #include <stdio.h>

@@ -5,12 +5,15 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "engine/internalscannerlistener.h"
 #include "foundation/packfile.h"
+
+class CDigestPipeline;
 
 class CInternalScanner
 {
@@ -148,7 +151,8 @@ private:
     bool scanGuarded(CPackBlock& block);
 
     // File areas.
-    bool CheckFileDigest(const char* path, DWORD* program);
+    void QueueDigest(const std::string& path);
+    void ReportDigests(bool wait, bool one);
     HRESULT CheckFileContent(const char* path, const BYTE* pattern, DWORD patternLength, BYTE* field0);
     bool scanProcesses();
     bool scanDisk(CPackBlock& block, int pass);
@@ -179,4 +183,6 @@ private:
     BYTE m_bOtherUser;
     std::string m_sidText;
     std::vector<IInternalScannerListener*> m_listeners;
+    // Digests of the folder walk, hashed beside it; made on first use.
+    std::unique_ptr<CDigestPipeline> m_pDigests;
 };

@@ -2,6 +2,8 @@
 // the hosts file and cookies, with the file checks they share.
 #include "engine/internalscanner.h"
 
+#include "engine/digestpipeline.h"
+
 #include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
@@ -16,7 +18,6 @@ namespace {
 
 // The digest walk reads files in slices of this size: under Wine, plain reads
 // of a quarter megabyte run about twice as fast as file mappings.
-const DWORD kDigestSlice = 256u << 10;
 
 HANDLE OpenForCheck(const char* path)
 {
@@ -24,20 +25,15 @@ HANDLE OpenForCheck(const char* path)
                        FILE_FLAG_SEQUENTIAL_SCAN, NULL);
 }
 
-bool DigestOfFile(HANDLE file, ULONGLONG size, BYTE digest[16])
+// The folder walk needs no short names, and making them costs more than the
+// rest of an entry; systems before 6.1 refuse the basic level, so fall back.
+HANDLE FindFolderFirst(const char* pattern, WIN32_FIND_DATAA* data)
 {
-    std::vector<BYTE> slice((size_t)(size < kDigestSlice ? size : kDigestSlice));
-    MD5_CTX ctx;
-    MD5Init(&ctx);
-    ULONGLONG done = 0;
-    DWORD read = 0;
-    while (done < size && ReadFile(file, &slice[0], (DWORD)slice.size(), &read, NULL) && read > 0)
-    {
-        MD5Update(&ctx, &slice[0], read);
-        done += read;
-    }
-    MD5Final(digest, &ctx);
-    return done == size;
+    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, data, FindExSearchNameMatch, NULL,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        find = FindFirstFileA(pattern, data);
+    return find;
 }
 
 bool HasDigest(const BYTE* field0)
@@ -101,19 +97,38 @@ bool ParseHostsLine(const char* line, DWORD* address, std::string& addressText, 
 
 // -------------------------------------------------------------- file checks
 
-bool CInternalScanner::CheckFileDigest(const char* path, DWORD* program)
+void CInternalScanner::QueueDigest(const std::string& path)
 {
+    if (!m_pDigests)
+        m_pDigests.reset(new CDigestPipeline);
+    while (m_pDigests->IsFull())
+        ReportDigests(true, true);
+    m_pDigests->Push(path);
+    ReportDigests(false, false);
+}
+
+// Reports the finished digests in walk order: only the oldest when one,
+// else every one that is ready (wait: every queued one).
+void CInternalScanner::ReportDigests(bool wait, bool one)
+{
+    if (!m_pDigests)
+        return;
     if (Stopped())
-        return false;
-    HANDLE file = OpenForCheck(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
+    {
+        m_pDigests->Clear();
+        return;
+    }
+    std::string path;
+    bool ok;
     BYTE digest[16];
-    const bool read = GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
-                      DigestOfFile(file, (ULONGLONG)size.QuadPart, digest);
-    CloseHandle(file);
-    return read && FindDigest(digest, program);
+    while (m_pDigests->Pop(path, ok, digest, wait))
+    {
+        DWORD program = 0;
+        if (ok && !Stopped() && FindDigest(digest, &program))
+            OnItemFound(AreaFullDisk, program, path.c_str(), NULL, 0, 0, NULL, 0, 1, NULL);
+        if (one)
+            break;
+    }
 }
 
 HRESULT CInternalScanner::CheckFileContent(const char* path, const BYTE* pattern, DWORD patternLength,
@@ -434,6 +449,7 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
             ScanFolder(m_paths[i] + "\\", pass, 0);
         }
     }
+    ReportDigests(true, false);
     return true;
 }
 
@@ -455,7 +471,7 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         CloseHandle(h);
 
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &data);
+    HANDLE find = FindFolderFirst((folder + "*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return;
     const bool recurse = m_areas[AreaFullDisk] && pass == 2;
@@ -480,9 +496,8 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         if (strstr(path.c_str(), ".exe") != NULL || strstr(path.c_str(), ".dll") != NULL)
         {
             OnScanningFolder(path.c_str());
-            DWORD program = 0;
-            if (CheckFileDigest(path.c_str(), &program))
-                OnItemFound(AreaFullDisk, program, path.c_str(), NULL, 0, 0, NULL, 0, 1, NULL);
+            if (!Stopped())
+                QueueDigest(path);
         }
         if (WaitWhilePaused())
             break;
