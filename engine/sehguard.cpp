@@ -19,6 +19,7 @@ struct GuardFrame
     volatile LONG filterLater;      // stack overflow: filter runs on a sound stack
 #ifndef _WIN64
     void* exceptionList;            // the thread's SEH chain when the guard began
+    void* registration[2];          // our own SEH record: next, handler
 #endif
 };
 
@@ -77,57 +78,89 @@ void RedirectToLanding(CONTEXT* context, ULONG_PTR stack)
 #endif
 }
 
-LONG CALLBACK GuardHandler(EXCEPTION_POINTERS* info)
+// Decides for a fault that no handler inside the guarded code took; true
+// when the thread is to resume at the guard (the context has been changed).
+bool HandleFault(EXCEPTION_RECORD* record, CONTEXT* context)
 {
-    if (!info || !info->ExceptionRecord || !info->ContextRecord)
-        return EXCEPTION_CONTINUE_SEARCH;
+    if (!record || !context || (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)))
+        return false;
     GuardFrame* frame = CurrentFrame();
-    DWORD code = info->ExceptionRecord->ExceptionCode;
+    const DWORD code = record->ExceptionCode;
     if (!frame || !CSehGuard::IsFaultCode(code))
-        return EXCEPTION_CONTINUE_SEARCH;
+        return false;
 
 #ifdef _WIN64
-    ULONG_PTR faultStack = info->ContextRecord->Rsp;
+    const ULONG_PTR faultStack = context->Rsp;
 #else
-    ULONG_PTR faultStack = info->ContextRecord->Esp;
+    const ULONG_PTR faultStack = context->Esp;
 #endif
     if (frame->inFilter)
     {
         // The filter itself failed: give up on it and leave the guard.
-        RedirectToLanding(info->ContextRecord, faultStack - 512);
         frame->filterLater = 0;
-        return EXCEPTION_CONTINUE_EXECUTION;
+        RedirectToLanding(context, faultStack - 512);
+        return true;
     }
     frame->code = code;
     if (code == EXCEPTION_STACK_OVERFLOW)
     {
         // No room here for the filter: copy the facts and run it from the
         // landing, on stack the abandoned frames used (well above the fault).
-        frame->recordCopy = *info->ExceptionRecord;
-        memcpy(&frame->contextCopy, info->ContextRecord, sizeof(CONTEXT));
+        frame->recordCopy = *record;
+        memcpy(&frame->contextCopy, context, sizeof(CONTEXT));
         frame->filterLater = 1;
-        RedirectToLanding(info->ContextRecord, reinterpret_cast<ULONG_PTR>(frame) - 16384);
-        return EXCEPTION_CONTINUE_EXECUTION;
+        RedirectToLanding(context, reinterpret_cast<ULONG_PTR>(frame) - 16384);
+        return true;
     }
     if (frame->filter)
     {
+        EXCEPTION_POINTERS pointers = {record, context};
         frame->inFilter = 1;
-        frame->filter(info, frame->context);
+        frame->filter(&pointers, frame->context);
     }
     frame->filterLater = 0;
-    RedirectToLanding(info->ContextRecord, faultStack - 512);
-    return EXCEPTION_CONTINUE_EXECUTION;
+    RedirectToLanding(context, faultStack - 512);
+    return true;
 }
 
 BOOL CALLBACK InitGuard(PINIT_ONCE, PVOID, PVOID*)
 {
     g_slot = TlsAlloc();
-    if (g_slot == TLS_OUT_OF_INDEXES)
-        return FALSE;
-    // First in the chain: a fault is ours before anyone else's. The handler
-    // stays for the life of the process.
-    return AddVectoredExceptionHandler(1, GuardHandler) != nullptr;
+    return g_slot != TLS_OUT_OF_INDEXES;
 }
+
+} // namespace
+
+// The frame handler of the guard: the system calls it only for exceptions
+// that the frames inside the guard did not handle themselves.
+extern "C" EXCEPTION_DISPOSITION __cdecl CwSehGuardHandler(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*)
+{
+    return HandleFault(record, context) ? ExceptionContinueExecution : ExceptionContinueSearch;
+}
+
+#ifdef _WIN64
+// body(arg) inside a frame whose unwind data names CwSehGuardHandler.
+extern "C" void CwSehGuardCall(CSehGuard::Body body, void* arg);
+__asm__(
+    ".text\n"
+    ".globl CwSehGuardCall\n"
+    ".def CwSehGuardCall; .scl 2; .type 32; .endef\n"
+    ".seh_proc CwSehGuardCall\n"
+    "CwSehGuardCall:\n"
+    "    .seh_handler CwSehGuardHandler, @except\n"
+    "    subq $40, %rsp\n"
+    "    .seh_stackalloc 40\n"
+    "    .seh_endprologue\n"
+    "    movq %rcx, %rax\n"
+    "    movq %rdx, %rcx\n"
+    "    callq *%rax\n"
+    "    nop\n"
+    "    addq $40, %rsp\n"
+    "    ret\n"
+    ".seh_endproc\n");
+#endif
+
+namespace {
 
 // The body with C++ exceptions turned into a filter call; kept apart from
 // Run so that the setjmp frame holds no exception regions.
@@ -135,7 +168,11 @@ __attribute__((noinline)) bool InvokeBody(CSehGuard::Body body, GuardFrame* fram
 {
     try
     {
+#ifdef _WIN64
+        CwSehGuardCall(body, frame->context);
+#else
         body(frame->context);
+#endif
         return true;
     }
     catch (...)
@@ -211,11 +248,16 @@ bool CSehGuard::Run(Body body, Filter filter, void* context, DWORD* exceptionCod
     frame.filter = filter;
     frame.context = context;
     frame.previous = static_cast<GuardFrame*>(TlsGetValue(g_slot));
-#ifndef _WIN64
-    frame.exceptionList = ReadExceptionList();
-#endif
     GuardFrame* volatile self = &frame;
     TlsSetValue(g_slot, self);
+#ifndef _WIN64
+    // Our record goes on the thread's SEH chain, inside every handler of the
+    // caller and outside every one the body registers.
+    frame.exceptionList = ReadExceptionList();
+    frame.registration[0] = frame.exceptionList;
+    frame.registration[1] = reinterpret_cast<void*>(&CwSehGuardHandler);
+    WriteExceptionList(frame.registration);
+#endif
 
     volatile bool completed = false;
     if (__builtin_setjmp(frame.jump) == 0)
@@ -228,6 +270,10 @@ bool CSehGuard::Run(Body body, Filter filter, void* context, DWORD* exceptionCod
 #endif
         completed = false;
     }
+#ifndef _WIN64
+    if (completed)
+        WriteExceptionList(self->exceptionList);
+#endif
     TlsSetValue(g_slot, self->previous);
     if (exceptionCode)
         *exceptionCode = self->code;

@@ -197,6 +197,22 @@ TEST(SehGuard, OtherFaultsAndCppExceptions)
     EXPECT_FALSE(CSehGuard::IsFaultCode(RPC_S_SERVER_UNAVAILABLE));
 }
 
+TEST(SehGuard, FaultsHandledInsideTheBodyStayThere)
+{
+    // The system's own probes fault and handle it themselves: not ours.
+    Seen probes;
+    DWORD code = 9;
+    EXPECT_TRUE(CSehGuard::Run([](void* c) {
+        Seen* seen = static_cast<Seen*>(c);
+        volatile ULONG_PTR bad = 0x10;
+        seen->bodyReached += IsBadReadPtr(reinterpret_cast<const void*>(bad), 4) ? 1 : 0;
+        seen->bodyReached += IsBadWritePtr(reinterpret_cast<void*>(bad), 4) ? 1 : 0;
+    }, RecordFilter, &probes, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(2, probes.bodyReached);
+    EXPECT_EQ(0, probes.calls);
+}
+
 TEST(SehGuard, InnermostGuardCatches)
 {
     Nested n;
