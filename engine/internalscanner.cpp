@@ -595,6 +595,13 @@ bool CInternalScanner::StartScan(const char* path)
     return result;
 }
 
+void CInternalScanner::CloseDatabase()
+{
+    ClearNameIndex();
+    if (m_file.IsOpen())
+        m_file.Close();
+}
+
 bool CInternalScanner::scanAll(int pass)
 {
     ENGINE_MESSAGE("scanAll started");

@@ -77,6 +77,9 @@ public:
                         DWORD* risk);
     bool PrepareUserContext(bool otherUser);
     bool StartScan(const char* path);
+    // Drops what a scan abandoned by an exception left: the open database
+    // and the name index into it.
+    void CloseDatabase();
     void Stop() { m_bStop = 1; }
     void SetPause(bool pause) { m_bPause = pause ? 1 : 0; }
     bool GetCompleteFlag() const { return m_bComplete != 0; }

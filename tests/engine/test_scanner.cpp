@@ -1,0 +1,399 @@
+// The Scanner COM class through the test client: HRESULT contract, a real
+// scan with planted registry keys and files, events on the client's thread,
+// the ignore list, Stop and Pause, and the exception path.
+
+#include "com_test_support.h"
+
+
+#include "engine/ignorelist.h"
+#include "engine/runas.h"
+#include "scan_client.h"
+#include "scan_test_support.h"
+
+namespace {
+
+const DWORD HKCU = 0x80000001;
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+size_t CountOf(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+std::wstring W(const std::string& text)
+{
+    return std::wstring(static_cast<LPWSTR>(CA2W(text.c_str())));
+}
+
+// Faults on the scan thread when the given area starts.
+class FaultingListener : public IInternalScannerListener
+{
+public:
+    int area = 1;
+    bool armed = true;
+    void OnItemFound(int, DWORD, const char*, const char*, DWORD, DWORD, const BYTE*, DWORD, BYTE, const char*) override {}
+    void OnAccessError(int, const char*, DWORD) override {}
+    void OnStartedArea(int started) override
+    {
+        if (armed && started == area)
+        {
+            volatile ULONG_PTR address = 0x18;
+            *reinterpret_cast<volatile int*>(address) = 1;
+        }
+    }
+    void OnCompleteArea(int) override {}
+    void OnScanningFolder(const char*) override {}
+    void OnScanning(int, DWORD) override {}
+};
+
+} // namespace
+
+TEST_F(ComTest, ScannerHResultContract)
+{
+    TempFolder temp;
+    TestDatabase db;
+    db.Program(1, "one");
+    for (int i = 0; i < 50; ++i)
+        db.Registry(0x8000, HKCU, 0, ("Software\\CwNoSuch" + std::to_string(i)).c_str());
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    IScanner* s = client.scanner;
+
+    CComBSTR path;
+    EXPECT_EQ(S_OK, s->get_DatabasePath(&path));
+    EXPECT_TRUE(path == L"result.bin");
+    EXPECT_EQ(E_POINTER, s->get_DatabasePath(nullptr));
+    EXPECT_EQ(E_INVALIDARG, s->put_AreaEnabled(static_cast<ScanAreaType>(7), TRUE));
+    EXPECT_EQ(E_INVALIDARG, s->put_AreaEnabled(static_cast<ScanAreaType>(-1), TRUE));
+    BOOL enabled = 5;
+    EXPECT_EQ(E_INVALIDARG, s->get_AreaEnabled(static_cast<ScanAreaType>(7), &enabled));
+    EXPECT_EQ(E_POINTER, s->get_AreaEnabled(saHosts, nullptr));
+    EXPECT_EQ(S_OK, s->put_AreaEnabled(saHosts, 2));
+    EXPECT_EQ(S_OK, s->get_AreaEnabled(saHosts, &enabled));
+    EXPECT_EQ(1, enabled);
+    EXPECT_EQ(S_FALSE, s->Stop());
+    EXPECT_EQ(S_FALSE, s->Pause(TRUE));
+    EXPECT_EQ(E_POINTER, s->get_Running(nullptr));
+    EXPECT_EQ(E_POINTER, s->put_Paths(nullptr));
+    EXPECT_EQ(E_POINTER, s->put_Results(nullptr));
+    EXPECT_EQ(E_POINTER, s->get_Paths(nullptr));
+    EXPECT_EQ(E_POINTER, s->get_Results(nullptr));
+    EXPECT_EQ(E_POINTER, s->get_IgnoreList(nullptr));
+    ULONG stamp = 0, programs = 0, items = 0;
+    EXPECT_EQ(E_POINTER, s->GetDatabaseInfo(nullptr, &programs, &items));
+
+    // No database file: nothing starts.
+    {
+        MessageCapture messages;
+        EXPECT_EQ(S_FALSE, s->Initialize(CComBSTR(W(temp.File("missing.bin")).c_str()), CComBSTR(L"")));
+        EXPECT_EQ(E_FAIL, s->Start());
+        EXPECT_TRUE(Contains(MessageCapture::Text(), "Failed to init database (engine/scanner ["));
+        EXPECT_EQ(E_FAIL, s->GetDatabaseInfo(&stamp, &programs, &items));
+    }
+
+    EXPECT_EQ(S_OK, s->Initialize(CComBSTR(W(temp.File("db.bin")).c_str()), CComBSTR(L"")));
+    EXPECT_EQ(S_OK, s->GetDatabaseInfo(&stamp, &programs, &items));
+    EXPECT_EQ(1u, programs);
+
+    // Held at its first registry record while paused.
+    for (int a = 0; a < 7; ++a)
+        s->put_AreaEnabled(static_cast<ScanAreaType>(a), a == saRegistry);
+    client.Object()->GetInternalScanner().SetPause(true);
+    EXPECT_EQ(S_OK, s->Start());
+    BOOL running = 0;
+    EXPECT_EQ(S_OK, s->get_Running(&running));
+    EXPECT_EQ(1, running);
+    EXPECT_EQ(S_FALSE, s->Start());
+    EXPECT_EQ(E_UNEXPECTED, s->Initialize(CComBSTR(W(temp.File("db.bin")).c_str()), CComBSTR(L"")));
+    CComPtr<IPaths> paths;
+    s->get_Paths(&paths);
+    EXPECT_EQ(E_UNEXPECTED, s->put_Paths(paths));
+    CComPtr<IThreatCollection> results;
+    s->get_Results(&results);
+    EXPECT_EQ(E_UNEXPECTED, s->put_Results(results));
+    EXPECT_EQ(E_UNEXPECTED, s->put_AreaEnabled(saHosts, FALSE));
+    EXPECT_EQ(S_OK, s->get_AreaEnabled(saRegistry, &enabled));
+    EXPECT_EQ(1, enabled);
+    EXPECT_EQ(S_FALSE, s->GetDatabaseInfo(&stamp, &programs, &items));
+    EXPECT_EQ(S_OK, s->Pause(TRUE));
+    EXPECT_EQ(S_OK, s->Stop());
+    EXPECT_EQ(S_OK, s->get_Running(&running));
+    EXPECT_EQ(0, running);
+    EXPECT_EQ(S_FALSE, s->Stop());
+    client.Object()->GetInternalScanner().SetPause(false);
+    // The end is announced even for a stopped scan.
+    EXPECT_TRUE(Contains(client.Areas(), "C7"));
+}
+
+TEST_F(ComTest, ScannerFindsPlantedItemsOnTheClientThread)
+{
+    TempFolder temp;
+    PlantedKey key("scanner");
+    ASSERT_TRUE(key.SetString(key.Sub("Spy"), "Run", "spy.exe"));
+    ASSERT_TRUE(key.SetString(key.Sub("Spy"), "Empty", ""));
+    ASSERT_TRUE(key.Create(key.Sub("Ad")));
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    char name[64];
+    wsprintfA(name, "cwscanner-%lu.exe", GetCurrentProcessId());
+    const std::string planted = std::string(base) + name;
+    const Bytes bytes = B("scanner planted file");
+    ASSERT_TRUE(TempFolder::Write(planted, bytes));
+
+    TestDatabase db;
+    db.Program(3, "SpyOne", "spies", "http://spy.example/");
+    db.Program(2, "AdTwo", "ads", "http://ad.example/");
+    db.Registry(0x8000, HKCU, 0, key.Sub("Spy").c_str(), "Run");
+    db.Registry(0x8000, HKCU, 0, key.Sub("Spy").c_str(), "Empty");
+    db.Registry(0x8000, HKCU, 1, key.Sub("Ad").c_str());
+    db.Digest(1, Md5Of(bytes));
+    // An unlocated file record of a program found makes the result complete.
+    db.File(1, 0, 0, 0, "cw-unlocated-spy.exe");
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {1, 3};
+    HRESULT hr = client.Run(options);
+    DeleteFileA(planted.c_str());
+    ASSERT_EQ(S_OK, hr);
+
+    // Every event came to this thread, in order, ending with the whole scan.
+    ASSERT_FALSE(client.Sink().events.empty()) << MessageCapture::Text();
+    for (const ScanClientEvent& e : client.Sink().events)
+        EXPECT_EQ(GetCurrentThreadId(), e.thread);
+    const std::string areas = client.Areas();
+    EXPECT_EQ(0u, areas.find("S1 C1"));
+    EXPECT_EQ(areas.size() - 2, areas.rfind("C7"));
+
+    const std::string text = client.ResultText();
+    const std::string lowerPlanted = RecordingListener::Lower(planted);
+    // One threat per program, the file found in both passes only once.
+    EXPECT_EQ(1u, CountOf(text, "threat 0 SpyOne | spies | http://spy.example/ | risk 3\n")) << text;
+    EXPECT_EQ(1u, CountOf(text, "threat 1 AdTwo | ads | http://ad.example/ | risk 2\n")) << text;
+    EXPECT_EQ(2u, CountOf(text, "threat "));
+    EXPECT_EQ(1u, CountOf(text, "  item 1 root 80000001 vtype 1 known 1 " + key.Sub("Spy") + " | Run | data 8\n")) << text;
+    // An empty string value is read but carries no data.
+    EXPECT_EQ(1u, CountOf(text, "  item 1 root 80000001 vtype 1 known 1 " + key.Sub("Spy") + " | Empty | data 0\n")) << text;
+    EXPECT_EQ(1u, CountOf(text, "  item 1 root 80000001 vtype 0 known 1 " + key.Sub("Ad") + " | <null> | data 0\n")) << text;
+    EXPECT_EQ(1u, CountOf(text, lowerPlanted)) << text;
+    EXPECT_TRUE(Contains(text, "complete 1\n"));
+    // The engine message text is emptied after a normal end.
+    EXPECT_EQ(0, CEngineLogText.GetLength());
+
+    // Ignore the Run value and the whole second program; save, and scan again
+    // with the saved list loaded into a new Scanner.
+    CComPtr<IThreatCollection> results;
+    client.scanner->get_Results(&results);
+    CComPtr<IThreat> spy, ad;
+    ASSERT_EQ(S_OK, results->Lookup(0, &spy));
+    ASSERT_EQ(S_OK, results->Lookup(1, &ad));
+    LONG count = 0;
+    spy->get_Count(&count);
+    for (LONG i = 0; i < count; ++i)
+    {
+        CComPtr<ISearchItem> item;
+        spy->get_Item(i, &item);
+        CComBSTR value;
+        item->get_ItemValue(&value);
+        if (value == L"Run")
+            item->put_Ignore(1);
+    }
+    ad->get_Count(&count);
+    for (LONG i = 0; i < count; ++i)
+    {
+        CComPtr<ISearchItem> item;
+        ad->get_Item(i, &item);
+        item->put_Ignore(1);
+    }
+    CComPtr<IIgnoreList> ignore;
+    ASSERT_EQ(S_OK, client.scanner->get_IgnoreList(&ignore));
+    ASSERT_EQ(S_OK, ignore->Feed(results));
+    ASSERT_EQ(S_OK, ignore->Save(CComBSTR(W(temp.File("ilist.lst")).c_str())));
+    client.Close();
+
+    ASSERT_TRUE(TempFolder::Write(planted, bytes));
+    ScanClient second;
+    ASSERT_EQ(S_OK, second.Open());
+    options.ignoreList = W(temp.File("ilist.lst"));
+    hr = second.Run(options);
+    DeleteFileA(planted.c_str());
+    ASSERT_EQ(S_OK, hr);
+    const std::string after = second.ResultText();
+    EXPECT_EQ(1u, CountOf(after, "threat "));
+    EXPECT_EQ(1u, CountOf(after, "threat 0 SpyOne")) << after;
+    EXPECT_FALSE(Contains(after, " | Run | ")) << after;
+    EXPECT_TRUE(Contains(after, " | Empty | ")) << after;
+    EXPECT_FALSE(Contains(after, "AdTwo")) << after;
+}
+
+TEST_F(ComTest, ScannerStopAndPauseDuringFullDiskScan)
+{
+    TempFolder temp;
+    const std::string root = temp.File("Tree");
+    CreateDirectoryA(root.c_str(), nullptr);
+    for (int d = 0; d < 10; ++d)
+    {
+        const std::string dir = root + "\\d" + std::to_string(d);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        for (int f = 0; f < 100; ++f)
+            TempFolder::Write(dir + "\\f" + std::to_string(f) + ".txt", B("x"));
+    }
+    TestDatabase db;
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {4};
+    options.folders = {W(root)};
+    options.scanningInterval = 0;
+
+    // Paused at the first file counted: the count stays, then goes on.
+    bool paused = false;
+    ULONG heldAt = 0;
+    client.Sink().onEvent = [&](const ScanClientEvent& e) {
+        if (e.kind == "scanning" && e.area == 3 && !paused)
+        {
+            paused = true;
+            heldAt = e.count;
+            client.scanner->Pause(TRUE);
+        }
+    };
+    ASSERT_EQ(S_OK, client.Begin(options));
+    const DWORD until = GetTickCount() + 400;
+    while (GetTickCount() < until)
+        client.WaitForEnd(20);
+    ASSERT_TRUE(paused);
+    ULONG lastSeen = 0;
+    for (const ScanClientEvent& e : client.Sink().events)
+        if (e.kind == "scanning" && e.area == 3)
+            lastSeen = e.count;
+    EXPECT_LE(lastSeen, heldAt + 1);
+    BOOL running = 0;
+    client.scanner->get_Running(&running);
+    EXPECT_EQ(1, running);
+    EXPECT_EQ(S_OK, client.scanner->Pause(FALSE));
+
+    // Stopped during the walk (from this thread's loop: a Stop inside an
+    // event would wait for the worker that waits for the event): it ends
+    // early with the end announced and the result not complete.
+    bool wantStop = false;
+    client.Sink().onEvent = [&](const ScanClientEvent& e) {
+        if (e.kind == "scanning" && e.area == 3 && e.count > heldAt + 50)
+            wantStop = true;
+    };
+    bool stopped = false;
+    const DWORD limit = GetTickCount() + 60000;
+    for (;;)
+    {
+        if (client.WaitForEnd(10) || GetTickCount() > limit)
+            break;
+        if (wantStop && !stopped)
+        {
+            stopped = true;
+            EXPECT_EQ(S_OK, client.scanner->Stop());
+        }
+    }
+    EXPECT_TRUE(stopped);
+    ULONG total = 0;
+    for (const ScanClientEvent& e : client.Sink().events)
+        if (e.kind == "scanning" && e.area == 3)
+            total = e.count;
+    EXPECT_LT(total, 1000u);
+    EXPECT_TRUE(Contains(client.Areas(), "C7"));
+    EXPECT_TRUE(Contains(client.ResultText(), "complete 0\n"));
+
+    // A stop that comes before the worker begins is not lost.
+    client.Sink().onEvent = nullptr;
+    client.Sink().events.clear();
+    ASSERT_EQ(S_OK, client.Begin(options));
+    EXPECT_EQ(S_OK, client.scanner->Stop());
+    total = 0;
+    for (const ScanClientEvent& e : client.Sink().events)
+        if (e.kind == "scanning" && e.area == 3)
+            total = e.count;
+    EXPECT_LT(total, 100u);
+}
+
+TEST_F(ComTest, ScannerSurvivesAnAccessViolationInTheScan)
+{
+    TempFolder temp;
+    PlantedKey key("fault");
+    ASSERT_TRUE(key.Create(key.Sub("Spy")));
+    TestDatabase db;
+    db.Program(1, "Spy");
+    db.Registry(0x8000, HKCU, 0, key.Sub("Spy").c_str());
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    FaultingListener faulting;
+    client.Object()->GetInternalScanner().AddListener(&faulting);
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {1};
+    CEngineLogText.Empty();
+    ASSERT_EQ(S_OK, client.Run(options));
+    EXPECT_EQ("S1 X", client.Areas());
+    for (const ScanClientEvent& e : client.Sink().events)
+        EXPECT_EQ(GetCurrentThreadId(), e.thread);
+    // The message text is kept for the crash report.
+    EXPECT_TRUE(Contains(MessageCapture::Text(), "Current folder: "));
+    EXPECT_TRUE(Contains(MessageCapture::Text(), "(engine/scanner ["));
+
+    // The next scan works: database closed, items released, COM ended.
+    faulting.armed = false;
+    client.Sink().events.clear();
+    ASSERT_EQ(S_OK, client.Run(options));
+    EXPECT_EQ("S1 C1 S1 C1 S1 C1 C7", client.Areas());
+    EXPECT_TRUE(Contains(client.ResultText(), "threat 0 Spy"));
+    CEngineLogText.Empty();
+}
+
+TEST_F(ComTest, ScannerImpersonatesWithTheProcessToken)
+{
+    TempFolder temp;
+    TestDatabase db;
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+    HANDLE process = nullptr, token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process));
+    ASSERT_TRUE(DuplicateTokenEx(process, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenImpersonation, &token));
+    CloseHandle(process);
+
+    CComPtr<IRunAs> runAs;
+    ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_RunAs, &runAs));
+    ASSERT_EQ(S_OK, runAs->put_SecurityToken(reinterpret_cast<LONG_PTR>(token)));
+
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    std::string during;
+    client.Sink().onEvent = [&](const ScanClientEvent& e) {
+        if (e.kind == "start")
+            during += MessageCapture::Text();
+    };
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {1};
+    ASSERT_EQ(S_OK, client.Run(options));
+    EXPECT_TRUE(Contains(during, "Scanner successfully impersonated !")) << during;
+
+    // Without a token the scan runs as itself.
+    EXPECT_EQ(S_OK, runAs->put_SecurityToken(0));
+    during.clear();
+    ASSERT_EQ(S_OK, client.Run(options));
+    EXPECT_TRUE(Contains(during, "Impersonation - try"));
+    EXPECT_FALSE(Contains(during, "successfully impersonated"));
+}
