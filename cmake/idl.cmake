@@ -33,7 +33,8 @@ function(cw_engine_idl target)
   add_custom_command(OUTPUT ${hdr} COMMAND ${widl} -h -o ${hdr} ${idl} DEPENDS ${deps} VERBATIM)
   add_custom_command(OUTPUT ${iid} COMMAND ${widl} -u -o ${iid} ${idl} DEPENDS ${deps} VERBATIM)
   # Fully interpreted stubs: no per-method exception frames to compile.
-  add_custom_command(OUTPUT ${prx} COMMAND ${widl} -Oif -p -o ${prx} ${idl} DEPENDS ${deps} VERBATIM)
+  # MOTHTRAP_NDR: byte arrays as LPSAFEARRAY (see mothtrap.idl).
+  add_custom_command(OUTPUT ${prx} COMMAND ${widl} -Oif -DMOTHTRAP_NDR -p -o ${prx} ${idl} DEPENDS ${deps} VERBATIM)
   add_custom_command(OUTPUT ${tlb} COMMAND ${widl} -t -o ${tlb} ${idl} DEPENDS ${deps} VERBATIM)
 
   # MinGW's unknwnbase.h declares the IUnknown proxies for C++ only.
