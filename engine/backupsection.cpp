@@ -63,7 +63,7 @@ void CopyText(char* buffer, DWORD size, const char* text)
         return;
     const size_t length = text ? strlen(text) : 0;
     const size_t copied = length < size ? length : size - 1;
-    if (copied)
+    if (text != NULL && copied != 0)
         memcpy(buffer, text, copied);
     buffer[copied] = 0;
 }
