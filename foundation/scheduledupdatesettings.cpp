@@ -22,28 +22,26 @@ CScheduledUpdateData::CScheduledUpdateData()
 {
 }
 
-CScheduledUpdateSettings::CScheduledUpdateSettings()
+CScheduledUpdateFile::CScheduledUpdateFile(const char* root, const char* defaultText, bool handlesActive)
+    : m_root(root), m_defaultText(defaultText), m_bHandlesActive(handlesActive)
 {
 }
 
-CScheduledUpdateSettings::~CScheduledUpdateSettings()
+void CScheduledUpdateFile::CreateDefault()
 {
+    ParseDefault(m_defaultText);
 }
 
-void CScheduledUpdateSettings::CreateDefault()
-{
-    ParseDefault(kDefault);
-}
-
-bool CScheduledUpdateSettings::Load(std::string path)
+bool CScheduledUpdateFile::Load(std::string path)
 {
     bool result = false;
-    TiXmlElement* root = LoadRoot(path, kRoot, result);
+    TiXmlElement* root = LoadRoot(path, m_root, result);
     if (root == NULL)
         return result;
     GetIntAttribute(root, "scheduleType", "true", m_nScheduleType);
     GetIntAttribute(root, "dayOfMonth", "true", m_nDayOfMonth);
-    GetBoolAttribute(root, "active", "true", m_bActive);
+    if (m_bHandlesActive)
+        GetBoolAttribute(root, "active", "true", m_bActive);
     GetStringAttribute(root, "days", "true", m_strDays);
     GetStringAttribute(root, "startTime", "true", m_strStartTime);
     GetBoolAttribute(root, "enable", "true", m_bEnable);
@@ -53,15 +51,24 @@ bool CScheduledUpdateSettings::Load(std::string path)
     return true;
 }
 
-bool CScheduledUpdateSettings::Save(std::string path)
+bool CScheduledUpdateFile::Save(std::string path)
 {
     CreateDefault();
-    TiXmlElement* root = FindRoot(kRoot);
+    TiXmlElement* root = FindRoot(m_root);
     SetIntAttribute(root, "scheduleType", m_nScheduleType);
     SetIntAttribute(root, "dayOfMonth", m_nDayOfMonth);
-    SetBoolAttribute(root, "active", m_bActive);
+    if (m_bHandlesActive)
+        SetBoolAttribute(root, "active", m_bActive);
     SetAttribute(root, "days", m_strDays);
     SetAttribute(root, "startTime", m_strStartTime);
     SetBoolAttribute(root, "enable", m_bEnable);
     return CXmlSettingsFile::Save(path);
+}
+
+CScheduledUpdateSettings::CScheduledUpdateSettings() : CScheduledUpdateFile(kRoot, kDefault, true)
+{
+}
+
+CScheduledUpdateSettings::~CScheduledUpdateSettings()
+{
 }

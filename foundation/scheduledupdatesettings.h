@@ -38,15 +38,29 @@ protected:
     std::string m_strDays;
 };
 
-class CScheduledUpdateSettings : public CXmlSettingsFile,
-                                 public CScheduledUpdateData,
+// The two update schedules keep the same attributes under their own roots;
+// only the definitions schedule reads and writes "active" (the program
+// update carries it).
+class CScheduledUpdateFile : public CXmlSettingsFile, public CScheduledUpdateData
+{
+public:
+    bool Save(std::string path) override;
+    bool Load(std::string path) override;
+    void CreateDefault() override;
+
+protected:
+    CScheduledUpdateFile(const char* root, const char* defaultText, bool handlesActive);
+
+private:
+    const char* m_root;
+    const char* m_defaultText;
+    bool m_bHandlesActive;
+};
+
+class CScheduledUpdateSettings : public CScheduledUpdateFile,
                                  public CSingleton<CScheduledUpdateSettings>
 {
 public:
     CScheduledUpdateSettings();
     ~CScheduledUpdateSettings() override;
-
-    bool Save(std::string path) override;
-    bool Load(std::string path) override;
-    void CreateDefault() override;
 };

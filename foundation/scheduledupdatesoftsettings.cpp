@@ -17,45 +17,11 @@ const char kDefault[] =
 
 } // namespace
 
-CScheduledUpdateSoftSettings::CScheduledUpdateSoftSettings()
+// "active" is carried, not read: this schedule has no master switch of its own.
+CScheduledUpdateSoftSettings::CScheduledUpdateSoftSettings() : CScheduledUpdateFile(kRoot, kDefault, false)
 {
 }
 
 CScheduledUpdateSoftSettings::~CScheduledUpdateSoftSettings()
 {
-}
-
-void CScheduledUpdateSoftSettings::CreateDefault()
-{
-    ParseDefault(kDefault);
-}
-
-// active is carried, not read: this schedule has no master switch of its own.
-bool CScheduledUpdateSoftSettings::Load(std::string path)
-{
-    bool result = false;
-    TiXmlElement* root = LoadRoot(path, kRoot, result);
-    if (root == NULL)
-        return result;
-    GetIntAttribute(root, "scheduleType", "true", m_nScheduleType);
-    GetIntAttribute(root, "dayOfMonth", "true", m_nDayOfMonth);
-    GetStringAttribute(root, "days", "true", m_strDays);
-    GetStringAttribute(root, "startTime", "true", m_strStartTime);
-    GetBoolAttribute(root, "enable", "true", m_bEnable);
-    if (m_strStartTime.empty())
-        m_strStartTime = "21:00:00";
-    m_document.Clear();
-    return true;
-}
-
-bool CScheduledUpdateSoftSettings::Save(std::string path)
-{
-    CreateDefault();
-    TiXmlElement* root = FindRoot(kRoot);
-    SetIntAttribute(root, "scheduleType", m_nScheduleType);
-    SetIntAttribute(root, "dayOfMonth", m_nDayOfMonth);
-    SetAttribute(root, "days", m_strDays);
-    SetAttribute(root, "startTime", m_strStartTime);
-    SetBoolAttribute(root, "enable", m_bEnable);
-    return CXmlSettingsFile::Save(path);
 }

@@ -7,15 +7,10 @@
 
 #include <string>
 
-class CScheduledUpdateSoftSettings : public CXmlSettingsFile,
-                                     public CScheduledUpdateData,
+class CScheduledUpdateSoftSettings : public CScheduledUpdateFile,
                                      public CSingleton<CScheduledUpdateSoftSettings>
 {
 public:
     CScheduledUpdateSoftSettings();
     ~CScheduledUpdateSoftSettings() override;
-
-    bool Save(std::string path) override;
-    bool Load(std::string path) override;
-    void CreateDefault() override;
 };
