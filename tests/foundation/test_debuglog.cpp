@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace {
 
 SYSTEMTIME g_fixedTime;
@@ -33,16 +35,9 @@ class DebugLogTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        static LONG counter;
-        char name[MAX_PATH];
-        wsprintfA(name, "%scwlog-%lu-%ld", base, GetCurrentProcessId(),
-                  InterlockedIncrement(&counter));
-        m_folder = name;
-        ASSERT_TRUE(CreateDirectoryA(name, NULL));
-        m_file = m_folder + "\\sdebug.log";
-        SetDebugLogFolder((m_folder + "\\").c_str());
+        ASSERT_TRUE(TempFolder::Exists(m_temp.Path()));
+        m_file = m_temp.File("sdebug.log");
+        SetDebugLogFolder((m_temp.Path() + "\\").c_str());
         SetTime(8, 12, 2026, 9, 5, 7);
         m_previousClock = SetDebugLogClock(FixedClock);
     }
@@ -50,25 +45,15 @@ protected:
     {
         SetDebugLogClock(m_previousClock);
         SetDebugLogFolder(nullptr);
-        DeleteFileA(m_file.c_str());
-        RemoveDirectoryA(m_folder.c_str());
     }
     std::string ReadLog() const
     {
-        std::string text;
-        FILE* f = fopen(m_file.c_str(), "rb");
-        if (!f)
-            return text;
-        char chunk[4096];
-        size_t n;
-        while ((n = fread(chunk, 1, sizeof(chunk), f)) > 0)
-            text.append(chunk, n);
-        fclose(f);
-        return text;
+        const std::vector<BYTE> bytes = TempFolder::Read(m_file);
+        return std::string(bytes.begin(), bytes.end());
     }
-    bool LogExists() const { return GetFileAttributesA(m_file.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool LogExists() const { return TempFolder::Exists(m_file); }
 
-    std::string m_folder;
+    TempFolder m_temp;
     std::string m_file;
     DebugLogClockFn m_previousClock = nullptr;
 };
@@ -106,7 +91,7 @@ TEST_F(DebugLogTest, ExactLinesAppended)
               ReadLog());
 
     // A folder given without its trailing backslash works the same.
-    SetDebugLogFolder(m_folder.c_str());
+    SetDebugLogFolder(m_temp.Path().c_str());
     SetTime(1, 1, 999, 0, 0, 0);
     DebugLog("%s", "multi\nline");
     const std::string all = ReadLog();
@@ -140,10 +125,9 @@ TEST_F(DebugLogTest, MessageCutAtThousandAndEmptyFormats)
     EXPECT_EQ(prefix + std::string(1000, 'a') + "\r\n", ReadLog());
 
     // A folder that does not exist loses the line silently.
-    SetDebugLogFolder((m_folder + "\\missing\\").c_str());
+    SetDebugLogFolder((m_temp.Path() + "\\missing\\").c_str());
     DebugLog("lost");
-    EXPECT_FALSE(GetFileAttributesA((m_folder + "\\missing\\sdebug.log").c_str()) !=
-                 INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(TempFolder::Exists(m_temp.Path() + "\\missing\\sdebug.log"));
 }
 
 namespace {

@@ -6,58 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "temp_folder.h"
+
 namespace {
-
-// A private folder under the temporary-files folder, removed afterwards.
-class ScratchFolder
-{
-public:
-    ScratchFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        static LONG counter;
-        char name[MAX_PATH];
-        wsprintfA(name, "%scwsys-%lu-%ld", base, GetCurrentProcessId(),
-                  InterlockedIncrement(&counter));
-        m_path = name;
-        CreateDirectoryA(name, NULL);
-    }
-    ~ScratchFolder()
-    {
-        WIN32_FIND_DATAA data;
-        HANDLE h = FindFirstFileA((m_path + "\\*").c_str(), &data);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::string child = m_path + "\\" + data.cFileName;
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            } while (FindNextFileA(h, &data));
-            FindClose(h);
-        }
-        RemoveDirectoryA(m_path.c_str());
-    }
-    std::string File(const char* name) const { return m_path + "\\" + name; }
-
-private:
-    std::string m_path;
-};
-
-bool MakeFile(const std::string& path)
-{
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    WriteFile(h, "x", 1, &written, NULL);
-    CloseHandle(h);
-    return true;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::string ModulePath()
 {
@@ -566,36 +517,36 @@ TEST(SysHelpers, FoldersAndTempFiles)
 
 TEST(SysHelpers, ForceDeleteFile)
 {
-    ScratchFolder dir;
+    TempFolder dir;
     const std::string guarded = dir.File("guarded.dat");
-    ASSERT_TRUE(MakeFile(guarded));
+    ASSERT_TRUE(TempFolder::Write(guarded, {'x'}));
     SetFileAttributesA(guarded.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                             FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_FALSE(DeleteFileA(guarded.c_str()));  // read-only stops a plain delete
     ForceDeleteFile(guarded.c_str());
-    EXPECT_FALSE(Exists(guarded));
+    EXPECT_FALSE(TempFolder::Exists(guarded));
 
     const std::string plain = dir.File("plain.dat");
-    ASSERT_TRUE(MakeFile(plain));
+    ASSERT_TRUE(TempFolder::Write(plain, {'x'}));
     ForceDeleteFile(plain.c_str());
-    EXPECT_FALSE(Exists(plain));
+    EXPECT_FALSE(TempFolder::Exists(plain));
 
     ForceDeleteFile(dir.File("missing.dat").c_str());  // silently nothing
 
     // When the delete fails, only the three guarding attributes are gone.
     const std::string busy = dir.File("busy.dat");
-    ASSERT_TRUE(MakeFile(busy));
+    ASSERT_TRUE(TempFolder::Write(busy, {'x'}));
     SetFileAttributesA(busy.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                          FILE_ATTRIBUTE_ARCHIVE);
     HANDLE h = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                            OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     ForceDeleteFile(busy.c_str());
-    EXPECT_TRUE(Exists(busy));
+    EXPECT_TRUE(TempFolder::Exists(busy));
     EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE), GetFileAttributesA(busy.c_str()));
     CloseHandle(h);
     ForceDeleteFile(busy.c_str());
-    EXPECT_FALSE(Exists(busy));
+    EXPECT_FALSE(TempFolder::Exists(busy));
 }
 
 TEST(SysHelpers, OSNameTexts)
