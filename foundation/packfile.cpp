@@ -52,7 +52,7 @@ DWORD CPackBlock::RecordLengthAt(const BYTE* data, DWORD size, DWORD pos)
 {
     if (data == NULL || pos >= size || size - pos < 2)
         return 0;
-    const DWORD length = data[pos] | (data[pos + 1] << 8);
+    const DWORD length = LoadLE16(data + pos);
     if (length < 2 || length > size - pos)
         return 0;
     return length;
@@ -146,7 +146,7 @@ bool CPackBlock::AddRecord(const BYTE* record)
 {
     if (record == NULL)
         return false;
-    const DWORD length = record[0] | (record[1] << 8);
+    const DWORD length = LoadLE16(record);
     if (length < 2 || length > 0xFFFFFFFFu - m_dwSize)
         return false;
     // Room in the index first, so that a failure leaves the block unchanged.

@@ -353,7 +353,7 @@ TEST(PackFile, GrowingAndShrinkingBlocksMoveTheLaterOnes)
     }
     const Bytes shrunk = TempFolder::Read(keyed);
     EXPECT_LT(shrunk.size(), oldSize);
-    EXPECT_EQ(0x8FFF, shrunk[shrunk.size() - 18] | (shrunk[shrunk.size() - 17] << 8));
+    EXPECT_EQ(0x8FFF, LoadLE16(&shrunk[shrunk.size() - 18]));
     CPackFile f;
     ASSERT_TRUE(f.Open(keyed.c_str(), 0, 16, kKey));
     EXPECT_EQ(2, f.GetBlock(1).GetRecordCount());
