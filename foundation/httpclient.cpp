@@ -39,6 +39,18 @@ void CHttpClient::Close()
     CloseAndDelete(m_pSession);
 }
 
+bool CHttpClient::OpenRequest(int verb, LPCSTR* acceptTypes)
+{
+    DWORD service = 0;
+    CString server, object;
+    INTERNET_PORT port = 0;
+    if (!AfxParseURL(m_strURL, service, server, object, port))
+        return false;
+    m_pConnection = m_pSession->GetHttpConnection(server, port, NULL, NULL);
+    m_pRequest = m_pConnection->OpenRequest(verb, object, NULL, 1, acceptTypes, NULL, INTERNET_FLAG_EXISTING_CONNECT);
+    return true;
+}
+
 bool CHttpClient::OpenGet()
 {
     // A repeated call replaces the previous request rather than leaking it.
@@ -46,16 +58,9 @@ bool CHttpClient::OpenGet()
     if (!m_pSession)
         return false;
 
-    DWORD service = 0;
-    CString server, object;
-    INTERNET_PORT port = 0;
-    if (!AfxParseURL(m_strURL, service, server, object, port))
-        return false;
-
-    m_pConnection = m_pSession->GetHttpConnection(server, port, NULL, NULL);
     LPCSTR acceptTypes[] = {"application/x-ofc", NULL};
-    m_pRequest = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_GET, object, NULL, 1, acceptTypes, NULL,
-                                            INTERNET_FLAG_EXISTING_CONNECT);
+    if (!OpenRequest(CHttpConnection::HTTP_VERB_GET, acceptTypes))
+        return false;
     m_pRequest->AddRequestHeaders("Accept: */*\r\nUser-Agent: Application\r\n", HTTP_ADDREQ_FLAG_ADD_IF_NEW);
     m_pRequest->SendRequest();
 
@@ -68,15 +73,8 @@ bool CHttpClient::PostForm(const CString& body)
     Close();
     m_pSession = new CInternetSession(NULL, 1, PRE_CONFIG_INTERNET_ACCESS, NULL, NULL, 0);
 
-    DWORD service = 0;
-    CString server, object;
-    INTERNET_PORT port = 0;
-    if (!AfxParseURL(m_strURL, service, server, object, port))
+    if (!OpenRequest(CHttpConnection::HTTP_VERB_POST, NULL))
         return false;
-
-    m_pConnection = m_pSession->GetHttpConnection(server, port, NULL, NULL);
-    m_pRequest = m_pConnection->OpenRequest(CHttpConnection::HTTP_VERB_POST, object, NULL, 1, NULL, NULL,
-                                            INTERNET_FLAG_EXISTING_CONNECT);
     CString headers = "Content-Type: application/x-www-form-urlencoded";
     return m_pRequest->SendRequest(headers, const_cast<LPSTR>(body.GetString()),
                                    static_cast<DWORD>(body.GetLength())) != FALSE;

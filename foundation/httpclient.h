@@ -25,6 +25,9 @@ public:
 
 private:
     void CloseRequest();
+    // Connects to the URL's server and opens the request; false for a URL
+    // that does not parse.
+    bool OpenRequest(int verb, LPCSTR* acceptTypes);
 
     CHttpClient(const CHttpClient&) = delete;
     CHttpClient& operator=(const CHttpClient&) = delete;
