@@ -458,16 +458,9 @@ void CScanner::RunImpersonated()
     if (advapi)
         FreeLibrary(advapi);
 
+    // The results and sinks are let go by ReleaseWorkerItems, which follows.
     if (m_workerResults)
-    {
         m_workerResults->put_Complete(m_scanner.GetCompleteFlag() ? 1 : 0);
-        m_workerResults->Release();
-        m_workerResults = nullptr;
-    }
-    for (IScannerEvents* sink : m_workerSinks)
-        if (sink)
-            sink->Release();
-    m_workerSinks.clear();
 }
 
 void CScanner::ReleaseWorkerItems()
@@ -654,12 +647,7 @@ void CScanner::OnScanning(int area, DWORD itemsScanned)
     if (area < 0 || area >= CInternalScanner::AreaCount)
         return;
     const DWORD now = GetTickCount();
-    if (m_scanningInterval && m_hasPendingScanning[area] && now - m_lastScanningTick[area] < m_scanningInterval)
-    {
-        m_pendingScanning[area] = itemsScanned;
-        return;
-    }
-    if (m_scanningInterval && !m_hasPendingScanning[area] && now - m_lastScanningTick[area] < m_scanningInterval)
+    if (m_scanningInterval && now - m_lastScanningTick[area] < m_scanningInterval)
     {
         m_pendingScanning[area] = itemsScanned;
         m_hasPendingScanning[area] = true;
