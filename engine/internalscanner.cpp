@@ -602,6 +602,23 @@ void CInternalScanner::CloseDatabase()
         m_file.Close();
 }
 
+// A step whose section block is dropped again when it is done; an empty
+// block gives the step's message instead.
+template <class Step>
+void CInternalScanner::RunSectionStep(int area, WORD section, const char* missing, Step step)
+{
+    CPackBlock& block = m_file.GetBlock(section);
+    if (!BlockHasData(block))
+    {
+        ENGINE_MESSAGE("%s", missing);
+        return;
+    }
+    OnStartedArea(area);
+    step(block);
+    m_file.UnloadBlockById(section);
+    OnCompleteArea(area);
+}
+
 bool CInternalScanner::scanAll(int pass)
 {
     ENGINE_MESSAGE("scanAll started");
@@ -623,74 +640,20 @@ bool CInternalScanner::scanAll(int pass)
     }
 
     if (m_areas[AreaRegistry] && !Stopped())
-    {
-        CPackBlock& block = m_file.GetBlock(SectionRegistry);
-        if (!BlockHasData(block))
-            ENGINE_MESSAGE("Registry items section is not present");
-        else
-        {
-            OnStartedArea(AreaRegistry);
-            ScanRegistry(block, pass);
-            m_file.UnloadBlockById(SectionRegistry);
-            OnCompleteArea(AreaRegistry);
-        }
-    }
-
+        RunSectionStep(AreaRegistry, SectionRegistry, "Registry items section is not present",
+                       [this, pass](CPackBlock& block) { ScanRegistry(block, pass); });
     if (first && m_areas[AreaRegistry] && !Stopped())
-    {
-        CPackBlock& block = m_file.GetBlock(SectionRegistry);
-        if (!BlockHasData(block))
-            ENGINE_MESSAGE("Registry items section is not present");
-        else
-        {
-            OnStartedArea(AreaRegistry);
-            ScanAutorunKeys(block);
-            m_file.UnloadBlockById(SectionRegistry);
-            OnCompleteArea(AreaRegistry);
-        }
-    }
-
+        RunSectionStep(AreaRegistry, SectionRegistry, "Registry items section is not present",
+                       [this](CPackBlock& block) { ScanAutorunKeys(block); });
     if (first && m_areas[AreaGuarded] && !Stopped())
-    {
-        CPackBlock& block = m_file.GetBlock(SectionGuarded);
-        if (!BlockHasData(block))
-            ENGINE_MESSAGE("Guarded items section is not present");
-        else
-        {
-            OnStartedArea(AreaGuarded);
-            scanGuarded(block);
-            m_file.UnloadBlockById(SectionGuarded);
-            OnCompleteArea(AreaGuarded);
-        }
-    }
-
+        RunSectionStep(AreaGuarded, SectionGuarded, "Guarded items section is not present",
+                       [this](CPackBlock& block) { scanGuarded(block); });
     if (first && m_areas[AreaHosts] && !Stopped())
-    {
-        CPackBlock& block = m_file.GetBlock(SectionHosts);
-        if (!BlockHasData(block))
-            ENGINE_MESSAGE("Hosts items section is not present");
-        else
-        {
-            OnStartedArea(AreaHosts);
-            scanHosts(block);
-            m_file.UnloadBlockById(SectionHosts);
-            OnCompleteArea(AreaHosts);
-        }
-    }
-
+        RunSectionStep(AreaHosts, SectionHosts, "Hosts items section is not present",
+                       [this](CPackBlock& block) { scanHosts(block); });
     if (first && m_areas[AreaCookies] && !Stopped())
-    {
-        CPackBlock& block = m_file.GetBlock(SectionCookies);
-        if (!BlockHasData(block))
-            ENGINE_MESSAGE("Cookies items section is not present");
-        else
-        {
-            OnStartedArea(AreaCookies);
-            scanCookies(block);
-            m_file.UnloadBlockById(SectionCookies);
-            OnCompleteArea(AreaCookies);
-        }
-    }
+        RunSectionStep(AreaCookies, SectionCookies, "Cookies items section is not present",
+                       [this](CPackBlock& block) { scanCookies(block); });
 
     if ((m_areas[AreaQuickDisk] || m_areas[AreaFullDisk]) && !Stopped())
     {

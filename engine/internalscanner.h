@@ -141,6 +141,8 @@ private:
         ;
     bool Stopped() const { return m_bStop != 0; }
     bool scanAll(int pass);
+    template <class Step>
+    void RunSectionStep(int area, WORD section, const char* missing, Step step);
     void CompleteFlagWalk(CPackBlock& block);
     LONG OpenUserKey(HKEY root, const char* path, DWORD options, REGSAM access, HKEY* key);
 

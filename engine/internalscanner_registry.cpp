@@ -163,14 +163,10 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
                     MatchRegistryItem(key, p, keyPath, walk, 0);
                     RegCloseKey(key);
                 }
-                if (++counter % 100 == 0)
-                    OnScanning(AreaRegistry, counter);
             }
-            else if (selected)
-            {
-                if (++counter % 100 == 0)
-                    OnScanning(AreaRegistry, counter);
-            }
+            // A selected record counts whether or not it names a key.
+            if (selected && ++counter % 100 == 0)
+                OnScanning(AreaRegistry, counter);
         }
         if (WaitWhilePaused())
             break;
