@@ -4,6 +4,8 @@
 
 namespace {
 
+// The digest walk reads files in slices of this size: under Wine, plain reads
+// of a quarter megabyte run about twice as fast as file mappings.
 const DWORD kDigestSlice = 256u << 10;
 
 } // namespace
