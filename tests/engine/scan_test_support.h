@@ -29,6 +29,12 @@ inline Bytes Bz(const char* text)
     return Bytes(text, text + strlen(text) + 1);
 }
 
+// Test paths are plain ASCII.
+inline std::wstring Wide(const std::string& s)
+{
+    return std::wstring(s.begin(), s.end());
+}
+
 inline Bytes Md5Of(const Bytes& data)
 {
     MD5_CTX ctx;

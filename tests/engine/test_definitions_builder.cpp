@@ -12,11 +12,6 @@ std::string DefsFolder()
     return std::string(GetModuleFolder()) + "testdata\\defs\\";
 }
 
-std::wstring Wide(const std::string& s)
-{
-    return std::wstring(s.begin(), s.end());
-}
-
 } // namespace
 
 TEST(DefinitionsBuilder, DefaultDatabaseOfTheBuild)
@@ -81,15 +76,12 @@ TEST(DefinitionsBuilder, FixtureReadAndScanned)
             }
         }
     } listener;
-    CInternalScanner scanner;
-    listener.scanner = &scanner;
-    scanner.SetKeyText(L"pvrt82m6kd3.47h");
-    EXPECT_TRUE(scanner.OpenDefinitions(Wide(db).c_str()));
-    for (int a = 0; a < 7; ++a)
-        scanner.SetAreaEnabled(a, a == 1 || a == 2 || a == 4);
-    scanner.AddListener(&listener);
-    scanner.PrepareUserContext(false);
-    const bool ran = scanner.StartScan(db.c_str());
+    TestScan scan({1, 2, 4});
+    listener.scanner = &scan.scanner;
+    scan.scanner.SetKeyText(L"pvrt82m6kd3.47h");
+    EXPECT_TRUE(scan.scanner.OpenDefinitions(Wide(db).c_str()));
+    scan.scanner.AddListener(&listener);
+    const bool ran = scan.Run(db);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\CwScanFixture");
     DeleteFileA((folder + "\\planted.bin").c_str());
     DeleteFileA((folder + "\\other.bin").c_str());

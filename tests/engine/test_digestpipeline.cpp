@@ -4,22 +4,7 @@
 #include <vector>
 
 #include "engine/digestpipeline.h"
-#include "foundation/md5.h"
-#include "tests/foundation/temp_folder.h"
-
-namespace {
-
-std::vector<BYTE> Md5(const std::vector<BYTE>& data)
-{
-    MD5_CTX ctx;
-    MD5Init(&ctx);
-    MD5Update(&ctx, data.data(), (DWORD)data.size());
-    std::vector<BYTE> digest(16);
-    MD5Final(digest.data(), &ctx);
-    return digest;
-}
-
-} // namespace
+#include "scan_test_support.h"
 
 TEST(DigestPipeline, DigestsOfWholeFiles)
 {
@@ -31,7 +16,7 @@ TEST(DigestPipeline, DigestsOfWholeFiles)
     ASSERT_TRUE(TempFolder::Write(tmp.File("empty.dll"), {}));
     BYTE digest[16];
     ASSERT_TRUE(DigestOfFile(tmp.File("big.exe").c_str(), digest));
-    EXPECT_EQ(Md5(data), std::vector<BYTE>(digest, digest + 16));
+    EXPECT_EQ(Md5Of(data), std::vector<BYTE>(digest, digest + 16));
     EXPECT_FALSE(DigestOfFile(tmp.File("empty.dll").c_str(), digest));
     EXPECT_FALSE(DigestOfFile(tmp.File("missing.exe").c_str(), digest));
 }
@@ -67,7 +52,7 @@ TEST(DigestPipeline, ResultsComeBackInTheOrderTheyWentIn)
         EXPECT_EQ(!contents[popped].empty(), ok) << path;
         if (ok)
         {
-            EXPECT_EQ(Md5(contents[popped]), std::vector<BYTE>(digest, digest + 16)) << path;
+            EXPECT_EQ(Md5Of(contents[popped]), std::vector<BYTE>(digest, digest + 16)) << path;
         }
         ++popped;
     }
@@ -95,5 +80,5 @@ TEST(DigestPipeline, ClearDropsEverythingQueued)
     pipeline.Push(tmp.File("a.exe"));
     ASSERT_TRUE(pipeline.Pop(path, ok, digest, true));
     EXPECT_TRUE(ok);
-    EXPECT_EQ(Md5(data), std::vector<BYTE>(digest, digest + 16));
+    EXPECT_EQ(Md5Of(data), std::vector<BYTE>(digest, digest + 16));
 }

@@ -5,11 +5,6 @@
 
 namespace {
 
-std::wstring Wide(const std::string& s)
-{
-    return std::wstring(s.begin(), s.end());
-}
-
 Bytes Digest(BYTE first, BYTE last)
 {
     Bytes d(16, 0x40);
@@ -168,16 +163,13 @@ TEST(SignatureDatabase, ProgramInfoAndDatabaseInfo)
             EXPECT_FALSE(scanner->GetProgramInfo(2, name, description, url, 8, &risk));
         }
     } listener;
-    CInternalScanner scanner;
-    listener.scanner = &scanner;
+    TestScan scan({5});
+    listener.scanner = &scan.scanner;
     char name[8];
     DWORD risk;
-    EXPECT_FALSE(scanner.GetProgramInfo(0, name, name, name, 8, &risk)); // not open
-    for (int a = 0; a < 7; ++a)
-        scanner.SetAreaEnabled(a, a == 5);
-    scanner.AddListener(&listener);
-    scanner.PrepareUserContext(false);
-    EXPECT_TRUE(scanner.StartScan(temp.File("db.bin").c_str()));
+    EXPECT_FALSE(scan.scanner.GetProgramInfo(0, name, name, name, 8, &risk)); // not open
+    scan.scanner.AddListener(&listener);
+    EXPECT_TRUE(scan.Run(temp.File("db.bin")));
     EXPECT_TRUE(listener.asked);
 }
 
@@ -213,13 +205,10 @@ TEST(SignatureDatabase, FindDigestAtEveryPosition)
             EXPECT_FALSE(scanner->FindDigest(Digest(0x20, 3).data(), &program));
         }
     } listener;
-    CInternalScanner scanner;
-    listener.scanner = &scanner;
-    for (int a = 0; a < 7; ++a)
-        scanner.SetAreaEnabled(a, a == 5);
-    scanner.AddListener(&listener);
-    scanner.PrepareUserContext(false);
-    EXPECT_TRUE(scanner.StartScan(temp.File("db.bin").c_str()));
+    TestScan scan({5});
+    listener.scanner = &scan.scanner;
+    scan.scanner.AddListener(&listener);
+    EXPECT_TRUE(scan.Run(temp.File("db.bin")));
     EXPECT_TRUE(listener.asked);
 }
 
