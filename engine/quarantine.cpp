@@ -294,10 +294,10 @@ HRESULT CQuarantine::get_Running(LONG* running)
 
 HRESULT CQuarantine::CreateBackup(IBackup* backup)
 {
-    if (!backup)
-        return E_POINTER;
-    if (!m_bInitialized || IsRunning())
-        return E_UNEXPECTED;
+    // Refused before the entry is announced, not only when the worker starts.
+    const HRESULT allowed = CheckStart(backup);
+    if (FAILED(allowed))
+        return allowed;
     // Two backups in one second would share one archive pair: the later one
     // takes the next free second.
     DATE time = LocalTimeNow();
@@ -307,7 +307,7 @@ HRESULT CQuarantine::CreateBackup(IBackup* backup)
         return E_FAIL;
     QLOG("Creating Backup");
     AddBackupEntry(backup);
-    HRESULT hr = StartAction(ActionBackupAndRemove, backup);
+    HRESULT hr = StartAction(ActionBackupAndRemove, backup, nullptr);
     if (FAILED(hr))
     {
         // No archive will come for the entry just announced.
@@ -326,31 +326,17 @@ HRESULT CQuarantine::CreateBackup(IBackup* backup)
 
 HRESULT CQuarantine::ViewBackup(IBackup* backup)
 {
-    if (!backup)
-        return E_POINTER;
-    if (!m_bInitialized || IsRunning())
-        return E_UNEXPECTED;
-    QLOG("about to launch ViewBackup");
-    return StartAction(ActionView, backup);
+    return StartAction(ActionView, backup, "about to launch ViewBackup");
 }
 
 HRESULT CQuarantine::RestoreBackup(IBackup* backup)
 {
-    if (!backup)
-        return E_POINTER;
-    if (!m_bInitialized || IsRunning())
-        return E_UNEXPECTED;
-    QLOG("about to launch RestoreBackup");
-    return StartAction(ActionRestore, backup);
+    return StartAction(ActionRestore, backup, "about to launch RestoreBackup");
 }
 
 HRESULT CQuarantine::ExecuteRemove(IBackup* backup)
 {
-    if (!backup)
-        return E_POINTER;
-    if (!m_bInitialized || IsRunning())
-        return E_UNEXPECTED;
-    return StartAction(ActionRemove, backup);
+    return StartAction(ActionRemove, backup, nullptr);
 }
 
 HRESULT CQuarantine::StopOperation()
@@ -379,8 +365,22 @@ void CQuarantine::CloseFinishedWorker()
     m_hWorker = nullptr;
 }
 
-HRESULT CQuarantine::StartAction(DWORD action, IBackup* backup)
+HRESULT CQuarantine::CheckStart(IBackup* backup) const
 {
+    if (!backup)
+        return E_POINTER;
+    if (!m_bInitialized || IsRunning())
+        return E_UNEXPECTED;
+    return S_OK;
+}
+
+HRESULT CQuarantine::StartAction(DWORD action, IBackup* backup, const char* announce)
+{
+    const HRESULT allowed = CheckStart(backup);
+    if (FAILED(allowed))
+        return allowed;
+    if (announce)
+        QLOG("%s", announce);
     CloseFinishedWorker();
     if (m_hWorker)
         return E_UNEXPECTED;

@@ -71,7 +71,10 @@ public:
     static CString FormatRemoveError(DWORD area, const char* name, DWORD error);
 
 private:
-    HRESULT StartAction(DWORD action, IBackup* backup);
+    // E_POINTER without a backup, E_UNEXPECTED before Initialize or while a worker runs.
+    HRESULT CheckStart(IBackup* backup) const;
+    // Logs announce (when given) once the start is allowed.
+    HRESULT StartAction(DWORD action, IBackup* backup, const char* announce);
     void CloseFinishedWorker();
     bool IsRunning() const { return m_lRunning != 0; }
     bool IsTimeTaken(DATE time) const;
