@@ -13,6 +13,7 @@
 #include "engine/internalquarantine.h"
 #include "engine/internalremove.h"
 #include "foundation/packfile.h"
+#include "tests/engine/system_state_guards.h"
 #include "tests/foundation/temp_folder.h"
 
 namespace {
@@ -114,29 +115,6 @@ void PlantPair(const TempFolder& dir, const char* stem, size_t infSize, size_t d
     TempFolder::Write(dir.File((std::string(stem) + ".inf").c_str()), std::vector<BYTE>(infSize, 1));
     TempFolder::Write(dir.File((std::string(stem) + ".dat").c_str()), std::vector<BYTE>(datSize, 2));
 }
-
-// Keeps the prefix's hosts file as it was.
-class HostsGuard
-{
-public:
-    HostsGuard() : m_path((LPCSTR)CInternalRemove::GetHostsPath()), m_existed(TempFolder::Exists(m_path))
-    {
-        m_bytes = TempFolder::Read(m_path);
-    }
-    ~HostsGuard()
-    {
-        if (m_existed)
-            TempFolder::Write(m_path, m_bytes);
-        else
-            DeleteFileA(m_path.c_str());
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-    bool m_existed;
-    std::vector<BYTE> m_bytes;
-};
 
 std::string TestKeyBase()
 {

@@ -9,6 +9,7 @@
 
 #include "engine/internalremove.h"
 #include "engine/internalremovelistener.h"
+#include "tests/engine/system_state_guards.h"
 #include "tests/foundation/temp_folder.h"
 
 namespace {
@@ -32,50 +33,6 @@ public:
     std::vector<RemoveError> calls;
 };
 
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
-
-std::vector<BYTE> ReadPending(bool* exists)
-{
-    std::vector<BYTE> data;
-    *exists = false;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return data;
-    DWORD size = 0, type = 0;
-    if (RegQueryValueExW(key, kPendingValue, NULL, &type, NULL, &size) == ERROR_SUCCESS)
-    {
-        *exists = true;
-        data.resize(size);
-        RegQueryValueExW(key, kPendingValue, NULL, &type, size ? data.data() : NULL, &size);
-        data.resize(size);
-    }
-    RegCloseKey(key);
-    return data;
-}
-
-// Puts the system's list of moves at the next start back as it was.
-class PendingGuard
-{
-public:
-    PendingGuard() { m_data = ReadPending(&m_existed); }
-    ~PendingGuard()
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            return;
-        if (m_existed)
-            RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, m_data.data(), (DWORD)m_data.size());
-        else
-            RegDeleteValueW(key, kPendingValue);
-        RegCloseKey(key);
-    }
-
-private:
-    std::vector<BYTE> m_data;
-    bool m_existed;
-};
-
 // The texts of a REG_MULTI_SZ value, in ANSI.
 std::vector<std::string> MultiStrings(const std::vector<BYTE>& data)
 {
@@ -96,42 +53,11 @@ std::vector<std::string> MultiStrings(const std::vector<BYTE>& data)
     return strings;
 }
 
-class HostsGuard
-{
-public:
-    HostsGuard() : m_path((LPCSTR)CInternalRemove::GetHostsPath()), m_existed(TempFolder::Exists(m_path))
-    {
-        m_bytes = TempFolder::Read(m_path);
-    }
-    ~HostsGuard()
-    {
-        if (m_existed)
-            TempFolder::Write(m_path, m_bytes);
-        else
-            DeleteFileA(m_path.c_str());
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-    bool m_existed;
-    std::vector<BYTE> m_bytes;
-};
-
 std::string TestKeyBase()
 {
     char name[64];
     wsprintfA(name, "Software\\CleanwardenTest%lu\\Remove", GetCurrentProcessId());
     return name;
-}
-
-bool KeyExists(const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 void PlantValue(const std::string& path, const char* name, DWORD type, const void* data, DWORD size)

@@ -13,6 +13,7 @@
 #include "engine/internalremove.h"
 #include "engine/proxystubs.h"
 #include "engine/quarantine.h"
+#include "tests/engine/system_state_guards.h"
 #include "tests/foundation/temp_folder.h"
 
 namespace {
@@ -102,15 +103,6 @@ std::string KeyBase()
     return name;
 }
 
-bool KeyExists(const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void PlantValue(const std::string& path, const char* name, DWORD type, const std::vector<BYTE>& data)
 {
     HKEY key;
@@ -139,72 +131,6 @@ std::vector<BYTE> ReadValue(const std::string& path, const char* name, DWORD* ty
     RegCloseKey(key);
     return data;
 }
-
-class HostsGuard
-{
-public:
-    HostsGuard() : m_path(static_cast<LPCSTR>(CInternalRemove::GetHostsPath())), m_existed(TempFolder::Exists(m_path))
-    {
-        m_bytes = TempFolder::Read(m_path);
-    }
-    ~HostsGuard()
-    {
-        if (m_existed)
-            TempFolder::Write(m_path, m_bytes);
-        else
-            DeleteFileA(m_path.c_str());
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-    bool m_existed;
-    std::vector<BYTE> m_bytes;
-};
-
-const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-
-std::vector<BYTE> ReadPending(bool* exists)
-{
-    std::vector<BYTE> data;
-    *exists = false;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return data;
-    DWORD size = 0, type = 0;
-    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type, nullptr, &size) == ERROR_SUCCESS)
-    {
-        *exists = true;
-        data.resize(size);
-        RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type, size ? data.data() : nullptr, &size);
-        data.resize(size);
-    }
-    RegCloseKey(key);
-    return data;
-}
-
-// Puts the system's list of moves at the next start back as it was.
-class PendingGuard
-{
-public:
-    PendingGuard() { m_data = ReadPending(&m_existed); }
-    ~PendingGuard()
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            return;
-        if (m_existed)
-            RegSetValueExW(key, L"PendingFileRenameOperations", 0, REG_MULTI_SZ, m_data.data(),
-                           static_cast<DWORD>(m_data.size()));
-        else
-            RegDeleteValueW(key, L"PendingFileRenameOperations");
-        RegCloseKey(key);
-    }
-
-private:
-    std::vector<BYTE> m_data;
-    bool m_existed;
-};
 
 bool PendingMentions(const std::string& path)
 {
