@@ -2,7 +2,7 @@
 // Backup: one backup set of the quarantine, a threat collection and a date.
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 class CBackup : public CComObjectRootEx<CComSingleThreadModel>,
                 public CComCoClass<CBackup, &CLSID_Backup>,

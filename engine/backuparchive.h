@@ -9,7 +9,7 @@
 #include "engine/backupsection.h"
 #include "foundation/packarchive.h"
 #include "foundation/packfile.h"
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 class CBackupArchive
 {

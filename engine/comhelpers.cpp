@@ -1,6 +1,6 @@
 #include "engine/comhelpers.h"
 
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 void LoadStringResource(CString& out, UINT id)
 {

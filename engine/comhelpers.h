@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 // Loads string resource `id` of the program into out (empty when missing).
 void LoadStringResource(CString& out, UINT id);

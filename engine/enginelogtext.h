@@ -8,7 +8,7 @@
 
 #include <stdarg.h>
 
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 class CEngineMessageText
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's class-object table and its private creation function.
 
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 // Every engine coclass, for the module's class-object registration:
 //   AtlModule().AddObjectMap(EngineObjectMap());

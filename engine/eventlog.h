@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
-#include "platform/cstring.h"
+#include "platform/atl/atlbase.h"
+#include "platform/mfc/cstring.h"
 
 class CLogRecord : public CComObjectRootEx<CComSingleThreadModel>,
                    public CComCoClass<CLogRecord, &CLSID_LogRecord>,

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 class CIgnoreList : public CComObjectRootEx<CComSingleThreadModel>,
                     public CComCoClass<CIgnoreList, &CLSID_IgnoreList>,

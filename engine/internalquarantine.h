@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/backuparchive.h"
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 class CInternalQuarantine
 {

@@ -6,7 +6,7 @@
 
 #include "engine/enginelogtext.h"
 #include "engine/internalremovelistener.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 #define RLOG(...) FormatSourceError(CEngineLogText, "engine/internalremove", __LINE__, __VA_ARGS__)
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 class IInternalRemoveListener;
 

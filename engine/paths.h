@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 class CPaths : public CComObjectRootEx<CComSingleThreadModel>,
                public CComCoClass<CPaths, &CLSID_Paths>,

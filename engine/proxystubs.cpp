@@ -1,7 +1,7 @@
 #include "engine/proxystubs.h"
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 extern "C" HRESULT MothtrapGetProxyStubClassObject(REFCLSID clsid, REFIID iid, void** ppv);
 

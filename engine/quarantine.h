@@ -9,9 +9,9 @@
 #include "engine/internalremovelistener.h"
 #include "engine/mothtrap.h"
 #include "engine/quarantineevents.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
-#include "platform/cstring.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
+#include "platform/mfc/cstring.h"
 
 class CQuarantine : public CComObjectRootEx<CComSingleThreadModel>,
                     public CComCoClass<CQuarantine, &CLSID_Quarantine>,

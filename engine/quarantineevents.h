@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 template <class T>
 class CProxyIQuarantineEvents : public IConnectionPointImpl<T, &IID_IQuarantineEvents>

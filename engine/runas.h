@@ -3,7 +3,7 @@
 // process, so that the engine's workers can impersonate that user.
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 // Holds one Windows handle (null when none) and closes it when replaced or
 // when the process ends.

@@ -8,8 +8,8 @@
 
 #include "engine/internalscanner.h"
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 // Raises IScannerEvents on the worker's own (marshalled) sinks.
 template <class T>

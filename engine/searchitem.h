@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 class CSearchItem : public CComObjectRootEx<CComSingleThreadModel>,
                     public CComCoClass<CSearchItem, &CLSID_SearchItem>,

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 class CThreat : public CComObjectRootEx<CComSingleThreadModel>,
                 public CComCoClass<CThreat, &CLSID_Threat>,

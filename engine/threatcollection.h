@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 class CThreatCollection : public CComObjectRootEx<CComSingleThreadModel>,
                           public CComCoClass<CThreatCollection, &CLSID_ThreatCollection>,

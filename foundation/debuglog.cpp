@@ -1,7 +1,7 @@
 #include "foundation/debuglog.h"
 
 #include "foundation/syshelpers.h"
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // Plain-text diagnostic log: one line per call appended to "sdebug.log" in
 // the program's folder, stamped with the UTC time. Failures are silent.
 
-#include "platform/exception.h"
+#include "platform/mfc/exception.h"
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 // One GET or one form POST to a URL over WinInet. WinInet failures reach the
 // caller as CInternetException pointers.
 
-#include "platform/cstring.h"
-#include "platform/inet.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/inet.h"
 
 class CHttpClient
 {

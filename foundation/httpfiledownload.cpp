@@ -1,6 +1,6 @@
 #include "foundation/httpfiledownload.h"
 
-#include "platform/file.h"
+#include "platform/mfc/file.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 // (Stop) and read its progress and state meanwhile.
 
 #include "foundation/httpclient.h"
-#include "platform/event.h"
-#include "platform/exception.h"
+#include "platform/mfc/event.h"
+#include "platform/mfc/exception.h"
 
 class CHttpFileDownloadException : public CException
 {

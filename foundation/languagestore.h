@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "platform/carray.h"
-#include "platform/cstring.h"
-#include "platform/cstringarray.h"
+#include "platform/mfc/carray.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/cstringarray.h"
 
 struct CLanguageSection
 {

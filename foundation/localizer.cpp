@@ -6,7 +6,7 @@
 #include "foundation/debuglog.h"
 #include "foundation/decipher.h"
 #include "foundation/syshelpers.h"
-#include "platform/file.h"
+#include "platform/mfc/file.h"
 
 namespace {
 

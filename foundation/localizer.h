@@ -8,9 +8,9 @@
 #include <string>
 
 #include "foundation/languagestore.h"
-#include "platform/cmapstringtostring.h"
-#include "platform/cstring.h"
-#include "platform/exception.h"
+#include "platform/mfc/cmapstringtostring.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/exception.h"
 
 class CLocalizerException : public CException
 {

@@ -3,8 +3,8 @@
 // entry, restart, registry access, the Windows version text and waits that
 // keep a window's messages flowing. None of them throws or logs.
 
-#include "platform/cstring.h"
-#include "platform/cstringarray.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/cstringarray.h"
 
 #include <windows.h>
 

@@ -4,8 +4,8 @@
 // A derived class must call Stop in its own destructor: the base destructor
 // runs after the derived members are gone.
 
-#include "platform/event.h"
-#include "platform/winthread.h"
+#include "platform/mfc/event.h"
+#include "platform/mfc/winthread.h"
 
 class CWorkerThread
 {

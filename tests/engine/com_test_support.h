@@ -9,8 +9,8 @@
 
 #include "engine/engineobjects.h"
 #include "engine/mothtrap.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 class ComTest : public ::testing::Test
 {

@@ -15,8 +15,8 @@
 #include "engine/mothtrap.h"
 #include "engine/proxystubs.h"
 #include "engine/scanner.h"
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 struct ScanClientEvent
 {

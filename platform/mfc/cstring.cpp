@@ -1,4 +1,4 @@
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 #include <algorithm>
 #include <cctype>

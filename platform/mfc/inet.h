@@ -4,8 +4,8 @@
 // (the catcher calls Delete); AddRequestHeaders and the queries report through
 // their results.
 
-#include "platform/cstring.h"
-#include "platform/exception.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/exception.h"
 
 #include <windows.h>
 #include <wininet.h>

@@ -12,7 +12,7 @@
 // Sinks sit in advise order; an unadvised sink leaves an empty place, so
 // raising an event visits the live sinks in the order they subscribed.
 
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 // Sink references with stable places; cookie = place + 1.
 class CComDynamicUnkArray

@@ -1,4 +1,4 @@
-#include "platform/cmapstringtostring.h"
+#include "platform/mfc/cmapstringtostring.h"
 
 #include <new>
 #include <string.h>

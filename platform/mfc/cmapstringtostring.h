@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 // Opaque position of GetStartPosition/GetNextAssoc; NULL ends the walk.
 typedef struct __POSITION* POSITION;

@@ -1,6 +1,6 @@
-#include "platform/cstring.h"
-#include "platform/cstringarray.h"
-#include "platform/exception.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/cstringarray.h"
+#include "platform/mfc/exception.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

@@ -3,8 +3,8 @@
 // Failures throw a CFileException by pointer (the catcher calls Delete), except
 // Open, which reports through its result and the optional exception object.
 
-#include "platform/cstring.h"
-#include "platform/exception.h"
+#include "platform/mfc/cstring.h"
+#include "platform/mfc/exception.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/inet.h"
+#include "platform/mfc/inet.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/carray.h"
-#include "platform/cmapstringtostring.h"
+#include "platform/mfc/carray.h"
+#include "platform/mfc/cmapstringtostring.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/atlbase.h"
-#include "platform/atlcom.h"
+#include "platform/atl/atlbase.h"
+#include "platform/atl/atlcom.h"
 
 #include <cstring>
 

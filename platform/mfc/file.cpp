@@ -1,4 +1,4 @@
-#include "platform/file.h"
+#include "platform/mfc/file.h"
 
 
 namespace {

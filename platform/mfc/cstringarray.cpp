@@ -1,4 +1,4 @@
-#include "platform/cstringarray.h"
+#include "platform/mfc/cstringarray.h"
 
 namespace {
 const CString kEmpty;

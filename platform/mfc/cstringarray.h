@@ -2,7 +2,7 @@
 // Growable array of CString with the interface the program's code expects
 // from the MFC string array. Indexes are pointer-sized as in MFC.
 
-#include "platform/cstring.h"
+#include "platform/mfc/cstring.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
-#include "platform/event.h"
-#include "platform/file.h"
-#include "platform/inet.h"
-#include "platform/winthread.h"
+#include "platform/mfc/event.h"
+#include "platform/mfc/file.h"
+#include "platform/mfc/inet.h"
+#include "platform/mfc/winthread.h"
 
 #include "tests/foundation/http_test_server.h"
 #include "tests/foundation/temp_folder.h"

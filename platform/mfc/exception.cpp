@@ -1,4 +1,4 @@
-#include "platform/exception.h"
+#include "platform/mfc/exception.h"
 
 CException::~CException() = default;
 

@@ -1,4 +1,4 @@
-#include "platform/atlcom.h"
+#include "platform/atl/atlcom.h"
 
 DWORD CComDynamicUnkArray::Add(IUnknown* sink)
 {

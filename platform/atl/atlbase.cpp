@@ -1,4 +1,4 @@
-#include "platform/atlbase.h"
+#include "platform/atl/atlbase.h"
 
 #include <cstring>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/event.h"
+#include "platform/mfc/event.h"
 
 CEvent::CEvent(BOOL initiallyOwn, BOOL manualReset, LPCSTR name, LPSECURITY_ATTRIBUTES attributes)
     : m_hObject(::CreateEventA(attributes, manualReset, initiallyOwn, name))

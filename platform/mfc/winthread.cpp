@@ -1,4 +1,4 @@
-#include "platform/winthread.h"
+#include "platform/mfc/winthread.h"
 
 #include <process.h>
 
