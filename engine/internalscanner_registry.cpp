@@ -473,9 +473,11 @@ bool CInternalScanner::scanGuarded(CPackBlock& block)
                                    (int)item, keyPath.c_str(), valueName.c_str());
                     report = true;
                 }
+                // The report carries the database's type with the good value:
+                // the repair writes both, whatever type the registry held.
                 if (report)
-                    OnItemFound(AreaGuarded, program, keyPath.c_str(), valueName.c_str(), type, goodLength, good,
-                                root, 1, NULL);
+                    OnItemFound(AreaGuarded, program, keyPath.c_str(), valueName.c_str(), wantType, goodLength,
+                                good, root, 1, NULL);
                 RegCloseKey(key);
             }
         }
