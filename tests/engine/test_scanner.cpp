@@ -514,3 +514,46 @@ TEST_F(ComTest, GuardedValuesAreRepairedToTheDatabaseTypeAndRestoredAsTheyWere)
     EXPECT_EQ("1:617320697300", ValueText(k, "Keep"));
     CEngineLogText.Empty();
 }
+
+TEST_F(ComTest, ScannerWalksADeepKeyTreeUpToTheDepthLimit)
+{
+    TempFolder temp;
+    PlantedKey key("deeptree");
+    // 600 levels, made one below the other: a path this long cannot be
+    // named in one call.
+    HKEY level;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &level, nullptr));
+    for (int depth = 1; depth < 600; ++depth)
+    {
+        HKEY next;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(level, "k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &next, nullptr))
+            << depth;
+        RegCloseKey(level);
+        level = next;
+    }
+    RegCloseKey(level);
+
+    TestDatabase db;
+    db.Program(1, "Deep");
+    db.Registry(0x8001, HKCU, 0, key.Path().c_str());
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {saRegistry};
+    ASSERT_EQ(S_OK, client.Run(options));
+
+    // The scan ends normally, with every key down to the 512th level.
+    EXPECT_FALSE(Contains(client.Areas(), "X")) << MessageCapture::Text();
+    EXPECT_EQ(client.Areas().size() - 2, client.Areas().rfind("C7"));
+    const std::string text = client.ResultText();
+    EXPECT_EQ(512u, CountOf(text, " known 1 " + key.Path())) << text.substr(0, 2000);
+    std::string deepest = key.Path();
+    for (int depth = 1; depth < 512; ++depth)
+        deepest += "\\k";
+    EXPECT_TRUE(Contains(text, " known 1 " + deepest + " | <null> |"));
+    EXPECT_FALSE(Contains(text, " known 1 " + deepest + "\\k |"));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeA(HKEY_CURRENT_USER, key.Path().c_str()));
+}
