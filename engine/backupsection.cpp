@@ -151,6 +151,15 @@ bool CreateFolderWithParents(const char* path)
     return CreateDirectoryA(path, NULL) != 0;
 }
 
+// Takes a value away; one that is already gone counts as taken.
+bool DeleteValue(HKEY key, const char* valueName)
+{
+    if (key == NULL)
+        return false;
+    const LONG rc = RegDeleteValueA(key, valueName);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace
 
 // Shared state of one backup walk: one record buffer and one name buffer,
@@ -669,6 +678,12 @@ bool CBackupSection::RestoreKeyTree(HKEY parent, int& index, WORD depth, WORD ar
                 RegSetValueExA(recordKey, valueName, 0, header.valueType, data, (DWORD)dataLength) != ERROR_SUCCESS)
                 ok = false;
         }
+        // Neither type nor data: the value was absent when it was backed up.
+        // A guarded value is written by its repair even then, so its restore
+        // takes it away again (an empty REG_NONE value is stored the same way
+        // and goes too). The other values of a key tree were never changed.
+        else if (single && area == 2 && !DeleteValue(recordKey, valueName))
+            ok = false;
         ++index;
     }
     if (opened)

@@ -159,43 +159,67 @@ void CInternalRemove::EndProcess(DWORD processId)
     CloseHandle(process);
 }
 
-// Collects path and, for a folder, everything beneath it in the order found.
-// A link (reparse point) is collected itself, never walked through.
-void CInternalRemove::CollectPaths(std::string& path, std::vector<std::string>& paths)
+// Whether the backup passes over an entry found inside a folder: links
+// (reparse points) and folders whose names begin with ".". What it does not
+// save is never deleted either.
+bool CInternalRemove::IsPassedOver(const WIN32_FIND_DATAA& entry)
 {
-    paths.push_back(path);
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return true;
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] == '.';
+}
+
+// Collects path and, for a folder, everything beneath it in the order found,
+// except what the backup passes over. A folder that keeps something so is
+// marked: it cannot go, now or at the next start. A link given as the item
+// itself is collected, never walked through. True when something beneath
+// path was kept.
+bool CInternalRemove::CollectPaths(std::string& path, std::vector<DiskPath>& paths)
+{
+    const size_t own = paths.size();
+    paths.push_back(DiskPath(path));
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return;
+        return false;
     const size_t length = path.size();
     if (path[length - 1] != '\\')
         path += '\\';
     const size_t base = path.size();
+    bool keeps = false;
     WIN32_FIND_DATAA* found = new (std::nothrow) WIN32_FIND_DATAA;
     HANDLE search = found ? FindFirstFileA((path + "*.*").c_str(), found) : INVALID_HANDLE_VALUE;
     if (search != INVALID_HANDLE_VALUE)
     {
         do
         {
-            if (!strcmp(found->cFileName, ".") || !strcmp(found->cFileName, ".."))
+            // "." and ".." are passed over with the other dot-folders.
+            if (IsPassedOver(*found))
+            {
+                if (strcmp(found->cFileName, ".") && strcmp(found->cFileName, ".."))
+                    keeps = true;
                 continue;
+            }
             path.resize(base);
             path += found->cFileName;
             // A path that would not fit stays; its folder then cannot go
             // either, and that is reported.
             if (path.size() >= MaxPathLength)
                 continue;
-            if ((found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(found->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                CollectPaths(path, paths);
+            if (found->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            {
+                if (CollectPaths(path, paths))
+                    keeps = true;
+            }
             else
-                paths.push_back(path);
+                paths.push_back(DiskPath(path));
         } while (FindNextFileA(search, found));
         FindClose(search);
     }
     delete found;
     path.resize(length);
+    paths[own].keeps = keeps;
+    return keeps;
 }
 
 bool CInternalRemove::DeleteAtNextStart(DWORD area, const char* name, const char* path)
@@ -223,7 +247,7 @@ bool CInternalRemove::RemoveDiskItem(DWORD area, const char* name)
     if (name == NULL || *name == 0 || strlen(name) >= MaxPathLength ||
         GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
         return false;
-    std::vector<std::string> paths;
+    std::vector<DiskPath> paths;
     std::string path(name);
     CollectPaths(path, paths);
 
@@ -232,7 +256,7 @@ bool CInternalRemove::RemoveDiskItem(DWORD area, const char* name)
     // Last found first: the contents of a folder go before the folder.
     for (size_t i = paths.size(); i-- > 0;)
     {
-        const char* current = paths[i].c_str();
+        const char* current = paths[i].path.c_str();
         RLOG("Remove disk item: %s", current);
         const DWORD attributes = GetFileAttributesA(current);
         if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -254,8 +278,10 @@ bool CInternalRemove::RemoveDiskItem(DWORD area, const char* name)
             RLOG("Cannot delete file, code is 0x%x", (unsigned)error);
         }
         // A folder that still holds something scheduled for the next start
-        // can only go after it, at the next start too.
-        const bool retry = IsRetryableError(error) || (folder && scheduled && error == ERROR_DIR_NOT_EMPTY);
+        // can only go after it, at the next start too; one that keeps what
+        // the backup passed over cannot go at all.
+        const bool retry = IsRetryableError(error) ||
+                           (folder && scheduled && !paths[i].keeps && error == ERROR_DIR_NOT_EMPTY);
         if (!retry)
         {
             ReportError(area, 0, name, error);

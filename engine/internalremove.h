@@ -48,7 +48,14 @@ private:
                              const BYTE* data, DWORD length);
     bool RemoveHostsLine(DWORD area, const char* name, const char* address);
 
-    static void CollectPaths(std::string& path, std::vector<std::string>& paths);
+    struct DiskPath
+    {
+        explicit DiskPath(const std::string& p) : path(p), keeps(false) {}
+        std::string path;
+        bool keeps; // a folder holding what the backup passed over
+    };
+    static bool IsPassedOver(const WIN32_FIND_DATAA& entry);
+    static bool CollectPaths(std::string& path, std::vector<DiskPath>& paths);
 
     MoveFileExFn m_pMoveFileEx;
     IInternalRemoveListener* m_pListener;

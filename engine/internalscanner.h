@@ -148,8 +148,8 @@ private:
 
     // Registry areas.
     bool ScanRegistry(CPackBlock& block, int pass);
-    bool MatchRegistryItem(HKEY key, BYTE* record, const std::string& keyPath, RegistryWalk& walk,
-                           int depth);
+    bool MatchRegistryItem(HKEY key, BYTE* record, const std::string& keyPath, RegistryWalk& walk);
+    void MatchRegistryKey(HKEY key, RegistryWalk& walk);
     bool ScanAutorunKeys(CPackBlock& block);
     bool ScanAutorunKey(CPackBlock& block, const char* keyPath, DWORD root, bool subkeys, bool dll);
     bool IsKnownAutorunFile(CPackBlock& block, const char* file);

@@ -50,21 +50,35 @@ void LowerInPlace(char* text)
 
 } // namespace
 
+// The state of one record's match, made once per scan step and reused by
+// every record. Its buffers live on the heap and are shared by every level of
+// a tree: each level finishes its values before the walk goes down, and the
+// key path grows and shrinks in place.
 struct CInternalScanner::RegistryWalk
 {
+    // One key open on the way down: its handle, the next subkey index to
+    // enumerate, and the key path's length at that level.
+    struct Level
+    {
+        HKEY key;
+        DWORD index;
+        size_t pathLength;
+    };
+
     DWORD program;
     WORD flags;
+    DWORD root;
     bool hasName;
     std::string valueName;
     const BYTE* data;
     DWORD dataLength;
-    // Shared by every level: each level finishes its values before it walks
-    // its subkeys, and copies a subkey's name into the path before going down.
+    std::string path;
     std::vector<char> name;
     std::vector<BYTE> value;
     std::vector<char> subkey;
+    std::vector<Level> levels;
 
-    RegistryWalk() : program(0), flags(0), hasName(false), data(NULL), dataLength(0),
+    RegistryWalk() : program(0), flags(0), root(0), hasName(false), data(NULL), dataLength(0),
                      name(kWalkBuffer), value(kWalkBuffer + 1), subkey(kNameChars + 1) {}
 };
 
@@ -139,19 +153,19 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
 {
     ENGINE_MESSAGE("ScanRegistry started, #UseDetectable = %d", pass == 1 ? 1 : 0);
     DWORD& counter = m_counters[AreaRegistry];
+    RegistryWalk walk;
+    std::string keyPath;
     for (BYTE* p = block.First(); p; p = block.Next())
     {
         CPackedRecord record(p);
         const BYTE* field0 = record.GetEntry(0);
         if (field0 != NULL && record.GetEntryLength(0) >= 10 && !IsDollarRecord(record))
         {
-            RegistryWalk walk;
             walk.flags = LoadLE16(field0);
             const DWORD root = LoadLE32(field0 + 2);
             walk.program = LoadLE32(field0 + 6);
             const bool selected = pass == 1 ? (walk.flags & FlagDetectable) != 0
                                             : (walk.flags & FlagDetectable) == 0 && IsProgramFound(walk.program);
-            std::string keyPath;
             if (selected && FieldText(record, 1, keyPath))
             {
                 walk.hasName = FieldText(record, 2, walk.valueName);
@@ -160,7 +174,7 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
                 HKEY key;
                 if (OpenUserKey(RootKey(root), keyPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
                 {
-                    MatchRegistryItem(key, p, keyPath, walk, 0);
+                    MatchRegistryItem(key, p, keyPath, walk);
                     RegCloseKey(key);
                 }
             }
@@ -176,14 +190,68 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
 }
 
 bool CInternalScanner::MatchRegistryItem(HKEY key, BYTE* recordPtr, const std::string& keyPath,
-                                         RegistryWalk& walk, int depth)
+                                         RegistryWalk& walk)
 {
     if (Stopped())
         return false;
     CPackedRecord record(recordPtr);
     if (record.GetEntry(3) != NULL)
         return true;
-    const DWORD root = LoadLE32(record.GetEntry(0) + 2);
+    walk.root = LoadLE32(record.GetEntry(0) + 2);
+    walk.path = keyPath;
+    MatchRegistryKey(key, walk);
+    if (!(walk.flags & FlagSubkeys))
+        return true;
+
+    // Every subkey at every depth, depth first in enumeration order, as a
+    // recursion would go; but the open keys are kept on the heap, so a deep
+    // tree (which any user can make) costs no stack, and the depth limit is
+    // what ends it. Level 0 is the caller's key.
+    walk.levels.clear();
+    RegistryWalk::Level top = {key, 0, walk.path.size()};
+    walk.levels.push_back(top);
+    while (!walk.levels.empty() && !Stopped())
+    {
+        RegistryWalk::Level& level = walk.levels.back();
+        DWORD length = kNameChars + 1;
+        const LONG rc = walk.levels.size() < MaxRegistryDepth
+                            ? RegEnumKeyExA(level.key, level.index++, &walk.subkey[0], &length, NULL, NULL, NULL, NULL)
+                            : ERROR_NO_MORE_ITEMS;
+        if (rc == ERROR_MORE_DATA)
+            continue;
+        if (rc != ERROR_SUCCESS)
+        {
+            if (walk.levels.size() > 1)
+                RegCloseKey(level.key);
+            walk.levels.pop_back();
+            continue;
+        }
+        walk.path.resize(level.pathLength);
+        if (walk.path.empty() || walk.path[walk.path.size() - 1] != '\\')
+            walk.path += '\\';
+        walk.path.append(&walk.subkey[0], length);
+        if (walk.path.size() >= kWalkBuffer)
+            continue; // a path that does not fit is never cut into another
+        HKEY subkey;
+        if (RegOpenKeyExA(level.key, &walk.subkey[0], 0, KEY_READ, &subkey) != ERROR_SUCCESS)
+            continue;
+        MatchRegistryKey(subkey, walk);
+        RegistryWalk::Level below = {subkey, 0, walk.path.size()};
+        walk.levels.push_back(below);
+    }
+    // A stop leaves the keys of the way down open.
+    for (size_t i = 1; i < walk.levels.size(); ++i)
+        RegCloseKey(walk.levels[i].key);
+    walk.levels.clear();
+    return true;
+}
+
+// The values of one key against the record; walk.path is the key's path.
+void CInternalScanner::MatchRegistryKey(HKEY key, RegistryWalk& walk)
+{
+    if (Stopped())
+        return;
+    const char* keyPath = walk.path.c_str();
     const char* name = walk.hasName ? walk.valueName.c_str() : NULL;
     const bool findMode = (walk.hasName && (walk.flags & FlagNamePattern)) || (!walk.hasName && walk.data);
 
@@ -192,83 +260,57 @@ bool CInternalScanner::MatchRegistryItem(HKEY key, BYTE* recordPtr, const std::s
         if (!walk.hasName)
         {
             ENGINE_MESSAGE("Registry item (k): program #%d, flags %d, key %s", (int)walk.program,
-                           (int)walk.flags, keyPath.c_str());
-            OnItemFound(AreaRegistry, walk.program, keyPath.c_str(), NULL, 0, 0, NULL, root, 1, NULL);
+                           (int)walk.flags, keyPath);
+            OnItemFound(AreaRegistry, walk.program, keyPath, NULL, 0, 0, NULL, walk.root, 1, NULL);
         }
         else if (!walk.data)
         {
             if (RegQueryValueExA(key, name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS)
             {
                 ENGINE_MESSAGE("Registry item (k, v): program #%d, flags %d, key %s, value %s",
-                               (int)walk.program, (int)walk.flags, keyPath.c_str(), name);
-                OnItemFound(AreaRegistry, walk.program, keyPath.c_str(), name, 0, 0, NULL, root, 1, NULL);
+                               (int)walk.program, (int)walk.flags, keyPath, name);
+                OnItemFound(AreaRegistry, walk.program, keyPath, name, 0, 0, NULL, walk.root, 1, NULL);
             }
         }
         else
         {
-            BYTE data[kValueBuffer];
-            DWORD size = sizeof(data);
+            BYTE* data = &walk.value[0];
+            DWORD size = kValueBuffer;
             if (QueryValueAsText(key, name, NULL, data, &size) == ERROR_SUCCESS &&
                 MatchData(data, walk.data, size, walk.dataLength, (walk.flags & FlagContains) != 0))
             {
                 ENGINE_MESSAGE("Registry item (k, v, d): program #%d, flags %d, key %s, value %s",
-                               (int)walk.program, (int)walk.flags, keyPath.c_str(), name);
-                OnItemFound(AreaRegistry, walk.program, keyPath.c_str(), name, 0, size, data, root, 1, NULL);
+                               (int)walk.program, (int)walk.flags, keyPath, name);
+                OnItemFound(AreaRegistry, walk.program, keyPath, name, 0, size, data, walk.root, 1, NULL);
             }
         }
-    }
-    else
-    {
-        for (DWORD index = 0; !Stopped(); ++index)
-        {
-            DWORD nameSize = kWalkBuffer;
-            DWORD size = kWalkBuffer;
-            LONG rc;
-            if (walk.data)
-                rc = EnumValueAsText(key, index, &walk.name[0], &nameSize, NULL, &walk.value[0], &size);
-            else
-                rc = RegEnumValueA(key, index, &walk.name[0], &nameSize, NULL, NULL, NULL, NULL);
-            if (rc == ERROR_MORE_DATA)
-                continue; // too large to compare: pass it over, the walk goes on
-            if (rc != ERROR_SUCCESS)
-                break;
-            const char* found = &walk.name[0];
-            if (walk.hasName && !ContainsNoCase(found, nameSize, name, (DWORD)walk.valueName.size()))
-                continue;
-            if (walk.data &&
-                !MatchData(&walk.value[0], walk.data, size, walk.dataLength, (walk.flags & FlagContains) != 0))
-                continue;
-            ENGINE_MESSAGE("Registry item (find): program #%d, flags %d, key %s, value %s",
-                           (int)walk.program, (int)walk.flags, keyPath.c_str(), name ? name : "");
-            OnItemFound(AreaRegistry, walk.program, keyPath.c_str(), found, 0, walk.data ? size : 0,
-                        walk.data ? &walk.value[0] : NULL, root, 1, NULL);
-        }
+        return;
     }
 
-    if ((walk.flags & FlagSubkeys) && depth + 1 < MaxRegistryDepth)
+    for (DWORD index = 0; !Stopped(); ++index)
     {
-        for (DWORD index = 0; !Stopped(); ++index)
-        {
-            DWORD length = kNameChars + 1;
-            const LONG rc = RegEnumKeyExA(key, index, &walk.subkey[0], &length, NULL, NULL, NULL, NULL);
-            if (rc == ERROR_MORE_DATA)
-                continue;
-            if (rc != ERROR_SUCCESS)
-                break;
-            std::string path = keyPath;
-            if (path.empty() || path[path.size() - 1] != '\\')
-                path += '\\';
-            path.append(&walk.subkey[0], length);
-            if (path.size() >= kWalkBuffer)
-                continue; // a path that does not fit is never cut into another
-            HKEY subkey;
-            if (RegOpenKeyExA(key, &walk.subkey[0], 0, KEY_READ, &subkey) != ERROR_SUCCESS)
-                continue;
-            MatchRegistryItem(subkey, recordPtr, path, walk, depth + 1);
-            RegCloseKey(subkey);
-        }
+        DWORD nameSize = kWalkBuffer;
+        DWORD size = kWalkBuffer;
+        LONG rc;
+        if (walk.data)
+            rc = EnumValueAsText(key, index, &walk.name[0], &nameSize, NULL, &walk.value[0], &size);
+        else
+            rc = RegEnumValueA(key, index, &walk.name[0], &nameSize, NULL, NULL, NULL, NULL);
+        if (rc == ERROR_MORE_DATA)
+            continue; // too large to compare: pass it over, the walk goes on
+        if (rc != ERROR_SUCCESS)
+            break;
+        const char* found = &walk.name[0];
+        if (walk.hasName && !ContainsNoCase(found, nameSize, name, (DWORD)walk.valueName.size()))
+            continue;
+        if (walk.data &&
+            !MatchData(&walk.value[0], walk.data, size, walk.dataLength, (walk.flags & FlagContains) != 0))
+            continue;
+        ENGINE_MESSAGE("Registry item (find): program #%d, flags %d, key %s, value %s", (int)walk.program,
+                       (int)walk.flags, keyPath, name ? name : "");
+        OnItemFound(AreaRegistry, walk.program, keyPath, found, 0, walk.data ? size : 0,
+                    walk.data ? &walk.value[0] : NULL, walk.root, 1, NULL);
     }
-    return true;
 }
 
 // ------------------------------------------------------------------ autorun
@@ -473,9 +515,11 @@ bool CInternalScanner::scanGuarded(CPackBlock& block)
                                    (int)item, keyPath.c_str(), valueName.c_str());
                     report = true;
                 }
+                // The report carries the database's type with the good value:
+                // the repair writes both, whatever type the registry held.
                 if (report)
-                    OnItemFound(AreaGuarded, program, keyPath.c_str(), valueName.c_str(), type, goodLength, good,
-                                root, 1, NULL);
+                    OnItemFound(AreaGuarded, program, keyPath.c_str(), valueName.c_str(), wantType, goodLength,
+                                good, root, 1, NULL);
                 RegCloseKey(key);
             }
         }

@@ -9,12 +9,13 @@ class IInternalScannerListener
 {
 public:
     // One detection. area is the ScanAreaType; typeOrProcessId is the process
-    // id for processes, the value type read for guarded values, else 0; data
-    // (dataSize bytes) is the good value of a guarded value or the data read
-    // of a registry match; rootKey is the predefined key as its 32-bit value
-    // (0x80000001 for HKEY_CURRENT_USER), 0 outside the registry; known is 0
-    // only for autorun entries that no database record names, and extra then
-    // carries the entry's data text.
+    // id for processes, the database's value type for guarded values (the
+    // type their repair writes), else 0; data (dataSize bytes) is the good
+    // value of a guarded value or the data read of a registry match; rootKey
+    // is the predefined key as its 32-bit value (0x80000001 for
+    // HKEY_CURRENT_USER), 0 outside the registry; known is 0 only for autorun
+    // entries that no database record names, and extra then carries the
+    // entry's data text.
     virtual void OnItemFound(int area, DWORD programNumber, const char* name, const char* value,
                              DWORD typeOrProcessId, DWORD dataSize, const BYTE* data, DWORD rootKey,
                              BYTE known, const char* extra) = 0;

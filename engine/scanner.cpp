@@ -572,11 +572,17 @@ void CScanner::OnItemFound(int area, DWORD programNumber, const char* name, cons
                 {
                     if (!(type == REG_SZ && read == 1))
                         SetByteData(item, read, buffer.data(), false);
-                    CheckHResult(item->put_ValueType(type));
+                    if (area == saRegistry)
+                        CheckHResult(item->put_ValueType(type));
                 }
             }
             RegCloseKey(key);
         }
+        // A guarded value's type is the database's, which its repair writes
+        // with the good value; the registry's own may be what is wrong, or
+        // there may be none at all.
+        if (area == saGuardedRegistry)
+            CheckHResult(item->put_ValueType(typeOrProcessId));
     }
     else if (area == saProcesses)
         CheckHResult(item->put_ValueType(typeOrProcessId));

@@ -547,6 +547,66 @@ TEST(InternalQuarantine, KeyTreeRecordsAndExactRestore)
     SHDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
 }
 
+TEST(InternalQuarantine, GuardedValuesRestoreAsTheyWereOrGoAgain)
+{
+    const std::string base = TestKeyBase();
+    const std::string path = base + "\\Guarded";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    const BYTE one[] = {1, 0, 0, 0};
+    SetValue(key, "Present", REG_BINARY, one, 4);
+    SetValue(key, "Other", REG_SZ, "x", 2);
+
+    TempFolder dir;
+    CInternalQuarantine store;
+    store.Initialize(dir.Path().c_str());
+    CBackupArchive& archive = store.CreateArchive(MakeDate(2011, 3, 4, 5, 6, 7));
+    ASSERT_TRUE(archive.Open());
+    CBackupSection section = archive.CreateSection(18, "Guarded", "", "", 1);
+    EXPECT_TRUE(section.AddItemToBackup(2, HKEY_CURRENT_USER, path.c_str(), "Present"));
+    EXPECT_TRUE(section.AddItemToBackup(2, HKEY_CURRENT_USER, path.c_str(), "Absent"));
+    EXPECT_TRUE(section.AddItemToBackup(2, HKEY_CURRENT_USER, path.c_str(), ""));  // the default value
+    EXPECT_TRUE(section.AddItemToBackup(1, HKEY_CURRENT_USER, path.c_str(), NULL)); // a plain key tree
+    ASSERT_TRUE(archive.Close());
+
+    // An absent value is stored as neither type nor data.
+    const auto r = ReadBlock((LPCSTR)archive.GetInfPath(), 18);
+    ASSERT_EQ(9u, r.size());
+    EXPECT_EQ(ItemHeader(2, 0x80000001, 0, REG_BINARY), r[1][0]);
+    EXPECT_EQ(ItemHeader(2, 0x80000001, 0, 0), r[2][0]);
+    EXPECT_EQ(Text(path), r[2][1]);
+    EXPECT_EQ(Text("Absent"), r[2][2]);
+    EXPECT_EQ(3u, r[2].size());
+    EXPECT_EQ(ItemHeader(2, 0x80000001, 0, 0), r[3][0]);
+    EXPECT_EQ(2u, r[3].size());
+
+    // The repair wrote all three; restore brings back what was there before.
+    const DWORD seven = 7;
+    SetValue(key, "Present", REG_DWORD, &seven, 4);
+    SetValue(key, "Absent", REG_DWORD, &seven, 4);
+    SetValue(key, NULL, REG_DWORD, &seven, 4);
+    ASSERT_TRUE(archive.Open());
+    CBackupSection back = archive.GetSection(18);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(back.RestoreItem(i)) << i;
+    DWORD type = 0;
+    EXPECT_EQ(std::vector<BYTE>(one, one + 4), ReadValue(HKEY_CURRENT_USER, path, "Present", &type));
+    EXPECT_EQ((DWORD)REG_BINARY, type);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Absent", NULL, NULL, NULL, NULL));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, NULL, NULL, NULL, NULL, NULL));
+    EXPECT_EQ(Text("x"), ReadValue(HKEY_CURRENT_USER, path, "Other", &type));
+    // A second restore finds nothing to take away and still succeeds.
+    EXPECT_TRUE(back.RestoreItem(1));
+
+    // A key tree of the registry area puts values back and takes none away.
+    SetValue(key, NULL, REG_DWORD, &seven, 4);
+    EXPECT_TRUE(back.RestoreItem(3));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, NULL, NULL, NULL, NULL, NULL));
+    archive.Close();
+    RegCloseKey(key);
+    SHDeleteKeyA(HKEY_CURRENT_USER, base.c_str());
+}
+
 TEST(InternalQuarantine, HostsLineRestoreAppendsAWholeLine)
 {
     HostsGuard hosts;

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <comdef.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,13 @@ bool StartSuspended(const std::string& program, PROCESS_INFORMATION* process)
     std::string commandLine = "\"" + program + "\" --gtest_list_tests";
     return CreateProcessA(program.c_str(), &commandLine[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &startup,
                           process) != 0;
+}
+
+// Plants a file and holds it open: readable, not deletable.
+HANDLE PlantBusyFile(const std::string& path)
+{
+    TempFolder::Write(path, std::vector<BYTE>(10, 3));
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
 }
 
 std::string Text(const std::vector<BYTE>& bytes)
@@ -190,8 +198,7 @@ TEST(InternalRemove, FolderWithAFileInUseIsFinishedAtTheNextStart)
     TempFolder::Write(folder + "\\a.txt", std::vector<BYTE>(10, 1));
     TempFolder::Write(folder + "\\sub\\b.txt", std::vector<BYTE>(10, 2));
     const std::string busy = folder + "\\busy.txt";
-    TempFolder::Write(busy, std::vector<BYTE>(10, 3));
-    HANDLE open = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE open = PlantBusyFile(busy);
     ASSERT_NE(INVALID_HANDLE_VALUE, open);
 
     Recorder listener;
@@ -229,6 +236,77 @@ TEST(InternalRemove, FolderWithAFileInUseIsFinishedAtTheNextStart)
     EXPECT_LT(fileAt, folderAt);
     EXPECT_EQ("", moves[fileAt + 1]); // no target: a deletion
     EXPECT_EQ("", moves[folderAt + 1]);
+}
+
+TEST(InternalRemove, WhatTheBackupPassesOverStaysAndHoldsItsFolders)
+{
+    PendingGuard pending;
+    TempFolder dir;
+    const std::string folder = dir.File("Program");
+    for (const char* sub : {"", "\\.state", "\\.state\\inner", "\\sub", "\\sub\\.cache", "\\other", "\\other\\deep"})
+        CreateDirectoryA((folder + sub).c_str(), NULL);
+    const char* kept[] = {"\\.state\\state.dat", "\\.state\\inner\\x.bin", "\\sub\\.cache\\c.txt"};
+    const char* gone[] = {"\\top.dll", "\\.profile", "\\sub\\mid.txt", "\\other\\deep\\deep.bin"};
+    for (const char* name : kept)
+        TempFolder::Write(folder + name, std::vector<BYTE>(10, 1));
+    for (const char* name : gone)
+        TempFolder::Write(folder + name, std::vector<BYTE>(10, 2));
+    // A file in use would take its folder along at the next start, but this
+    // folder keeps what was passed over and must not be scheduled.
+    const std::string busy = folder + "\\busy.txt";
+    HANDLE open = PlantBusyFile(busy);
+    ASSERT_NE(INVALID_HANDLE_VALUE, open);
+
+    Recorder listener;
+    CInternalRemove remover(&listener);
+    EXPECT_TRUE(remover.Remove(4, NULL, folder.c_str(), NULL, 0, NULL, 0));
+    CloseHandle(open);
+    for (const char* name : kept)
+        EXPECT_EQ(std::vector<BYTE>(10, 1), TempFolder::Read(folder + name)) << name;
+    for (const char* name : gone)
+        EXPECT_FALSE(TempFolder::Exists(folder + name)) << name;
+    EXPECT_FALSE(TempFolder::Exists(folder + "\\other"));
+    EXPECT_TRUE(TempFolder::Exists(folder + "\\sub"));
+
+    // The busy file waits for the next start; the two folders that keep
+    // something are reported as failed, not scheduled.
+    EXPECT_EQ(1, remover.RebootRequired());
+    std::vector<std::string> reports;
+    for (const RemoveError& call : listener.calls)
+    {
+        EXPECT_EQ(4u, call.area);
+        EXPECT_EQ(folder, call.name);
+        reports.push_back(std::to_string(call.nonFatal) + ":" + std::to_string(call.error));
+    }
+    std::sort(reports.begin(), reports.end());
+    const std::string notEmpty = "0:" + std::to_string(ERROR_DIR_NOT_EMPTY);
+    EXPECT_EQ((std::vector<std::string>{notEmpty, notEmpty, "1:" + std::to_string(ERROR_SHARING_VIOLATION)}), reports);
+    bool exists = false;
+    const std::vector<std::string> moves = MultiStrings(ReadPending(&exists));
+    int scheduled = 0;
+    for (const std::string& move : moves)
+    {
+        if (move.size() >= busy.size() && _stricmp(move.c_str() + move.size() - busy.size(), busy.c_str()) == 0)
+            ++scheduled;
+        if (move.size() >= folder.size() && _stricmp(move.c_str() + move.size() - folder.size(), folder.c_str()) == 0)
+            ADD_FAILURE() << "scheduled: " << move;
+    }
+    EXPECT_EQ(1, scheduled);
+
+    // A link inside the folder is passed over too, where this system makes one.
+    TempFolder target;
+    TempFolder::Write(target.File("linked.txt"), std::vector<BYTE>(4, 4));
+    const std::string second = dir.File("Linked");
+    CreateDirectoryA(second.c_str(), NULL);
+    const std::string link = second + "\\link";
+    CreateSymbolicLinkA(link.c_str(), target.Path().c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    const DWORD linkAttributes = GetFileAttributesA(link.c_str());
+    if (linkAttributes == INVALID_FILE_ATTRIBUTES || !(linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return;
+    EXPECT_TRUE(remover.Remove(4, NULL, second.c_str(), NULL, 0, NULL, 0));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(link.c_str()));
+    EXPECT_TRUE(TempFolder::Exists(target.File("linked.txt")));
+    RemoveDirectoryA(link.c_str());
 }
 
 TEST(InternalRemove, RegistryKeysValuesAndGuardedValues)

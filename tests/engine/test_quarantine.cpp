@@ -235,6 +235,17 @@ protected:
         return hr;
     }
 
+    // Views the archive of a backup made here; the view is what a restore takes.
+    CComPtr<IBackup> View(IBackup* backup)
+    {
+        DATE time = 0;
+        backup->get_Time(&time);
+        CComPtr<IBackup> view = NewBackup({});
+        view->put_Time(time);
+        EXPECT_EQ(S_OK, Run(&IQuarantine::ViewBackup, view));
+        return view;
+    }
+
     std::string PlantFile(const char* name, const std::vector<BYTE>& bytes)
     {
         const std::string path = m_temp.File(name);
@@ -464,11 +475,7 @@ TEST_F(QuarantineTest, OnlySafelyBackedUpItemsAreRemoved)
     EXPECT_TRUE(TempFolder::Exists(kept));
 
     // The archive holds one program: the one with a marked item.
-    DATE time = 0;
-    backup->get_Time(&time);
-    CComPtr<IBackup> view = NewBackup({});
-    view->put_Time(time);
-    ASSERT_EQ(S_OK, Run(&IQuarantine::ViewBackup, view));
+    CComPtr<IBackup> view = View(backup);
     EXPECT_EQ((std::vector<Progress>{{1, 1}, {0, 0}}), m_sink->progress);
     CComPtr<IThreatCollection> threats;
     view->get_Items(&threats);
@@ -577,11 +584,7 @@ TEST_F(QuarantineTest, EndToEndBackupRemoveViewRestore)
     EXPECT_EQ(0, reboot);
 
     // View: the programs with their headers and items, ids counting from 0.
-    DATE time = 0;
-    backup->get_Time(&time);
-    CComPtr<IBackup> view = NewBackup({});
-    view->put_Time(time);
-    ASSERT_EQ(S_OK, Run(&IQuarantine::ViewBackup, view));
+    CComPtr<IBackup> view = View(backup);
     EXPECT_EQ((std::vector<Progress>{{1, 3}, {2, 3}, {3, 3}, {0, 0}}), m_sink->progress);
     CComPtr<IThreatCollection> threats;
     view->get_Items(&threats);
@@ -649,6 +652,50 @@ TEST_F(QuarantineTest, EndToEndBackupRemoveViewRestore)
     EXPECT_EQ(hijacked, ReadValue(guarded, "Start Page"));
     EXPECT_EQ(Bytes("# local\r\n127.0.0.1 localhost\r\n127.0.0.1\tads.quatest.example\r\n"),
               TempFolder::Read(hosts.Path()));
+}
+
+TEST_F(QuarantineTest, DotFoldersOutliveTheCleanAndTheRestComesBack)
+{
+    Init(m_store);
+    // A program folder whose ".state" subfolder the backup passes over.
+    const std::string folder = m_temp.File("Common Files");
+    const char* folders[] = {"", "\\Prog", "\\Prog\\.state", "\\Prog\\.state\\inner", "\\Prog\\sub",
+                             "\\Prog\\sub\\.cache", "\\Prog\\sub\\deeper"};
+    for (const char* sub : folders)
+        CreateDirectoryA((folder + sub).c_str(), nullptr);
+    const std::string program = folder + "\\Prog";
+    const std::vector<std::pair<std::string, std::vector<BYTE>>> kept = {
+        {program + "\\.state\\state.dat", Pattern(700, 1)},
+        {program + "\\.state\\inner\\settings.ini", Pattern(30, 2)},
+        {program + "\\sub\\.cache\\c.txt", Pattern(5, 3)},
+    };
+    const std::vector<std::pair<std::string, std::vector<BYTE>>> cleaned = {
+        {program + "\\prog.dll", Pattern(9000, 4)},
+        {program + "\\.profile", Pattern(12, 5)},
+        {program + "\\sub\\mid.txt", Pattern(300, 6)},
+        {program + "\\sub\\deeper\\deep.bin", Pattern(4000, 7)},
+    };
+    for (const auto& file : kept)
+        TempFolder::Write(file.first, file.second);
+    for (const auto& file : cleaned)
+        TempFolder::Write(file.first, file.second);
+
+    CComPtr<IBackup> backup = NewBackup({Threat(31, "Dotted", {Marked(saFullDisk, program)})});
+    ASSERT_EQ(S_OK, Run(&IQuarantine::CreateBackup, backup));
+    for (const auto& file : kept)
+        EXPECT_EQ(file.second, TempFolder::Read(file.first)) << file.first;
+    for (const auto& file : cleaned)
+        EXPECT_FALSE(TempFolder::Exists(file.first)) << file.first;
+    EXPECT_FALSE(TempFolder::Exists(program + "\\sub\\deeper"));
+    LONG reboot = 1;
+    m_quarantine->get_RebootRequired(&reboot);
+    EXPECT_EQ(0, reboot);
+
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, View(backup)));
+    for (const auto& file : cleaned)
+        EXPECT_EQ(file.second, TempFolder::Read(file.first)) << file.first;
+    for (const auto& file : kept)
+        EXPECT_EQ(file.second, TempFolder::Read(file.first)) << file.first;
 }
 
 TEST(QuarantineText, RemoveErrorTexts)

@@ -257,8 +257,9 @@ TEST(RegistryRules, GuardedValuesBadAndAbsent)
     auto items = scan.listener.Items(2);
     ASSERT_EQ(4u, items.size());
     EXPECT_EQ(1u, items[0].program);
-    EXPECT_EQ((DWORD)REG_EXPAND_SZ, items[0].type);
-    EXPECT_EQ(Bz("ok"), items[0].data); // the good value goes out
+    // The good value goes out with the database's type: what a repair writes.
+    EXPECT_EQ((DWORD)REG_SZ, items[0].type);
+    EXPECT_EQ(Bz("ok"), items[0].data);
     EXPECT_EQ(k, items[0].name);
     EXPECT_EQ("WrongType", items[0].value);
     EXPECT_EQ(HKCU, items[0].root);
@@ -267,6 +268,7 @@ TEST(RegistryRules, GuardedValuesBadAndAbsent)
     EXPECT_EQ(3u, items[2].program); // larger than its good value: BAD, not absent
     EXPECT_EQ(4u, items[3].program);
     EXPECT_EQ("Missing", items[3].value);
+    EXPECT_EQ((DWORD)REG_SZ, items[3].type); // absent, yet typed
     EXPECT_TRUE(messages.Has("Guarded BAD found, program #1, item 0, key " + k + ", value WrongType"));
     EXPECT_TRUE(messages.Has("Guarded BAD found, program #3, item 0, key " + k + ", value Huge"));
     EXPECT_TRUE(messages.Has("Guarded ABSENT found, program #4, item 0, key " + k + ", value Missing"));

@@ -397,3 +397,163 @@ TEST_F(ComTest, ScannerImpersonatesWithTheProcessToken)
     EXPECT_TRUE(Contains(during, "Impersonation - try"));
     EXPECT_FALSE(Contains(during, "successfully impersonated"));
 }
+
+namespace {
+
+// The value as "<type>:<hex bytes>", or "absent".
+std::string ValueText(const std::string& key, const char* name)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return "no key";
+    DWORD type = 0, size = 0;
+    std::string text = "absent";
+    if (RegQueryValueExA(h, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS)
+    {
+        Bytes data(size + 1);
+        RegQueryValueExA(h, name, nullptr, &type, data.data(), &size);
+        text = std::to_string(type) + ":";
+        for (DWORD i = 0; i < size; ++i)
+        {
+            char hex[4];
+            wsprintfA(hex, "%02x", data[i]);
+            text += hex;
+        }
+    }
+    RegCloseKey(h);
+    return text;
+}
+
+// Runs one quarantine action to its end, pumping this thread's messages.
+HRESULT RunQuarantine(IQuarantine* quarantine, HRESULT (STDMETHODCALLTYPE IQuarantine::*action)(IBackup*),
+                      IBackup* backup)
+{
+    HRESULT hr = (quarantine->*action)(backup);
+    if (SUCCEEDED(hr))
+        hr = quarantine->StopOperation();
+    return hr;
+}
+
+} // namespace
+
+TEST_F(ComTest, GuardedValuesAreRepairedToTheDatabaseTypeAndRestoredAsTheyWere)
+{
+    TempFolder temp;
+    PlantedKey key("guarded");
+    const std::string k = key.Sub("Policy");
+    ASSERT_TRUE(key.Set(k, "Level", REG_BINARY, Bytes{1, 0, 0, 0})); // wrong by type only
+    ASSERT_TRUE(key.SetString(k, "Home", "http://spy.example/"));    // wrong by data
+    ASSERT_TRUE(key.SetString(k, "Keep", "as is"));                  // not guarded
+    // "Flag" is absent.
+    const std::string levelBefore = ValueText(k, "Level"), homeBefore = ValueText(k, "Home");
+    ASSERT_EQ("3:01000000", levelBefore);
+    ASSERT_EQ("absent", ValueText(k, "Flag"));
+
+    TestDatabase db;
+    db.Program(2, "Hijacker");
+    db.Guard(HKCU, 0, REG_DWORD, 0, k.c_str(), "Level", Bytes{1, 0, 0, 0});
+    db.Guard(HKCU, 0, REG_SZ, 0, k.c_str(), "Home", Bz("about:blank"));
+    db.Guard(HKCU, 0, REG_DWORD, 1, k.c_str(), "Flag", Bytes{0, 0, 0, 0});
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {saGuardedRegistry};
+    ASSERT_EQ(S_OK, client.Run(options));
+    // Each item carries the database's type; the data is what was found.
+    const std::string found = client.ResultText();
+    EXPECT_EQ(3u, CountOf(found, "  item 2 ")) << found;
+    EXPECT_TRUE(Contains(found, "  item 2 root 80000001 vtype 4 known 1 " + k + " | Level | data 4\n")) << found;
+    EXPECT_TRUE(Contains(found, "  item 2 root 80000001 vtype 1 known 1 " + k + " | Home | data 20\n")) << found;
+    EXPECT_TRUE(Contains(found, "  item 2 root 80000001 vtype 4 known 1 " + k + " | Flag | data 0\n")) << found;
+
+    // Clean: back up, then repair every item.
+    CComPtr<IThreatCollection> results;
+    client.scanner->get_Results(&results);
+    CComPtr<IThreat> threat;
+    ASSERT_EQ(S_OK, results->Lookup(0, &threat));
+    LONG count = 0;
+    threat->get_Count(&count);
+    for (LONG i = 0; i < count; ++i)
+    {
+        CComPtr<ISearchItem> item;
+        threat->get_Item(i, &item);
+        item->put_Repair(1);
+    }
+    CComPtr<IQuarantine> quarantine;
+    ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Quarantine, &quarantine));
+    const std::string store = temp.File("quarantine");
+    CreateDirectoryA(store.c_str(), nullptr);
+    ASSERT_EQ(S_OK, quarantine->Initialize(CComBSTR(W(store).c_str())));
+    CComPtr<IBackup> backup;
+    ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Backup, &backup));
+    ASSERT_EQ(S_OK, backup->put_Items(results));
+    ASSERT_EQ(S_OK, RunQuarantine(quarantine, &IQuarantine::CreateBackup, backup));
+    EXPECT_EQ("4:01000000", ValueText(k, "Level"));
+    EXPECT_EQ("1:" + std::string("61626f75743a626c616e6b00"), ValueText(k, "Home"));
+    EXPECT_EQ("4:00000000", ValueText(k, "Flag"));
+    EXPECT_EQ("1:617320697300", ValueText(k, "Keep"));
+
+    // The repairs hold: a rescan finds nothing.
+    ASSERT_EQ(S_OK, client.Run(options));
+    EXPECT_FALSE(Contains(client.ResultText(), "threat ")) << client.ResultText();
+
+    // Restore: each as it was, the absent one absent again.
+    DATE time = 0;
+    backup->get_Time(&time);
+    CComPtr<IBackup> view;
+    ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Backup, &view));
+    view->put_Time(time);
+    ASSERT_EQ(S_OK, RunQuarantine(quarantine, &IQuarantine::ViewBackup, view));
+    ASSERT_EQ(S_OK, RunQuarantine(quarantine, &IQuarantine::RestoreBackup, view));
+    EXPECT_EQ(levelBefore, ValueText(k, "Level"));
+    EXPECT_EQ(homeBefore, ValueText(k, "Home"));
+    EXPECT_EQ("absent", ValueText(k, "Flag"));
+    EXPECT_EQ("1:617320697300", ValueText(k, "Keep"));
+    CEngineLogText.Empty();
+}
+
+TEST_F(ComTest, ScannerWalksADeepKeyTreeUpToTheDepthLimit)
+{
+    TempFolder temp;
+    PlantedKey key("deeptree");
+    // 600 levels, made one below the other: a path this long cannot be
+    // named in one call.
+    HKEY level;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, key.Path().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &level, nullptr));
+    for (int depth = 1; depth < 600; ++depth)
+    {
+        HKEY next;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(level, "k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &next, nullptr))
+            << depth;
+        RegCloseKey(level);
+        level = next;
+    }
+    RegCloseKey(level);
+
+    TestDatabase db;
+    db.Program(1, "Deep");
+    db.Registry(0x8001, HKCU, 0, key.Path().c_str());
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+    ScanClient client;
+    ASSERT_EQ(S_OK, client.Open());
+    ScanClientOptions options;
+    options.database = W(temp.File("db.bin"));
+    options.areas = {saRegistry};
+    ASSERT_EQ(S_OK, client.Run(options));
+
+    // The scan ends normally, with every key down to the 512th level.
+    EXPECT_FALSE(Contains(client.Areas(), "X")) << MessageCapture::Text();
+    EXPECT_EQ(client.Areas().size() - 2, client.Areas().rfind("C7"));
+    const std::string text = client.ResultText();
+    EXPECT_EQ(512u, CountOf(text, " known 1 " + key.Path())) << text.substr(0, 2000);
+    std::string deepest = key.Path();
+    for (int depth = 1; depth < 512; ++depth)
+        deepest += "\\k";
+    EXPECT_TRUE(Contains(text, " known 1 " + deepest + " | <null> |"));
+    EXPECT_FALSE(Contains(text, " known 1 " + deepest + "\\k |"));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeA(HKEY_CURRENT_USER, key.Path().c_str()));
+}
