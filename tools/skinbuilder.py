@@ -264,7 +264,9 @@ def layout(t, v):
     if t == 4:
         f = font_layout(v) if v >= 7 else base_layout(v)
         f += arr("states", "button_state", 6) + [("text", "text50"), ("word1", "word")]
-        if v < 7:
+        # Files up to 1.7 carry the font again, with a word, before the last
+        # word (at 1.7 after a font base as well).
+        if v <= 7:
             f += [("font", "font"), ("controlId", "word")]
         return f + [("word2", "word")]
     if t in (5, 11):

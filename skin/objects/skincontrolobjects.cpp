@@ -52,7 +52,9 @@ void CSkinButtonObject::Load(CSkinMemStream& s)
     ReadButtonStates(s, m_states, StateCount);
     s.ReadText(m_text, SKIN_TEXT50_LEN);
     s.ReadDword(m_word1);
-    if (!fontBase) {
+    // Files up to 1.7 carry the font again, with the control id, before the
+    // last word; at 1.7 after a font base as well.
+    if (!SkinVersionFrom(8)) {
         ReadFont(s, m_font);
         s.ReadDword(m_controlId);
     }
