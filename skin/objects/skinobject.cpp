@@ -16,8 +16,8 @@ CSkinObject::CSkinObject(int type)
     : m_colour1(GetSysColor(COLOR_BTNFACE)), m_colour2(GetSysColor(COLOR_WINDOWTEXT)),
       m_colour3(255), m_value1(0), m_value2(0), m_type(type), m_store(NULL)
 {
-    m_name[0] = '\0';
-    m_secondName[0] = '\0';
+    memset(m_name, 0, sizeof(m_name));
+    memset(m_secondName, 0, sizeof(m_secondName));
     SetRect(&m_bounds, 0, 0, 60, 30);
 }
 
@@ -29,6 +29,7 @@ CSkinObject::~CSkinObject()
 
 void CSkinObject::SetName(LPCSTR name)
 {
+    memset(m_name, 0, sizeof(m_name));
     lstrcpynA(m_name, name ? name : "", SKIN_NAME_LEN);
 }
 
@@ -392,7 +393,7 @@ CSkinCaptionElementObject::CSkinCaptionElementObject(int type)
     : CSkinObject(type), m_anchor(0), m_command(0), m_visibility(0)
 {
     memset(&m_image, 0, sizeof(m_image));
-    m_text[0] = '\0';
+    memset(m_text, 0, sizeof(m_text));
 }
 
 void CSkinCaptionElementObject::Save(CSkinMemStream& s) const

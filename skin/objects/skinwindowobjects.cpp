@@ -185,7 +185,7 @@ CSkinCaptionStaticObject::CSkinCaptionStaticObject()
 {
     memset(m_bytes, 0, sizeof(m_bytes));
     memset(&m_rect, 0, sizeof(m_rect));
-    m_caption[0] = '\0';
+    memset(m_caption, 0, sizeof(m_caption));
     memset(m_words, 0, sizeof(m_words));
     memset(&m_piece, 0, sizeof(m_piece));
 }
