@@ -638,6 +638,8 @@ bool CxImage::Encode(BYTE*& buffer, long& size, DWORD type)
 
 bool CxImage::Decode(CxFile* file, DWORD type)
 {
+    // A failed decode leaves the image empty, not with its old picture.
+    Destroy();
     if (!file)
         return Fail("null file handler");
     // The decoders read from memory; copy a foreign stream in first.
@@ -653,6 +655,7 @@ bool CxImage::Decode(CxFile* file, DWORD type)
 
 bool CxImage::Decode(const BYTE* buffer, DWORD size, DWORD type)
 {
+    Destroy();
     if (!buffer)
         return Fail("null file handler");
     CxMemFile file(const_cast<BYTE*>(buffer), size);
