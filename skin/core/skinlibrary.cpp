@@ -97,9 +97,11 @@ void TearDownLibrary()
     s_dialogName[0] = '\0';
     HWND tooltip = s_tooltip.GetHwnd();
     if (tooltip && !DestroyWindow(tooltip) && IsWindow(tooltip)) {
-        // Made by another thread: its own thread destroys it.
-        DWORD_PTR ignored;
-        SendMessageTimeoutA(tooltip, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+        // Made by another thread, which destroys it when it next looks at
+        // its queue; a send could wait on that thread's hook, which waits
+        // for the lock held here. Its class then stays registered until a
+        // new start-up finds it there.
+        PostMessageA(tooltip, WM_CLOSE, 0, 0);
     }
     UnregisterSkinTooltipClass(s_instance);
     UnregisterSkinPopupMenuClass(s_instance);

@@ -37,7 +37,13 @@ static bool RegisterHostClass(HINSTANCE instance, LPCSTR name)
     wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
     wc.lpszClassName = name;
-    return RegisterClassExA(&wc) != 0;
+    if (RegisterClassExA(&wc))
+        return true;
+    // Still registered from a previous start-up whose window another thread
+    // owned: the same class serves again.
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    return GetClassInfoExA(instance, name, &existing) && existing.lpfnWndProc == SkinHostWndProc;
 }
 
 bool RegisterSkinPopupMenuClass(HINSTANCE instance)

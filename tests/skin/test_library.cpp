@@ -330,3 +330,44 @@ TEST_F(SkinLibraryTest, KeyboardHookRoutesMenuKeysAndSwallowsBareAlt)
     CTestSkinner::s_swallowMenuKeys = 0;
     DestroyWindow(hwnd);
 }
+
+TEST_F(SkinLibraryTest, LastExitOnAnotherThreadThanTheStartUpStillAllowsANewStart)
+{
+    ASSERT_TRUE(Init()); // the tooltip window belongs to this thread
+    bool otherInit = false;
+    HANDLE go = CreateEventA(NULL, FALSE, FALSE, NULL);
+    HANDLE hooked = CreateEventA(NULL, FALSE, FALSE, NULL);
+    struct Other
+    {
+        static DWORD WINAPI Run(LPVOID p)
+        {
+            HANDLE* events = (HANDLE*)p;
+            bool ok = Init() != FALSE;
+            SetEvent(events[1]);
+            WaitForSingleObject(events[0], 30000);
+            ExitSkinLibrary(); // the last one: tears down what this thread did not make
+            return ok ? 0 : 1;
+        }
+    };
+    HANDLE events[2] = {go, hooked};
+    HANDLE thread = CreateThread(NULL, 0, Other::Run, events, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hooked, 30000));
+    ExitSkinLibrary();
+    EXPECT_TRUE(IsSkinLibraryInitialised());
+    SetEvent(go);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 30000));
+    DWORD code = 1;
+    GetExitCodeThread(thread, &code);
+    otherInit = code == 0;
+    CloseHandle(thread);
+    CloseHandle(go);
+    CloseHandle(hooked);
+    EXPECT_TRUE(otherInit);
+    EXPECT_FALSE(IsSkinLibraryInitialised());
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    ASSERT_TRUE(Init()) << "error " << GetSkinLibraryError();
+    EXPECT_TRUE(IsWindow(GetSkinTooltip().GetHwnd()));
+    ExitSkinLibrary();
+}
