@@ -1,0 +1,123 @@
+#pragma once
+// Shared helpers of the skin toolkit tests: test data files, packed skins
+// made in memory, and a fake skinner factory.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "skin/core/skinmanager.h"
+#include "skin/core/skinmemstream.h"
+#include "skin/core/skinstore.h"
+#include "skin/core/skinwnd.h"
+
+inline std::string SkinTestPath(const std::string& name)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string folder(path);
+    folder.resize(folder.find_last_of('\\') + 1);
+    return folder + name;
+}
+
+inline std::vector<BYTE> ReadTestFile(const std::string& name)
+{
+    std::vector<BYTE> data;
+    HANDLE file = CreateFileA(SkinTestPath(name).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return data;
+    DWORD size = GetFileSize(file, NULL), read = 0;
+    data.resize(size);
+    if (size)
+        ReadFile(file, &data[0], size, &read, NULL);
+    CloseHandle(file);
+    data.resize(read);
+    return data;
+}
+
+// The builder's rendering of tests/skin/data/alltypes.skin in one version.
+inline std::vector<BYTE> AllTypesFile(int minor)
+{
+    return ReadTestFile("testdata\\skin\\alltypes_1_" + std::to_string(minor) + ".skn");
+}
+
+inline std::vector<BYTE> BuiltinSkinFile()
+{
+    return ReadTestFile("skin\\builtin.skn");
+}
+
+inline std::vector<BYTE> Unpacked(const std::vector<BYTE>& packed)
+{
+    CSkinMemStream in(packed.empty() ? NULL : &packed[0], (DWORD)packed.size());
+    CSkinMemStream out;
+    if (!CSkinMemStream::Unpack(in, out))
+        return std::vector<BYTE>();
+    return std::vector<BYTE>(out.GetBuffer(), out.GetBuffer() + out.GetSize());
+}
+
+inline std::vector<BYTE> Packed(const std::vector<BYTE>& unpacked)
+{
+    CSkinMemStream in(unpacked.empty() ? NULL : &unpacked[0], (DWORD)unpacked.size());
+    CSkinMemStream out;
+    if (!CSkinMemStream::Pack(in, out))
+        return std::vector<BYTE>();
+    return std::vector<BYTE>(out.GetBuffer(), out.GetBuffer() + out.GetSize());
+}
+
+// Loads packed bytes into store; answers the load result.
+inline BOOL LoadBytes(CSkinStore& store, const std::vector<BYTE>& packed)
+{
+    CSkinMemStream in(packed.empty() ? NULL : &packed[0], (DWORD)packed.size());
+    return store.Load(in);
+}
+
+inline std::vector<BYTE> SavedBytes(const CSkinStore& store)
+{
+    CSkinMemStream out;
+    store.Save(out);
+    return std::vector<BYTE>(out.GetBuffer(), out.GetBuffer() + out.GetSize());
+}
+
+// A skinner that only subclasses its window; counts what happens to it.
+class CTestSkinner : public CSkinWnd
+{
+public:
+    explicit CTestSkinner(bool attachFails = false) : m_attachFails(attachFails) { ++s_live; }
+    ~CTestSkinner() override { --s_live; }
+    BOOL Attach(HWND hwnd) override { return m_attachFails ? FALSE : CSkinWnd::Attach(hwnd); }
+    LRESULT OnMenuKey(WPARAM wParam, LPARAM) override
+    {
+        s_lastMenuKey = (int)wParam;
+        return s_swallowMenuKeys;
+    }
+
+    bool m_attachFails;
+    static int s_live;
+    static int s_lastMenuKey;
+    static LRESULT s_swallowMenuKeys;
+};
+
+// Makes CTestSkinner for every kind; failing attaches on request.
+class CTestSkinnerFactory : public ISkinnerFactory
+{
+public:
+    CTestSkinnerFactory() : m_attachFails(false), m_dialogs(0), m_controls(0) {}
+    CSkinWnd* CreateDialogSkinner() override
+    {
+        ++m_dialogs;
+        return new CTestSkinner(m_attachFails);
+    }
+    CSkinWnd* CreateFrameSkinner() override { return new CTestSkinner(m_attachFails); }
+    CSkinWnd* CreateControlSkinner(int, CSkinWnd*) override
+    {
+        ++m_controls;
+        return new CTestSkinner(m_attachFails);
+    }
+    bool m_attachFails;
+    int m_dialogs;
+    int m_controls;
+};
+
+// A top-level window of a private class (or a child of parent) for skinners.
+HWND MakeTestWindow(HWND parent = NULL, LPCSTR className = NULL, DWORD style = 0);
