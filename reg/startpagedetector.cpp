@@ -12,7 +12,9 @@ void CStartPageDetector::Detect()
     for (const CRegValueRecord& value :
          CScanHelper::RegEnumValues(m_root, "Software\\Microsoft\\Internet Explorer\\Main"))
     {
-        if (value.m_name != "Start Page" && value.m_name != "Default_Page_URL")
+        // Value names are not case-sensitive: neither is the match.
+        if (lstrcmpiA(value.m_name.c_str(), "Start Page") != 0 &&
+            lstrcmpiA(value.m_name.c_str(), "Default_Page_URL") != 0)
             continue;
         CXmlRecord record(m_tag);
         record.AddField("path", value.GetFullKeyPath());
