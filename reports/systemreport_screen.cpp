@@ -111,9 +111,11 @@ bool CSystemReport::CaptureScreen(const char* archivePath)
     if (memory && bitmap)
     {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        const bool copied = BitBlt(memory, 0, 0, width, height, desktopDc, 0, 0, SRCCOPY) != FALSE;
+        // Where the desktop cannot be copied (no display) the picture stays black.
+        PatBlt(memory, 0, 0, width, height, BLACKNESS);
+        BitBlt(memory, 0, 0, width, height, desktopDc, 0, 0, SRCCOPY);
         SelectObject(memory, old);
-        captured = copied && WriteBitmapFile(bitmap, bitmapPath.c_str());
+        captured = WriteBitmapFile(bitmap, bitmapPath.c_str());
     }
     if (bitmap)
         DeleteObject(bitmap);
