@@ -7,62 +7,61 @@
 
 namespace {
 
-const char kDefaultReportHost[] = "www.telmin.com";
-const char kDefaultCrashReportUrl[] = "http://www.telmin.com/support.php";
+// One address: an override, else the environment variable, else the default.
+struct Address
+{
+    const char* variable;
+    const char* fallback;
+    bool overridden;
+    std::string value;
+};
 
 std::mutex g_lock;
-bool g_hostSet = false;
-std::string g_host;
-bool g_urlSet = false;
-std::string g_url;
+Address g_reportHost = {"CLEANWARDEN_REPORT_HOST", "www.telmin.com", false, ""};
+Address g_crashReportUrl = {"CLEANWARDEN_CRASH_REPORT_URL", "http://www.telmin.com/support.php", false, ""};
 
-std::string FromEnvironment(const char* name, const char* fallback)
+std::string Get(const Address& address)
 {
-    DWORD size = GetEnvironmentVariableA(name, NULL, 0);
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        if (address.overridden)
+            return address.value;
+    }
+    DWORD size = GetEnvironmentVariableA(address.variable, NULL, 0);
     if (size == 0)
-        return fallback;
+        return address.fallback;
     std::vector<char> value(size);
-    DWORD n = GetEnvironmentVariableA(name, value.data(), size);
+    DWORD n = GetEnvironmentVariableA(address.variable, value.data(), size);
     if (n == 0 || n >= size)
-        return fallback;
+        return address.fallback;
     return std::string(value.data(), n);
 }
 
-void SetOverride(bool& isSet, std::string& value, const char* text)
+void Set(Address& address, const char* text)
 {
     std::lock_guard<std::mutex> lock(g_lock);
-    isSet = text != NULL;
-    value = text ? text : "";
+    address.overridden = text != NULL;
+    address.value = text ? text : "";
 }
 
 } // namespace
 
 std::string GetSupportReportHost()
 {
-    {
-        std::lock_guard<std::mutex> lock(g_lock);
-        if (g_hostSet)
-            return g_host;
-    }
-    return FromEnvironment("CLEANWARDEN_REPORT_HOST", kDefaultReportHost);
+    return Get(g_reportHost);
 }
 
 void SetSupportReportHost(const char* hostOrNull)
 {
-    SetOverride(g_hostSet, g_host, hostOrNull);
+    Set(g_reportHost, hostOrNull);
 }
 
 std::string GetCrashReportUrl()
 {
-    {
-        std::lock_guard<std::mutex> lock(g_lock);
-        if (g_urlSet)
-            return g_url;
-    }
-    return FromEnvironment("CLEANWARDEN_CRASH_REPORT_URL", kDefaultCrashReportUrl);
+    return Get(g_crashReportUrl);
 }
 
 void SetCrashReportUrl(const char* urlOrNull)
 {
-    SetOverride(g_urlSet, g_url, urlOrNull);
+    Set(g_crashReportUrl, urlOrNull);
 }

@@ -96,15 +96,21 @@ std::string CScanHelper::RegReadString(HKEY root, const std::string& keyPath, co
     return text;
 }
 
+bool CScanHelper::ReadValueDword(HKEY key, const char* valueName, DWORD& value)
+{
+    DWORD read = 0, type = 0, size = sizeof(read);
+    if (RegQueryValueExA(key, valueName, NULL, &type, reinterpret_cast<BYTE*>(&read), &size) != ERROR_SUCCESS ||
+        size != sizeof(read) || (type != REG_DWORD && type != REG_BINARY))
+        return false;
+    value = read;
+    return true;
+}
+
 DWORD CScanHelper::RegReadDword(HKEY root, const std::string& keyPath, const std::string& valueName)
 {
     CRegKey key;
-    if (!key.Open(root, keyPath, KEY_QUERY_VALUE))
-        return 0;
-    DWORD value = 0, type = 0, size = sizeof(value);
-    if (RegQueryValueExA(key, valueName.c_str(), NULL, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        size != sizeof(value) || (type != REG_DWORD && type != REG_BINARY))
+    DWORD value = 0;
+    if (!key.Open(root, keyPath, KEY_QUERY_VALUE) || !ReadValueDword(key, valueName.c_str(), value))
         return 0;
     return value;
 }

@@ -40,6 +40,8 @@ public:
     // Reads one value of an open key as text; false when it is missing, larger
     // than a megabyte, or keeps changing size while it is read.
     static bool ReadValueText(HKEY key, const char* valueName, std::string& text);
+    // Reads a REG_DWORD value (or 4 binary bytes) of an open key.
+    static bool ReadValueDword(HKEY key, const char* valueName, DWORD& value);
 
     // Replaces a leading "%NAME%" by the variable's value (the name matched
     // whole and without regard to case); without such a variable only the

@@ -47,10 +47,7 @@ public:
     }
     bool ReadDword(const char* name, DWORD& value) const
     {
-        DWORD type = 0, size = sizeof(value);
-        return m_key &&
-               RegQueryValueExA(m_key, name, NULL, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
-               type == REG_DWORD && size == sizeof(value);
+        return m_key && CScanHelper::ReadValueDword(m_key, name, value);
     }
 
 private:
