@@ -25,7 +25,8 @@ public:
     typedef std::function<bool(const std::string& email, const std::string& subject, const std::string& description)>
         SendFunction;
     // Called on the sending thread when the report is done; the form posts
-    // itself a message from it.
+    // itself a message from it. It must not wait for the form's thread: the
+    // form's destructor waits for a notice under way.
     typedef std::function<void(bool sent)> DoneFunction;
 
     // Sends with the support report (CMainScan).
