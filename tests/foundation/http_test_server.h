@@ -7,7 +7,7 @@
 //   /cut       200 announcing 20,000 bytes, closes after 5,000
 //   /paced     200, Content-Length, PacedBody() in chunks 30 ms apart
 //   /slow      200 announcing 50,000,000 bytes, 10,024-byte chunks 20 ms apart
-//   anything else (a POST target)  200 "ok"
+//   anything else (a POST target)  200 "ok", or the status SetDefaultStatus gave
 // Every response closes its connection.
 
 #include <winsock2.h>
@@ -79,6 +79,13 @@ public:
 
     int Port() const { return m_port; }
     std::string Url(const char* path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+
+    // The status line of the answer to any other path, e.g. "500 Internal Server Error".
+    void SetDefaultStatus(const std::string& status)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_defaultStatus = status;
+    }
 
     std::vector<Request> Requests()
     {
@@ -226,7 +233,14 @@ private:
             }
         }
         else
-            SendAll(s, Head("200 OK", 2) + "ok");
+        {
+            std::string status;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                status = m_defaultStatus;
+            }
+            SendAll(s, Head(status.c_str(), 2) + "ok");
+        }
     }
 
     SOCKET m_listen = INVALID_SOCKET;
@@ -234,5 +248,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
     std::vector<Request> m_requests;
+    std::string m_defaultStatus = "200 OK";
     std::thread m_thread;
 };

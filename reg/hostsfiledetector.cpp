@@ -1,0 +1,80 @@
+#include "reg/hostsfiledetector.h"
+
+#include "reg/xmlrecord.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const size_t kLineChars = 1024;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+CHostsFileDetector::CHostsFileDetector() : m_path(SystemHostsPath())
+{
+}
+
+CHostsFileDetector::CHostsFileDetector(const std::string& path) : m_path(path)
+{
+}
+
+std::string CHostsFileDetector::SystemHostsPath()
+{
+    char folder[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(NULL, folder, CSIDL_SYSTEM, FALSE))
+        return std::string();
+    return std::string(folder) + "\\drivers\\etc\\hosts";
+}
+
+void CHostsFileDetector::Detect()
+{
+    FILE* file = m_path.empty() ? NULL : fopen(m_path.c_str(), "rb");
+    if (!file)
+        return;
+    char line[kLineChars];
+    while (fgets(line, sizeof(line), file))
+    {
+        size_t length = strlen(line);
+        if (length == sizeof(line) - 1 && line[length - 1] != '\n')
+        {
+            int c = fgetc(file);
+            if (c != EOF && c != '\n')
+            {
+                // Longer than the line buffer: skip the rest of it and go on.
+                while ((c = fgetc(file)) != EOF && c != '\n')
+                {
+                }
+                continue;
+            }
+        }
+        while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+            line[--length] = '\0';
+
+        const char* at = line;
+        while (IsBlank(*at))
+            ++at;
+        if (*at == '\0' || *at == '#')
+            continue;
+        const char* end = at;
+        while (*end && !IsBlank(*end))
+            ++end;
+        const std::string ip(at, end);
+        while (IsBlank(*end))
+            ++end;
+
+        CXmlRecord record("o1");
+        record.AddField("ip", ip);
+        record.AddField("domain", end);
+        Add(record);
+    }
+    fclose(file);
+}
