@@ -28,7 +28,8 @@ public:
 class CExceptionReport
 {
 public:
-    // The caption of the reporter's message boxes: the program and its version.
+    // The caption of the reporter's message boxes. It names release 2.1.152, as
+    // the program's other message-box captions and its tray tooltip do.
     static const char kCaption[];
     // The address sent when the user gives none.
     static const char kPlaceholderEmail[];
