@@ -1,5 +1,6 @@
 #include "platform/html/htmlview.h"
 
+#include "platform/html/fileurl.h"
 #include "platform/html/htmlnode.h"
 #include "platform/html/resourceuri.h"
 
@@ -19,26 +20,6 @@ bool StartsWithNoCase(const std::wstring& s, const wchar_t* prefix)
 {
     size_t n = wcslen(prefix);
     return s.size() >= n && _wcsnicmp(s.c_str(), prefix, n) == 0;
-}
-
-// "file://" addresses as the browser dialog writes them: %XX escapes undone.
-std::wstring PathFromFileUrl(const std::wstring& url)
-{
-    std::wstring p = url.substr(7);
-    while (!p.empty() && p[0] == L'/' && p.size() > 2 && p[2] == L':')
-        p.erase(0, 1);
-    std::wstring out;
-    for (size_t i = 0; i < p.size(); ++i)
-    {
-        if (p[i] == L'%' && i + 2 < p.size() && iswxdigit(p[i + 1]) && iswxdigit(p[i + 2]))
-        {
-            out += static_cast<wchar_t>(wcstol(p.substr(i + 1, 2).c_str(), nullptr, 16));
-            i += 2;
-        }
-        else
-            out += p[i] == L'/' ? L'\\' : p[i];
-    }
-    return out;
 }
 
 bool ReadFileBytes(const std::wstring& path, std::vector<BYTE>& data)
