@@ -363,6 +363,11 @@ int CHtmlScriptHost::RunHandler(CHtmlNode* element, const std::wstring& code)
                     size_t a = i;
                     while (i < n && code[i] != L',' && code[i] != L')' && code[i] != L';')
                         ++i;
+                    if (i == a)
+                    {
+                        ok = false;  // a ';' inside the parentheses: no call this engine makes
+                        break;
+                    }
                     std::wstring word = code.substr(a, i - a);
                     while (!word.empty() && iswspace(word.back()))
                         word.pop_back();

@@ -106,6 +106,10 @@ TEST(BrowserScript, HandlerTextsCallFunctionsWithThisAndLiterals)
     EXPECT_EQ(page.script.RunHandler(s, L"F('a');; G(1); F( 'b' , 7 )"), 2);
     EXPECT_EQ(page.script.RunHandler(s, L"F('unterminated"), 0);
     EXPECT_EQ(page.script.RunHandler(s, L"F(1"), 0);
+    EXPECT_EQ(page.script.RunHandler(s, L"F(x ;y); F('after')"), 1);  // ran away once: no progress on ';'
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[3], L"after ");
+    seen.pop_back();
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0], L"<span> it s q\"t -2.5 false  ");
     EXPECT_EQ(seen[1], L"a ");
