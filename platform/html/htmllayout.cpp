@@ -110,9 +110,7 @@ bool CHtmlLayout::IsAtomicInline(const CHtmlNode* n)
 {
     if (!n->IsElement())
         return false;
-    if (n->style.display == CssDisplay::InlineBlock)
-        return true;
-    return n->tag == "img" || n->tag == "input" || n->tag == "button" || n->tag == "select" || n->tag == "textarea";
+    return n->style.display == CssDisplay::InlineBlock || (n->TagFlags() & kTagAtomic);
 }
 
 bool CHtmlLayout::IsBlockLevel(const CHtmlNode* n)
@@ -140,7 +138,7 @@ void CHtmlLayout::ReplacedSize(const CHtmlNode* e, int& width, int& height)
     const CCssStyle& s = e->style;
     width = s.width.unit == CssLength::Px ? s.width.Resolve(0) : -1;
     height = s.height.unit == CssLength::Px ? s.height.Resolve(0) : -1;
-    if (e->tag == "img")
+    if (e->Is(HtmlTag::Img))
     {
         int iw = e->image ? e->image->Width() : 0, ih = e->image ? e->image->Height() : 0;
         if (width < 0 && height < 0)
@@ -150,7 +148,7 @@ void CHtmlLayout::ReplacedSize(const CHtmlNode* e, int& width, int& height)
         else if (height < 0)
             height = iw ? MulDiv(width, ih, iw) : ih;
     }
-    else if (e->tag == "input")
+    else if (e->Is(HtmlTag::Input))
     {
         const std::wstring* type = e->Attribute("type");
         std::wstring t = type ? *type : L"text";
@@ -175,7 +173,7 @@ void CHtmlLayout::ReplacedSize(const CHtmlNode* e, int& width, int& height)
 
 void CHtmlLayout::LoadImages(CHtmlNode* e)
 {
-    if (e->tag == "img" && !e->image)
+    if (e->Is(HtmlTag::Img) && !e->image)
     {
         const std::wstring* src = e->Attribute("src");
         if (src && !src->empty() && m_images)
@@ -727,7 +725,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
             }
             if (n->style.display == CssDisplay::None)
                 return;
-            if (n->tag == "br")
+            if (n->Is(HtmlTag::Br))
             {
                 line.pendingSpace = false;
                 endLine(true);
@@ -760,7 +758,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
             }
             CHtmlFragment f;
             bool checkBox = false;
-            if (e->tag == "input")
+            if (e->Is(HtmlTag::Input))
             {
                 const std::wstring* type = e->Attribute("type");
                 checkBox = type && (_wcsicmp(type->c_str(), L"checkbox") == 0 || _wcsicmp(type->c_str(), L"radio") == 0);
@@ -948,7 +946,7 @@ void CHtmlLayout::InlineIntrinsic(CHtmlNode* container, CHtmlInlineRun& run, int
         }
         if (n->style.display == CssDisplay::None)
             return;
-        if (n->tag == "br")
+        if (n->Is(HtmlTag::Br))
         {
             endLine();
             return;

@@ -5,7 +5,12 @@
 #include <cstring>
 #include <cwctype>
 
-CHtmlNode::CHtmlNode(Kind k, std::string t) : kind(k), tag(std::move(t))
+CHtmlNode::CHtmlNode(Kind k, std::string t)
+    : kind(k), tag(std::move(t)), id(k == Element ? LookupHtmlTag(tag) : HtmlTag::Other)
+{
+}
+
+CHtmlNode::CHtmlNode(std::string t, HtmlTag i) : kind(Element), tag(std::move(t)), id(i)
 {
 }
 
@@ -127,10 +132,5 @@ size_t CHtmlNode::CountNodes() const
 
 bool IsVoidTag(const std::string& tag)
 {
-    static const char* tags[] = {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
-                                 "meta", "param", "source", "track", "wbr", "basefont", "frame"};
-    for (const char* t : tags)
-        if (tag == t)
-            return true;
-    return false;
+    return (HtmlTagFlags(LookupHtmlTag(tag)) & kTagVoid) != 0;
 }

@@ -5,6 +5,7 @@
 // element taken out of the tree stays valid until its last user lets go.
 
 #include "platform/html/cssstyle.h"
+#include "platform/html/htmltags.h"
 
 #include <windows.h>
 
@@ -50,12 +51,14 @@ public:
     enum Kind { Element, Text };
 
     CHtmlNode(Kind kind, std::string tag);
+    CHtmlNode(std::string tag, HtmlTag id);
 
     void AddRef() { ++m_refs; }
     void Release();
 
     Kind kind;
     std::string tag;          // lower case; empty for text
+    HtmlTag id;               // the tag by number; Other for text and unknown tags
     std::wstring text;        // text node content, character references decoded
     std::vector<std::pair<std::string, std::wstring>> attributes;  // names in lower case
 
@@ -73,6 +76,8 @@ public:
     bool checked = false;      // input type=checkbox
 
     bool IsElement() const { return kind == Element; }
+    bool Is(HtmlTag t) const { return id == t; }
+    uint32_t TagFlags() const { return HtmlTagFlags(id); }
     const std::wstring* Attribute(const char* name) const;
     void SetAttribute(const char* name, const std::wstring& value);
     bool RemoveAttribute(const char* name);

@@ -139,28 +139,14 @@ std::string LowerName(const wchar_t* s, size_t n)
     return out;
 }
 
-bool In(const std::string& tag, std::initializer_list<const char*> names)
+using Tag = HtmlTag;
+
+bool In(Tag tag, std::initializer_list<Tag> tags)
 {
-    for (const char* n : names)
-        if (tag == n)
+    for (Tag t : tags)
+        if (tag == t)
             return true;
     return false;
-}
-
-bool ClosesParagraph(const std::string& t)
-{
-    return In(t, {"p", "div", "table", "ul", "ol", "dl", "h1", "h2", "h3", "h4", "h5", "h6", "form", "pre",
-                  "blockquote", "hr", "center", "address", "fieldset", "li", "dd", "dt"});
-}
-
-bool IsRawText(const std::string& t)
-{
-    return t == "script" || t == "style" || t == "textarea" || t == "title" || t == "xmp";
-}
-
-bool IsHeadOnly(const std::string& t)
-{
-    return In(t, {"title", "style", "meta", "link", "base", "script"});
 }
 
 // Builds the tree from tokens.
@@ -206,74 +192,78 @@ public:
         Insert(cur, t);
     }
 
-    void StartTag(const std::string& tag, std::vector<std::pair<std::string, std::wstring>>& attrs, bool selfClosing)
+    void StartTag(std::string& tag, Tag id, std::vector<std::pair<std::string, std::wstring>>& attrs, bool selfClosing)
     {
-        if (tag == "html" || tag == "head" || tag == "body")
+        uint32_t flags = HtmlTagFlags(id);
+        if (id == Tag::Html || id == Tag::Head || id == Tag::Body)
         {
             if (!m_document)
                 return;
-            if (tag == "html")
+            if (id == Tag::Html)
                 MergeAttributes(m_root, attrs);
-            else if (tag == "head")
+            else if (id == Tag::Head)
                 EnsureHead();
             else
                 MergeAttributes(EnsureBody(), attrs);
             return;
         }
-        if (m_document && !m_body && IsHeadOnly(tag))
+        if (m_document && !m_body && (flags & kTagHeadOnly))
         {
-            CHtmlNode* e = MakeElement(tag, attrs);
+            CHtmlNode* e = MakeElement(tag, id, attrs);
             Insert(EnsureHead(), e);
-            if (!IsVoidTag(tag) && !selfClosing)
+            if (!(flags & kTagVoid) && !selfClosing)
                 m_headOpen = e;
             return;
         }
         if (m_document)
             EnsureBody();
-        ImplyEndTags(tag);
-        if ((tag == "td" || tag == "th") && !InTableContext("tr"))
-            Push(MakeElement("tr", {}));
-        if (tag == "tr" && Current()->tag != "table" && Current()->tag != "tbody" && Current()->tag != "thead" &&
-            Current()->tag != "tfoot" && Open("table"))
-            CloseUpTo({"table", "tbody", "thead", "tfoot"});
-        CHtmlNode* e = MakeElement(tag, attrs);
-        if (IsVoidTag(tag) || selfClosing)
+        ImplyEndTags(id, flags);
+        if ((id == Tag::Td || id == Tag::Th) && !InTableContext(Tag::Tr))
+        {
+            std::vector<std::pair<std::string, std::wstring>> none;
+            std::string tr = "tr";
+            Push(MakeElement(tr, Tag::Tr, none));
+        }
+        if (id == Tag::Tr && !In(Current()->id, {Tag::Table, Tag::Tbody, Tag::Thead, Tag::Tfoot}) && Open(Tag::Table))
+            CloseUpTo({Tag::Table, Tag::Tbody, Tag::Thead, Tag::Tfoot});
+        CHtmlNode* e = MakeElement(tag, id, attrs);
+        if ((flags & kTagVoid) || selfClosing)
             Insert(Current(), e);
         else
             Push(e);
     }
 
-    void EndTag(const std::string& tag)
+    void EndTag(const std::string& tag, Tag id)
     {
         if (m_headOpen && tag == m_headOpen->tag)
         {
             m_headOpen = nullptr;
             return;
         }
-        if (tag == "html" || tag == "head" || tag == "body")
+        if (id == Tag::Html || id == Tag::Head || id == Tag::Body)
             return;
-        if (tag == "br")
+        if (id == Tag::Br)
         {
             std::vector<std::pair<std::string, std::wstring>> none;
-            StartTag("br", none, true);
+            std::string br = "br";
+            StartTag(br, Tag::Br, none, true);
             return;
         }
         // The nearest open element of that name, not past a table boundary
         // unless the tag itself is one.
-        bool tableTag = In(tag, {"table", "tr", "td", "th", "tbody", "thead", "tfoot", "caption"});
+        bool tableTag = (HtmlTagFlags(id) & kTagTablePart) != 0;
         for (size_t i = m_stack.size(); i-- > 1;)
         {
-            const std::string& t = m_stack[i]->tag;
-            if (t == tag)
+            const CHtmlNode* open = m_stack[i];
+            if (open->id == id && (id != Tag::Other || open->tag == tag))
             {
                 m_stack.resize(i);
                 return;
             }
-            if (!tableTag && In(t, {"td", "th", "table", "caption"}))
+            if (!tableTag && (HtmlTagFlags(open->id) & kTagTableScope))
                 return;
-            if (tag == "td" || tag == "th" || tag == "tr")
-                if (t == "table")
-                    return;
+            if ((id == Tag::Td || id == Tag::Th || id == Tag::Tr) && open->id == Tag::Table)
+                return;
         }
     }
 
@@ -297,9 +287,9 @@ private:
 
     static CHtmlNode* LastChild(CHtmlNode* e) { return e->children.empty() ? nullptr : e->children.back(); }
 
-    CHtmlNode* MakeElement(const std::string& tag, std::vector<std::pair<std::string, std::wstring>> attrs)
+    static CHtmlNode* MakeElement(std::string& tag, Tag id, std::vector<std::pair<std::string, std::wstring>>& attrs)
     {
-        CHtmlNode* e = new CHtmlNode(CHtmlNode::Element, tag);
+        CHtmlNode* e = new CHtmlNode(std::move(tag), id);
         e->attributes = std::move(attrs);
         return e;
     }
@@ -325,83 +315,80 @@ private:
         // lands beside it.
     }
 
-    bool Open(const char* tag) const
+    bool Open(Tag tag) const
     {
         for (size_t i = m_stack.size(); i-- > 1;)
-            if (m_stack[i]->tag == tag)
+            if (m_stack[i]->id == tag)
                 return true;
         return false;
     }
 
     // Whether the innermost table-level element open is tag (tr for a cell).
-    bool InTableContext(const char* tag) const
+    bool InTableContext(Tag tag) const
     {
         for (size_t i = m_stack.size(); i-- > 1;)
         {
-            const std::string& t = m_stack[i]->tag;
+            Tag t = m_stack[i]->id;
             if (t == tag)
                 return true;
-            if (In(t, {"table", "tbody", "thead", "tfoot"}))
+            if (In(t, {Tag::Table, Tag::Tbody, Tag::Thead, Tag::Tfoot}))
                 return false;
         }
         // Outside any table a cell stands alone.
         return true;
     }
 
-    void CloseUpTo(std::initializer_list<const char*> stops)
+    void CloseUpTo(std::initializer_list<Tag> stops)
     {
-        while (m_stack.size() > 1)
-        {
-            for (const char* s : stops)
-                if (m_stack.back()->tag == s)
-                    return;
+        while (m_stack.size() > 1 && !In(m_stack.back()->id, stops))
             m_stack.pop_back();
+    }
+
+    // Closes the nearest open element of the names, unless a boundary comes first.
+    void CloseIfOpen(std::initializer_list<Tag> names, std::initializer_list<Tag> boundaries)
+    {
+        for (size_t i = m_stack.size(); i-- > 1;)
+        {
+            Tag t = m_stack[i]->id;
+            if (In(t, boundaries))
+                return;
+            if (In(t, names))
+            {
+                m_stack.resize(i);
+                return;
+            }
         }
     }
 
     // Closes what a new element of this kind implicitly ends.
-    void ImplyEndTags(const std::string& tag)
+    void ImplyEndTags(Tag tag, uint32_t flags)
     {
-        auto closeIfOpen = [&](std::initializer_list<const char*> names, std::initializer_list<const char*> boundaries) {
-            for (size_t i = m_stack.size(); i-- > 1;)
-            {
-                const std::string& t = m_stack[i]->tag;
-                for (const char* b : boundaries)
-                    if (t == b)
-                        return;
-                for (const char* n : names)
-                    if (t == n)
-                    {
-                        m_stack.resize(i);
-                        return;
-                    }
-            }
-        };
-        if (ClosesParagraph(tag))
-            closeIfOpen({"p"}, {"td", "th", "table", "div", "li", "button"});
-        if (tag == "li")
-            closeIfOpen({"li"}, {"ul", "ol", "td", "th", "table"});
-        if (tag == "dt" || tag == "dd")
-            closeIfOpen({"dt", "dd"}, {"dl", "td", "th", "table"});
-        if (tag == "option")
-            closeIfOpen({"option"}, {"select"});
-        if (tag == "a")
-            closeIfOpen({"a"}, {"td", "th", "table"});
-        if (tag == "td" || tag == "th")
-            closeIfOpen({"td", "th"}, {"tr", "table"});
-        if (tag == "tr")
-            closeIfOpen({"tr"}, {"table", "tbody", "thead", "tfoot"});
-        if (tag == "tbody" || tag == "thead" || tag == "tfoot")
-            closeIfOpen({"tbody", "thead", "tfoot"}, {"table"});
-        if (In(tag, {"h1", "h2", "h3", "h4", "h5", "h6"}))
-            closeIfOpen({"h1", "h2", "h3", "h4", "h5", "h6"}, {"td", "th", "table", "div"});
+        if (flags & kTagClosesP)
+            CloseIfOpen({Tag::P}, {Tag::Td, Tag::Th, Tag::Table, Tag::Div, Tag::Li, Tag::Button});
+        switch (tag)
+        {
+        case Tag::Li: CloseIfOpen({Tag::Li}, {Tag::Ul, Tag::Ol, Tag::Td, Tag::Th, Tag::Table}); break;
+        case Tag::Dt:
+        case Tag::Dd: CloseIfOpen({Tag::Dt, Tag::Dd}, {Tag::Dl, Tag::Td, Tag::Th, Tag::Table}); break;
+        case Tag::Option: CloseIfOpen({Tag::Option}, {Tag::Select}); break;
+        case Tag::A: CloseIfOpen({Tag::A}, {Tag::Td, Tag::Th, Tag::Table}); break;
+        case Tag::Td:
+        case Tag::Th: CloseIfOpen({Tag::Td, Tag::Th}, {Tag::Tr, Tag::Table}); break;
+        case Tag::Tr: CloseIfOpen({Tag::Tr}, {Tag::Table, Tag::Tbody, Tag::Thead, Tag::Tfoot}); break;
+        case Tag::Tbody:
+        case Tag::Thead:
+        case Tag::Tfoot: CloseIfOpen({Tag::Tbody, Tag::Thead, Tag::Tfoot}, {Tag::Table}); break;
+        default:
+            if (flags & kTagHeading)
+                CloseIfOpen({Tag::H1, Tag::H2, Tag::H3, Tag::H4, Tag::H5, Tag::H6}, {Tag::Td, Tag::Th, Tag::Table, Tag::Div});
+        }
     }
 
     CHtmlNode* EnsureHead()
     {
         if (!m_head)
         {
-            m_head = new CHtmlNode(CHtmlNode::Element, "head");
+            m_head = new CHtmlNode("head", Tag::Head);
             m_root->InsertChild(0, m_head);
         }
         return m_head;
@@ -411,7 +398,7 @@ private:
     {
         if (!m_body)
         {
-            m_body = new CHtmlNode(CHtmlNode::Element, "body");
+            m_body = new CHtmlNode("body", Tag::Body);
             m_root->AppendChild(m_body);
             m_stack.push_back(m_body);
             m_headOpen = nullptr;
@@ -519,6 +506,8 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
         while (p < n && !IsSpace(s[p]) && s[p] != L'>' && s[p] != L'/')
             ++p;
         std::string tag = LowerName(s + nameStart, p - nameStart);
+        HtmlTag id = LookupHtmlTag(tag);
+        uint32_t flags = HtmlTagFlags(id);
         std::vector<std::pair<std::string, std::wstring>> attrs;
         bool selfClosing = false;
         // Attributes.
@@ -579,7 +568,10 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                         ++p;
                     ve = p;
                 }
-                value = DecodeCharacterReferences(s + vb, ve - vb);
+                if (std::find(s + vb, s + ve, L'&') == s + ve)
+                    value.assign(s + vb, ve - vb);
+                else
+                    value = DecodeCharacterReferences(s + vb, ve - vb);
             }
             bool dup = false;
             for (const auto& a : attrs)
@@ -589,11 +581,12 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
         }
         i = p;
         if (end)
-            builder.EndTag(tag);
+            builder.EndTag(tag, id);
         else
         {
-            builder.StartTag(tag, attrs, selfClosing && !IsVoidTag(tag));
-            if (IsRawText(tag) && !selfClosing)
+            std::string name = tag;  // the builder takes the element's copy
+            builder.StartTag(name, id, attrs, selfClosing && !(flags & kTagVoid));
+            if ((flags & kTagRawText) && !selfClosing)
             {
                 // Everything up to the matching end tag is text.
                 size_t k = i;
@@ -604,7 +597,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                         break;
                 if (k > i)
                 {
-                    if (tag == "textarea" || tag == "title")
+                    if (id == HtmlTag::Textarea || id == HtmlTag::Title)
                     {
                         std::wstring t = DecodeCharacterReferences(s + i, k - i);
                         builder.RawText(t.data(), t.size());
@@ -612,7 +605,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                     else
                         builder.RawText(s + i, k - i);
                 }
-                builder.EndTag(tag);
+                builder.EndTag(tag, id);
                 i = k;
                 while (i < n && s[i] != L'>')
                     ++i;
@@ -651,7 +644,7 @@ void SerializeNode(const CHtmlNode* n, std::wstring& out, int depth)
 {
     if (n->kind == CHtmlNode::Text)
     {
-        if (n->parent && (n->parent->tag == "script" || n->parent->tag == "style"))
+        if (n->parent && (n->parent->id == HtmlTag::Script || n->parent->id == HtmlTag::Style))
             out += n->text;
         else
             EscapeText(n->text, out, false);
@@ -668,7 +661,7 @@ void SerializeNode(const CHtmlNode* n, std::wstring& out, int depth)
         out += L'"';
     }
     out += L'>';
-    if (IsVoidTag(n->tag))
+    if (n->TagFlags() & kTagVoid)
         return;
     if (depth < kMaxHtmlDepth * 2)
         for (const CHtmlNode* c : n->children)

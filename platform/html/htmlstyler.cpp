@@ -10,14 +10,6 @@ namespace
 {
 const int kFontSizes[] = {10, 13, 16, 18, 24, 32, 48};
 
-bool Is(const std::string& tag, std::initializer_list<const char*> names)
-{
-    for (const char* n : names)
-        if (tag == n)
-            return true;
-    return false;
-}
-
 CssLength Em(float em, int fontSize)
 {
     return CssLength::Pixels(em * fontSize);
@@ -26,87 +18,94 @@ CssLength Em(float em, int fontSize)
 // What a browser's own style sheet gives each tag.
 void TagDefaults(CCssStyle& s, const CHtmlNode* e)
 {
-    const std::string& t = e->tag;
-    if (Is(t, {"html", "body", "div", "p", "form", "ul", "ol", "dl", "dt", "dd", "h1", "h2", "h3", "h4", "h5", "h6",
-               "center", "blockquote", "pre", "hr", "address", "fieldset", "noscript", "menu", "dir", "caption"}))
-        s.display = CssDisplay::Block;
-    else if (Is(t, {"head", "script", "style", "title", "meta", "link", "base", "noframes", "template", "param"}))
-        s.display = CssDisplay::None;
-    else if (t == "li")
-        s.display = CssDisplay::ListItem;
-    else if (t == "table")
-        s.display = CssDisplay::Table;
-    else if (Is(t, {"tbody", "thead", "tfoot"}))
-        s.display = CssDisplay::TableRowGroup;
-    else if (t == "tr")
-        s.display = CssDisplay::TableRow;
-    else if (t == "td" || t == "th")
+    using T = HtmlTag;
+    switch (e->id)
     {
+    case T::Html: case T::Body: case T::Div: case T::P: case T::Form: case T::Ul: case T::Ol: case T::Dl: case T::Dt:
+    case T::Dd: case T::H1: case T::H2: case T::H3: case T::H4: case T::H5: case T::H6: case T::Center:
+    case T::Blockquote: case T::Pre: case T::Hr: case T::Address: case T::Fieldset: case T::Noscript: case T::Menu:
+    case T::Dir: case T::Caption:
+        s.display = CssDisplay::Block;
+        break;
+    case T::Head: case T::Script: case T::Style: case T::Title: case T::Meta: case T::Link: case T::Base:
+    case T::Noframes: case T::Template: case T::Param:
+        s.display = CssDisplay::None;
+        return;
+    case T::Li: s.display = CssDisplay::ListItem; break;
+    case T::Table: s.display = CssDisplay::Table; break;
+    case T::Tbody: case T::Thead: case T::Tfoot: s.display = CssDisplay::TableRowGroup; break;
+    case T::Tr: s.display = CssDisplay::TableRow; break;
+    case T::Td: case T::Th:
         s.display = CssDisplay::TableCell;
         s.verticalAlign = CssVerticalAlign::Middle;
         s.padding[0] = s.padding[1] = s.padding[2] = s.padding[3] = 1;
+        break;
+    default:
+        break;
     }
-    if (t == "body")
+    switch (e->id)
+    {
+    case T::Body:
         for (CssLength& m : s.margin)
             m = CssLength::Pixels(8);
-    if (t == "p" || t == "ul" || t == "ol" || t == "blockquote" || t == "dl" || t == "pre")
+        break;
+    case T::P: case T::Ul: case T::Ol: case T::Blockquote: case T::Dl: case T::Pre:
         s.margin[0] = s.margin[2] = Em(1, s.fontSize);
-    if (t == "ul" || t == "ol")
-        s.padding[3] = 40;
-    if (t == "blockquote")
-        s.margin[1] = s.margin[3] = CssLength::Pixels(40);
-    if (t == "dd")
-        s.margin[3] = CssLength::Pixels(40);
-    if (t.size() == 2 && t[0] == 'h' && t[1] >= '1' && t[1] <= '6')
+        if (e->id == T::Ul || e->id == T::Ol)
+            s.padding[3] = 40;
+        if (e->id == T::Blockquote)
+            s.margin[1] = s.margin[3] = CssLength::Pixels(40);
+        if (e->id == T::Pre)
+        {
+            s.whiteSpace = CssWhiteSpace::Pre;
+            s.fontFamily = InternCssString(L"Courier New, monospace");
+            s.fontSize = std::max(1, s.fontSize * 13 / 16);
+        }
+        break;
+    case T::Dd: s.margin[3] = CssLength::Pixels(40); break;
+    case T::H1: case T::H2: case T::H3: case T::H4: case T::H5: case T::H6:
     {
         static const float sizes[] = {2.0f, 1.5f, 1.17f, 1.0f, 0.83f, 0.67f};
         static const float margins[] = {0.67f, 0.83f, 1.0f, 1.33f, 1.67f, 2.33f};
-        int level = t[1] - '1';
+        int level = static_cast<int>(e->id) - static_cast<int>(T::H1);
         s.fontSize = std::max(1, static_cast<int>(s.fontSize * sizes[level] + 0.5f));
         s.fontWeight = 700;
         s.margin[0] = s.margin[2] = Em(margins[level], s.fontSize);
+        break;
     }
-    if (Is(t, {"b", "strong", "th"}))
+    case T::B: case T::Strong: s.fontWeight = 700; break;
+    case T::Th:
         s.fontWeight = 700;
-    if (Is(t, {"i", "em", "cite", "var", "address"}))
-        s.italic = true;
-    if (Is(t, {"u", "ins"}))
-        s.underline = true;
-    if (Is(t, {"s", "strike", "del"}))
-        s.lineThrough = true;
-    if (t == "a" && e->Attribute("href"))
-    {
-        s.color = CssColor::Of(RGB(0, 0, 238));
-        s.underline = true;
-        s.pointer = true;
-    }
-    if (t == "center" || t == "th")
         s.textAlign = CssTextAlign::Center;
-    if (t == "nobr")
-        s.whiteSpace = CssWhiteSpace::NoWrap;
-    if (t == "pre" || t == "xmp" || t == "textarea")
-        s.whiteSpace = CssWhiteSpace::Pre;
-    if (Is(t, {"pre", "code", "tt", "kbd", "samp", "xmp"}))
-    {
-        static const std::wstring* mono = InternCssString(L"Courier New, monospace");
-        s.fontFamily = mono;
-        if (t == "pre")
-            s.fontSize = std::max(1, s.fontSize * 13 / 16);
-    }
-    if (t == "small")
-        s.fontSize = std::max(1, s.fontSize * 5 / 6);
-    if (t == "big")
-        s.fontSize = s.fontSize * 6 / 5;
-    if (t == "hr")
-    {
+        break;
+    case T::I: case T::Em: case T::Cite: case T::Var: case T::Address: s.italic = true; break;
+    case T::U: case T::Ins: s.underline = true; break;
+    case T::S: case T::Strike: case T::Del: s.lineThrough = true; break;
+    case T::A:
+        if (e->Attribute("href"))
+        {
+            s.color = CssColor::Of(RGB(0, 0, 238));
+            s.underline = true;
+            s.pointer = true;
+        }
+        break;
+    case T::Center: s.textAlign = CssTextAlign::Center; break;
+    case T::Nobr: s.whiteSpace = CssWhiteSpace::NoWrap; break;
+    case T::Xmp: case T::Textarea: s.whiteSpace = CssWhiteSpace::Pre; break;
+    case T::Code: case T::Tt: case T::Kbd: case T::Samp:
+        s.fontFamily = InternCssString(L"Courier New, monospace");
+        break;
+    case T::Small: s.fontSize = std::max(1, s.fontSize * 5 / 6); break;
+    case T::Big: s.fontSize = s.fontSize * 6 / 5; break;
+    case T::Hr:
         s.margin[0] = s.margin[2] = CssLength::Pixels(8);
         for (int i = 0; i < 4; ++i)
         {
             s.borderWidth[i] = 1;
             s.borderStyle[i] = CssBorderStyle::Inset;
         }
-    }
-    if (t == "input" || t == "button" || t == "select")
+        break;
+    case T::Input: case T::Button: case T::Select:
     {
         const std::wstring* type = e->Attribute("type");
         bool box = type && (_wcsicmp(type->c_str(), L"checkbox") == 0 || _wcsicmp(type->c_str(), L"radio") == 0);
@@ -117,15 +116,17 @@ void TagDefaults(CCssStyle& s, const CHtmlNode* e)
         }
         s.display = CssDisplay::InlineBlock;
         s.verticalAlign = box ? CssVerticalAlign::Middle : CssVerticalAlign::Baseline;
+        break;
     }
-    if (t == "img")
-        s.display = CssDisplay::Inline;
+    default:
+        break;
+    }
 }
 
 const CHtmlNode* EnclosingTable(const CHtmlNode* e)
 {
     for (const CHtmlNode* p = e->parent; p; p = p->parent)
-        if (p->tag == "table")
+        if (p->id == HtmlTag::Table)
             return p;
     return nullptr;
 }
@@ -141,87 +142,131 @@ bool ParseDimension(const std::wstring& v, CssLength& out)
     return true;
 }
 
-// Attributes that old HTML uses in place of styles.
-void PresentationalHints(CCssStyle& s, const CHtmlNode* e, const CCssStyle* parent)
+// Attributes that old HTML uses in place of styles, read in one pass.
+void PresentationalHints(CCssStyle& s, const CHtmlNode* e)
 {
-    const std::string& t = e->tag;
+    using T = HtmlTag;
+    const T t = e->id;
+    const bool sized = t == T::Img || t == T::Table || t == T::Td || t == T::Th || t == T::Hr || t == T::Div ||
+                       t == T::Input || t == T::Col;
+    const bool cell = t == T::Td || t == T::Th;
+    const std::wstring* valign = nullptr;
     CssColor color;
     CssLength len;
-    const std::wstring* v;
-    if ((v = e->Attribute("bgcolor")) && ParseCssColor(*v, color))
-        s.background = color;
-    if ((v = e->Attribute("background")) && !v->empty())
-        s.backgroundImage = InternCssString(*v);
-    if (Is(t, {"img", "table", "td", "th", "hr", "div", "input", "iframe", "col"}))
+    for (const auto& a : e->attributes)
     {
-        if ((v = e->Attribute("width")) && ParseDimension(*v, len))
-            s.width = len;
-        if ((v = e->Attribute("height")) && ParseDimension(*v, len))
-            s.height = len;
-    }
-    if (t == "tr" && (v = e->Attribute("height")) && ParseDimension(*v, len))
-        s.height = len;
-    if ((v = e->Attribute("align")))
-    {
-        std::wstring a = *v;
-        for (wchar_t& c : a)
-            c = towlower(c);
-        if (t == "table" || t == "img")
+        const std::string& n = a.first;
+        const std::wstring& v = a.second;
+        switch (n[0])
         {
-            if (t == "table" && a == L"center")
-                s.margin[1] = s.margin[3] = CssLength();
+        case 'b':
+            if (n == "bgcolor" && ParseCssColor(v, color))
+                s.background = color;
+            else if (n == "background" && !v.empty())
+                s.backgroundImage = InternCssString(v);
+            else if (n == "border" && t == T::Img)
+            {
+                int b = std::max(0, std::min(100, _wtoi(v.c_str())));
+                for (int i = 0; i < 4; ++i)
+                {
+                    s.borderWidth[i] = b;
+                    s.borderStyle[i] = b ? CssBorderStyle::Solid : CssBorderStyle::None;
+                }
+            }
+            else if (n == "border" && t == T::Table)
+            {
+                int b = v.empty() ? 1 : std::max(0, std::min(100, _wtoi(v.c_str())));
+                for (int i = 0; i < 4; ++i)
+                {
+                    s.borderWidth[i] = b;
+                    s.borderStyle[i] = b ? CssBorderStyle::Outset : CssBorderStyle::None;
+                }
+            }
+            break;
+        case 'w':
+            if (n == "width" && sized && ParseDimension(v, len))
+                s.width = len;
+            break;
+        case 'h':
+            if (n == "height" && (sized || t == T::Tr) && ParseDimension(v, len))
+                s.height = len;
+            else if (n == "hspace" && t == T::Img)
+            {
+                int h = std::max(0, std::min(1000, _wtoi(v.c_str())));
+                if (h)
+                    s.margin[1] = s.margin[3] = CssLength::Pixels(static_cast<float>(h));
+            }
+            break;
+        case 'v':
+            if (n == "valign")
+                valign = &v;
+            else if (n == "vspace" && t == T::Img)
+            {
+                int h = std::max(0, std::min(1000, _wtoi(v.c_str())));
+                if (h)
+                    s.margin[0] = s.margin[2] = CssLength::Pixels(static_cast<float>(h));
+            }
+            break;
+        case 'a':
+            if (n == "align")
+            {
+                if (t == T::Table)
+                {
+                    if (_wcsicmp(v.c_str(), L"center") == 0)
+                        s.margin[1] = s.margin[3] = CssLength();
+                }
+                else if (t != T::Img)
+                {
+                    if (_wcsicmp(v.c_str(), L"center") == 0 || _wcsicmp(v.c_str(), L"middle") == 0)
+                        s.textAlign = CssTextAlign::Center;
+                    else if (_wcsicmp(v.c_str(), L"right") == 0)
+                        s.textAlign = CssTextAlign::Right;
+                    else if (_wcsicmp(v.c_str(), L"left") == 0)
+                        s.textAlign = CssTextAlign::Left;
+                }
+            }
+            break;
+        case 'n':
+            if (n == "nowrap" && cell)
+                s.whiteSpace = CssWhiteSpace::NoWrap;
+            break;
+        case 'c':
+            if (n == "color" && t == T::Font && ParseCssColor(v, color) && color.set)
+                s.color = color;
+            break;
+        case 'f':
+            if (n == "face" && t == T::Font && !v.empty())
+                s.fontFamily = InternCssString(v);
+            break;
+        case 's':
+            if (n == "size" && t == T::Font && !v.empty())
+            {
+                int size = _wtoi(v.c_str());
+                if (v[0] == L'+' || v[0] == L'-')
+                    size += 3;
+                size = std::max(1, std::min(7, size));
+                s.fontSize = kFontSizes[size - 1];
+            }
+            break;
+        case 't':
+            if (n == "text" && t == T::Body && ParseCssColor(v, color) && color.set)
+                s.color = color;
+            break;
         }
-        else if (a == L"center" || a == L"middle")
-            s.textAlign = CssTextAlign::Center;
-        else if (a == L"right")
-            s.textAlign = CssTextAlign::Right;
-        else if (a == L"left")
-            s.textAlign = CssTextAlign::Left;
     }
-    const std::wstring* valign = e->Attribute("valign");
-    if (!valign && (t == "td" || t == "th") && e->parent && e->parent->tag == "tr")
+    if (!valign && cell && e->parent && e->parent->id == T::Tr)
         valign = e->parent->Attribute("valign");
     if (valign)
     {
-        std::wstring a = *valign;
-        for (wchar_t& c : a)
-            c = towlower(c);
-        s.verticalAlign = a == L"top" ? CssVerticalAlign::Top : a == L"bottom" ? CssVerticalAlign::Bottom
-                          : a == L"baseline" ? CssVerticalAlign::Top : CssVerticalAlign::Middle;
+        const wchar_t* a = valign->c_str();
+        s.verticalAlign = _wcsicmp(a, L"top") == 0 || _wcsicmp(a, L"baseline") == 0 ? CssVerticalAlign::Top
+                          : _wcsicmp(a, L"bottom") == 0                              ? CssVerticalAlign::Bottom
+                                                                                       : CssVerticalAlign::Middle;
     }
-    if ((t == "td" || t == "th") && e->Attribute("nowrap"))
-        s.whiteSpace = CssWhiteSpace::NoWrap;
-    if (t == "img")
-    {
-        int h = (v = e->Attribute("hspace")) ? std::max(0, std::min(1000, _wtoi(v->c_str()))) : 0;
-        int vs = (v = e->Attribute("vspace")) ? std::max(0, std::min(1000, _wtoi(v->c_str()))) : 0;
-        if (h)
-            s.margin[1] = s.margin[3] = CssLength::Pixels(static_cast<float>(h));
-        if (vs)
-            s.margin[0] = s.margin[2] = CssLength::Pixels(static_cast<float>(vs));
-        if ((v = e->Attribute("border")))
-        {
-            int b = std::max(0, std::min(100, _wtoi(v->c_str())));
-            for (int i = 0; i < 4; ++i)
-            {
-                s.borderWidth[i] = b;
-                s.borderStyle[i] = b ? CssBorderStyle::Solid : CssBorderStyle::None;
-            }
-        }
-    }
-    if (t == "table" && (v = e->Attribute("border")))
-    {
-        int b = v->empty() ? 1 : std::max(0, std::min(100, _wtoi(v->c_str())));
-        for (int i = 0; i < 4; ++i)
-        {
-            s.borderWidth[i] = b;
-            s.borderStyle[i] = b ? CssBorderStyle::Outset : CssBorderStyle::None;
-        }
-    }
-    if (t == "td" || t == "th")
-    {
+    if (cell)
         if (const CHtmlNode* table = EnclosingTable(e))
         {
+            const std::wstring* v;
             if ((v = table->Attribute("cellpadding")))
             {
                 int p = std::max(0, std::min(1000, _wtoi(v->c_str())));
@@ -234,25 +279,6 @@ void PresentationalHints(CCssStyle& s, const CHtmlNode* e, const CCssStyle* pare
                     s.borderStyle[i] = CssBorderStyle::Inset;
                 }
         }
-    }
-    if (t == "font")
-    {
-        if ((v = e->Attribute("color")) && ParseCssColor(*v, color) && color.set)
-            s.color = color;
-        if ((v = e->Attribute("face")) && !v->empty())
-            s.fontFamily = InternCssString(*v);
-        if ((v = e->Attribute("size")) && !v->empty())
-        {
-            int n = _wtoi(v->c_str());
-            if ((*v)[0] == L'+' || (*v)[0] == L'-')
-                n += 3;
-            n = std::max(1, std::min(7, n));
-            s.fontSize = kFontSizes[n - 1];
-        }
-    }
-    if (t == "body" && (v = e->Attribute("text")) && ParseCssColor(*v, color) && color.set)
-        s.color = color;
-    (void)parent;
 }
 
 void SkipComment(const std::wstring& css, size_t& i)
@@ -375,7 +401,7 @@ void CHtmlStyler::StyleElement(CHtmlNode* e, const CCssStyle* parent)
     else
         s = CCssStyle();
     TagDefaults(s, e);
-    PresentationalHints(s, e, parent);
+    PresentationalHints(s, e);
     for (const Rule& r : m_rules)
         if (r.selector.Matches(e))
             ApplyCssDeclarations(s, parent, r.declarations.data(), r.declarations.size());
