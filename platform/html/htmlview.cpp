@@ -2,6 +2,7 @@
 
 #include "platform/html/fileurl.h"
 #include "platform/html/htmlnode.h"
+#include "platform/html/httprequestthread.h"
 #include "platform/html/resourceuri.h"
 
 #include <windowsx.h>
@@ -42,6 +43,30 @@ bool ReadFileBytes(const std::wstring& path, std::vector<BYTE>& data)
 bool IsRelative(const std::wstring& url)
 {
     return url.find(L':') == std::wstring::npos && !(url.size() > 1 && url[0] == L'\\' && url[1] == L'\\');
+}
+
+bool IsHttp(const std::wstring& url)
+{
+    return StartsWithNoCase(url, L"http://") || StartsWithNoCase(url, L"https://");
+}
+
+std::string Narrow(const std::wstring& s)
+{
+    int n = WideCharToMultiByte(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n : 0, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// A relative address against the web page it stands in.
+std::wstring ResolveHttp(const std::wstring& base, const std::wstring& url)
+{
+    if (url.empty() || url[0] != L'/')
+        return base.substr(0, base.find_last_of(L'/') + 1) + url;
+    size_t host = base.find(L"//");
+    size_t path = host == std::wstring::npos ? std::wstring::npos : base.find(L'/', host + 2);
+    return (path == std::wstring::npos ? base : base.substr(0, path)) + url;
 }
 }  // namespace
 
@@ -113,6 +138,13 @@ void CHtmlView::LoadHtml(const BYTE* data, size_t size, const std::wstring& url)
 bool CHtmlView::LoadUrl(const std::wstring& url)
 {
     std::vector<BYTE> bytes;
+    if (IsHttp(url))
+    {
+        if (HttpGetBytes(Narrow(url), &bytes) != 200)
+            return false;
+        LoadHtml(bytes.data(), bytes.size(), url);
+        return true;
+    }
     if (StartsWithNoCase(url, L"res://"))
     {
         std::wstring name = url.substr(6);
@@ -208,6 +240,13 @@ bool CHtmlView::LoadDocumentData(const std::wstring& url, std::vector<BYTE>& dat
             std::replace(path.begin(), path.end(), L'/', L'\\');
         }
         delivered = !path.empty() && ReadFileBytes(path, data);
+    }
+    if (!delivered && (IsHttp(url) || (IsRelative(url) && IsHttp(m_document.Url()))))
+    {
+        // And the web, for a page that came from there.
+        std::wstring address = IsHttp(url) ? url : ResolveHttp(m_document.Url(), url);
+        data.clear();
+        delivered = HttpGetBytes(Narrow(address), &data) == 200;
     }
     if (delivered)
     {

@@ -11,7 +11,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +34,9 @@ public:
 
     // Loads a page; url is the page's own address (for files beside it).
     void LoadHtml(const BYTE* data, size_t size, const std::wstring& url = std::wstring());
-    // A "file://" address, a path, or "res://" + resource name (type 23).
+    // An http(s) address (fetched on this thread), a "file://" address, a
+    // path, or "res://" + resource name or number (type 23). False when
+    // nothing could be read; the page shown stays.
     bool LoadUrl(const std::wstring& url);
     void DataReady(LPCWSTR uri, const BYTE* data, DWORD size);
 

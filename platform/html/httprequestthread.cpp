@@ -22,7 +22,9 @@ struct RequestState
     }
 };
 
-DWORD QueryStatus(const std::string& url)
+}  // namespace
+
+DWORD HttpGetBytes(const std::string& url, std::vector<BYTE>* body, size_t maxBytes)
 {
     char host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
     char path[INTERNET_MAX_PATH_LENGTH] = {};
@@ -54,6 +56,13 @@ DWORD QueryStatus(const std::string& url)
         DWORD size = sizeof(status);
         if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
             status = 0;
+        if (body && status)
+        {
+            BYTE buffer[16384];
+            DWORD read = 0;
+            while (InternetReadFile(request, buffer, sizeof(buffer), &read) && read > 0 && body->size() + read <= maxBytes)
+                body->insert(body->end(), buffer, buffer + read);
+        }
     }
     if (request)
         InternetCloseHandle(request);
@@ -64,10 +73,12 @@ DWORD QueryStatus(const std::string& url)
     return status;
 }
 
+namespace
+{
 DWORD WINAPI Worker(LPVOID param)
 {
     RequestState* state = static_cast<RequestState*>(param);
-    DWORD status = QueryStatus(state->url);
+    DWORD status = HttpGetBytes(state->url, nullptr);
     InterlockedExchange(&state->status, static_cast<LONG>(status));
     state->Release();
     return 0;

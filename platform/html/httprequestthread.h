@@ -8,6 +8,12 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+// One GET through WinInet on the calling thread: the HTTP status (0 when
+// there was no answer or the URL is no http(s) address) and, when asked, the
+// body (at most maxBytes).
+DWORD HttpGetBytes(const std::string& url, std::vector<BYTE>* body, size_t maxBytes = 32u * 1024 * 1024);
 
 class HttpRequestThread
 {

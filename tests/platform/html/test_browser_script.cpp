@@ -1,6 +1,8 @@
 #include "tests/platform/html/html_test_support.h"
 
 #include "platform/html/fileurl.h"
+#include "platform/html/htmlayout.h"
+#include "platform/html/htmlview.h"
 #include "platform/html/httprequestthread.h"
 #include "platform/html/webpagescript.h"
 #include "tests/foundation/http_test_server.h"
@@ -137,6 +139,20 @@ TEST(HttpRequest, StatusOfTheAnswer)
     EXPECT_FALSE(missing.Run(base + "/missing", 10000));
     EXPECT_EQ(missing.StatusCode(), 404u);
     EXPECT_LT(GetTickCount() - start, 8000u);
+    // A page from the web, fetched into the engine's window; a 404 keeps
+    // the page shown.
+    std::vector<BYTE> body;
+    EXPECT_EQ(HttpGetBytes(base + "/ok", &body), 200u);
+    EXPECT_EQ(std::string(body.begin(), body.end()), HttpTestServer::OkBody());
+    HWND view = CreateWindowA(HTMLayoutClassNameA(), "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    CHtmlView* html = CHtmlView::FromWindow(view);
+    std::wstring wide(base.begin(), base.end());
+    ASSERT_TRUE(html->LoadUrl(wide + L"/ok"));
+    EXPECT_EQ(html->Document().Url(), wide + L"/ok");
+    EXPECT_EQ(html->Document().InnerText(html->Document().Body()).size(), HttpTestServer::OkBody().size());
+    EXPECT_FALSE(html->LoadUrl(wide + L"/missing"));
+    EXPECT_EQ(html->Document().Url(), wide + L"/ok");
+    DestroyWindow(view);
     // No scheme, no request.
     HttpRequestThread bad;
     start = GetTickCount();

@@ -1,8 +1,10 @@
 // Shows an HTML page in the engine's window.
-//   cw_html_viewer PAGE [--fill ID=FILE] [--size WxH] [--save OUT.bmp]
+//   cw_html_viewer PAGE [--fill ID=FILE] [--size WxH] [--fit 1] [--save OUT.bmp]
 // PAGE is a file or "res:N" (an HTML resource of this program). --fill puts
 // a file's markup into the element of that id, as the pages do with their
-// generated lists. --save writes the window's picture and exits.
+// generated lists. --fit sizes the root element to the window with
+// overflow auto, as the help page's view does. --save writes the window's
+// picture and exits.
 
 #include "platform/html/htmlayout.h"
 #include "platform/html/htmlnode.h"
@@ -76,11 +78,12 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
     {
-        fprintf(stderr, "usage: cw_html_viewer PAGE [--fill ID=FILE] [--size WxH] [--save OUT.bmp]\n");
+        fprintf(stderr, "usage: cw_html_viewer PAGE [--fill ID=FILE] [--size WxH] [--fit 1] [--save OUT.bmp]\n");
         return 2;
     }
     int width = 480, height = 360;
     const char* save = nullptr;
+    bool fit = false;
     std::vector<std::pair<std::string, std::string>> fills;
     for (int i = 2; i + 1 < argc; i += 2)
     {
@@ -89,6 +92,8 @@ int main(int argc, char** argv)
             sscanf(value.c_str(), "%dx%d", &width, &height);
         else if (opt == "--save")
             save = argv[i + 1];
+        else if (opt == "--fit")
+            fit = value != "0";
         else if (opt == "--fill" && value.find('=') != std::string::npos)
             fills.emplace_back(value.substr(0, value.find('=')), value.substr(value.find('=') + 1));
     }
@@ -116,6 +121,14 @@ int main(int argc, char** argv)
         wchar_t full[MAX_PATH];
         GetFullPathNameW(std::wstring(page.begin(), page.end()).c_str(), MAX_PATH, full, nullptr);
         html->LoadHtml(bytes.data(), bytes.size(), std::wstring(L"file://") + full);
+    }
+    if (fit)
+    {
+        HELEMENT root = nullptr;
+        HTMLayoutGetRootElement(view, &root);
+        HTMLayoutSetStyleAttribute(root, "width", std::to_wstring(width).c_str());
+        HTMLayoutSetStyleAttribute(root, "height", std::to_wstring(height).c_str());
+        HTMLayoutSetStyleAttribute(root, "overflow", L"auto");
     }
     for (const auto& fill : fills)
     {
