@@ -1,9 +1,8 @@
 #include "platform/html/gifanimation.h"
 
 #include "platform/html/giffile.h"
+#include "platform/html/olepicture.h"
 #include "platform/html/resourceuri.h"
-
-#include <olectl.h>
 
 #include <cstring>
 
@@ -55,42 +54,6 @@ private:
 
 namespace
 {
-IPicture* LoadPicture(const BYTE* data, size_t size)
-{
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block)
-        return nullptr;
-    void* p = GlobalLock(block);
-    if (!p)
-    {
-        GlobalFree(block);
-        return nullptr;
-    }
-    memcpy(p, data, size);
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)))
-    {
-        GlobalFree(block);
-        return nullptr;
-    }
-    IPicture* picture = nullptr;
-    if (FAILED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture))))
-        picture = nullptr;
-    stream->Release();
-    return picture;
-}
-
-bool RenderPicture(IPicture* picture, HDC dc, int x, int y, int w, int h)
-{
-    OLE_XSIZE_HIMETRIC hw = 0;
-    OLE_YSIZE_HIMETRIC hh = 0;
-    picture->get_Width(&hw);
-    picture->get_Height(&hh);
-    // Upside down, as Render takes its source rectangle.
-    return SUCCEEDED(picture->Render(dc, x, y, w, h, 0, hh, hw, -hh, nullptr));
-}
-
 void FillRectColor(HDC dc, int x, int y, int w, int h, COLORREF color)
 {
     RECT r = {x, y, x + w, y + h};
@@ -178,7 +141,7 @@ bool CGifAnimation::Load(HWND window, const BYTE* data, size_t size)
             while (gif.NextFrame(pos, info))
             {
                 std::vector<BYTE> one = gif.FrameGif(info);
-                IPicture* picture = one.empty() ? nullptr : LoadPicture(one.data(), one.size());
+                IPicture* picture = one.empty() ? nullptr : LoadOlePicture(one.data(), one.size());
                 if (picture)
                     m_play->frames.push_back({picture, info.left, info.top, info.width, info.height, info.delay, info.disposal});
             }
@@ -191,20 +154,13 @@ bool CGifAnimation::Load(HWND window, const BYTE* data, size_t size)
     }
     if (m_play->frames.empty())
     {
-        m_picture = LoadPicture(data, size);
+        m_picture = LoadOlePicture(data, size);
         if (!m_picture)
         {
             Unload();
             return false;
         }
-        OLE_XSIZE_HIMETRIC hw = 0;
-        OLE_YSIZE_HIMETRIC hh = 0;
-        m_picture->get_Width(&hw);
-        m_picture->get_Height(&hh);
-        HDC screen = GetDC(nullptr);
-        width = MulDiv(hw, GetDeviceCaps(screen, LOGPIXELSX), 2540);
-        height = MulDiv(hh, GetDeviceCaps(screen, LOGPIXELSY), 2540);
-        ReleaseDC(nullptr, screen);
+        OlePictureSize(m_picture, width, height);
     }
     if (!Prepare(window, width, height))
     {
@@ -304,7 +260,7 @@ bool CGifAnimation::Start()
     if (!m_picture)
         return false;
     EnterCriticalSection(&p->lock);
-    bool ok = RenderPicture(m_picture, p->dc, 0, 0, m_width, m_height);
+    bool ok = RenderOlePicture(m_picture, p->dc, 0, 0, m_width, m_height);
     LeaveCriticalSection(&p->lock);
     if (ok && m_window)
         InvalidateRect(m_window, nullptr, FALSE);
@@ -408,7 +364,7 @@ DWORD WINAPI CGifAnimation::Thread(LPVOID param)
                 BitBlt(saved, 0, 0, f.width, f.height, p->dc, f.left, f.top, SRCCOPY);
             }
         }
-        bool drawn = RenderPicture(f.picture, p->dc, f.left, f.top, f.width, f.height);
+        bool drawn = RenderOlePicture(f.picture, p->dc, f.left, f.top, f.width, f.height);
         LeaveCriticalSection(&p->lock);
         if (drawn && p->window)
             InvalidateRect(p->window, nullptr, FALSE);

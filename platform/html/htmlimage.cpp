@@ -1,7 +1,7 @@
 #include "platform/html/htmlimage.h"
 
-#include <ocidl.h>
-#include <olectl.h>
+#include "platform/html/olepicture.h"
+
 #include <wincodec.h>
 
 #include <cstring>
@@ -10,6 +10,18 @@
 namespace
 {
 const int kMaxImageSide = 8192;
+
+BITMAPINFO TopDown32(int width, int height)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
 
 // Keeps COM initialised for a decode on a thread that has not done it.
 class ComScope
@@ -42,13 +54,7 @@ struct ComPtr
 
 CHtmlImage::CHtmlImage(int width, int height) : m_width(width), m_height(height)
 {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32(width, height);
     void* bits = nullptr;
     m_bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     m_bits = static_cast<DWORD*>(bits);
@@ -112,65 +118,38 @@ std::unique_ptr<CHtmlImage> CHtmlImage::DecodeWic(const BYTE* data, size_t size)
 
 std::unique_ptr<CHtmlImage> CHtmlImage::DecodeOle(const BYTE* data, size_t size)
 {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block)
+    IPicture* picture = LoadOlePicture(data, size);
+    if (!picture)
         return nullptr;
-    void* p = GlobalLock(block);
-    if (!p)
-    {
-        GlobalFree(block);
-        return nullptr;
-    }
-    memcpy(p, data, size);
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)))
-    {
-        GlobalFree(block);
-        return nullptr;
-    }
-    IPicture* picture = nullptr;
-    HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture, reinterpret_cast<void**>(&picture));
-    stream->Release();
-    if (FAILED(hr) || !picture)
-        return nullptr;
-    OLE_XSIZE_HIMETRIC hw = 0;
-    OLE_YSIZE_HIMETRIC hh = 0;
-    picture->get_Width(&hw);
-    picture->get_Height(&hh);
-    HDC screen = GetDC(nullptr);
-    int w = MulDiv(hw, GetDeviceCaps(screen, LOGPIXELSX), 2540);
-    int h = MulDiv(hh, GetDeviceCaps(screen, LOGPIXELSY), 2540);
-    ReleaseDC(nullptr, screen);
+    int w = 0, h = 0;
+    OlePictureSize(picture, w, h);
     std::unique_ptr<CHtmlImage> image;
     if (w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide)
-    {
         image.reset(new CHtmlImage(w, h));
-        HDC dc = image->m_bits ? CreateCompatibleDC(nullptr) : nullptr;
-        if (dc)
+    HDC dc = image && image->m_bits ? CreateCompatibleDC(nullptr) : nullptr;
+    if (dc)
+    {
+        // Rendered twice, on black and on white, to recover transparency.
+        HGDIOBJ old = SelectObject(dc, image->m_bitmap);
+        std::vector<DWORD> onBlack(static_cast<size_t>(w) * h);
+        memset(image->m_bits, 0, onBlack.size() * 4);
+        RenderOlePicture(picture, dc, 0, 0, w, h);
+        GdiFlush();
+        memcpy(onBlack.data(), image->m_bits, onBlack.size() * 4);
+        memset(image->m_bits, 0xFF, onBlack.size() * 4);
+        RenderOlePicture(picture, dc, 0, 0, w, h);
+        GdiFlush();
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        for (size_t i = 0; i < onBlack.size(); ++i)
         {
-            // Rendered twice, on black and on white, to recover transparency.
-            HGDIOBJ old = SelectObject(dc, image->m_bitmap);
-            std::vector<DWORD> onBlack(static_cast<size_t>(w) * h);
-            memset(image->m_bits, 0, onBlack.size() * 4);
-            picture->Render(dc, 0, 0, w, h, 0, hh, hw, -hh, nullptr);
-            GdiFlush();
-            memcpy(onBlack.data(), image->m_bits, onBlack.size() * 4);
-            memset(image->m_bits, 0xFF, onBlack.size() * 4);
-            picture->Render(dc, 0, 0, w, h, 0, hh, hw, -hh, nullptr);
-            GdiFlush();
-            SelectObject(dc, old);
-            DeleteDC(dc);
-            for (size_t i = 0; i < onBlack.size(); ++i)
-            {
-                DWORD b = onBlack[i] & 0xFFFFFF, wv = image->m_bits[i] & 0xFFFFFF;
-                image->m_bits[i] = (b == wv) ? (b | 0xFF000000) : (b == 0 && wv == 0xFFFFFF ? 0 : (b | 0xFF000000));
-            }
-            image->NoteAlpha();
+            DWORD b = onBlack[i] & 0xFFFFFF, wv = image->m_bits[i] & 0xFFFFFF;
+            image->m_bits[i] = (b == 0 && wv == 0xFFFFFF) ? 0 : (b | 0xFF000000);
         }
-        else
-            image.reset();
+        image->NoteAlpha();
     }
+    else
+        image.reset();
     picture->Release();
     return image;
 }
@@ -189,21 +168,8 @@ void CHtmlImage::Draw(HDC dc, int x, int y, int width, int height) const
         DeleteDC(src);
         return;
     }
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = m_width;
-    bi.bmiHeader.biHeight = -m_height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDown32(m_width, m_height);
     int old = SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, x, y, width, height, 0, 0, m_width, m_height, m_bits, &bi, DIB_RGB_COLORS, SRCCOPY);
     SetStretchBltMode(dc, old);
-}
-
-DWORD CHtmlImage::Pixel(int x, int y) const
-{
-    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height)
-        return 0;
-    GdiFlush();
-    return m_bits[static_cast<size_t>(y) * m_width + x];
 }

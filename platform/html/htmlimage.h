@@ -23,9 +23,6 @@ public:
     // Draws the picture stretched to the rectangle.
     void Draw(HDC dc, int x, int y, int width, int height) const;
 
-    // Pixel (premultiplied BGRA) for tests.
-    DWORD Pixel(int x, int y) const;
-
 private:
     CHtmlImage(int width, int height);
     static std::unique_ptr<CHtmlImage> DecodeWic(const BYTE* data, size_t size);

@@ -102,7 +102,6 @@ struct LineState
     bool hasText = false;
     bool pendingSpace = false;
     CHtmlFont* spaceFont = nullptr;
-    bool forced = false;
 };
 }  // namespace
 
@@ -263,7 +262,7 @@ void CHtmlLayout::Layout(CHtmlNode* e, int available, int forcedWidth, bool shri
     const CCssStyle& s = e->style;
     if (s.display == CssDisplay::Table)
     {
-        LayoutTable(e, available, forcedWidth, containingHeight);
+        LayoutTable(e, available, forcedWidth);
     }
     else if (IsAtomicInline(e) && s.display != CssDisplay::InlineBlock)
     {
@@ -381,9 +380,8 @@ void CHtmlLayout::LayoutFlows(CHtmlNode* e, int contentWidth, int& contentHeight
     contentHeight = y;
 }
 
-void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth, int containingHeight)
+void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
 {
-    (void)containingHeight;
     const CCssStyle& s = table->style;
     CHtmlBox& b = table->box;
     EnsureFlows(table);
@@ -875,9 +873,8 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
         }
 }
 
-void CHtmlLayout::InlineIntrinsic(CHtmlNode* container, CHtmlInlineRun& run, int& minWidth, int& maxWidth)
+void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWidth)
 {
-    (void)container;
     int line = 0, segment = 0;
     bool pendingSpace = false;
     CHtmlFont* spaceFont = nullptr;
@@ -1058,7 +1055,7 @@ void CHtmlLayout::Intrinsic(CHtmlNode* e, int& minWidth, int& maxWidth)
         {
             int a, z;
             if (f.run)
-                InlineIntrinsic(e, *f.run, a, z);
+                InlineIntrinsic(*f.run, a, z);
             else
             {
                 Intrinsic(f.element, a, z);

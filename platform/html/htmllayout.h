@@ -47,12 +47,12 @@ public:
 private:
     void Layout(CHtmlNode* e, int available, int forcedWidth, bool shrink, int containingHeight);
     void LayoutFlows(CHtmlNode* e, int contentWidth, int& contentHeight, int& inkBottom);
-    void LayoutTable(CHtmlNode* table, int available, int forcedWidth, int containingHeight);
+    void LayoutTable(CHtmlNode* table, int available, int forcedWidth);
     void LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int width);
     void LayoutAtomic(CHtmlNode* e, int available);
     void EnsureFlows(CHtmlNode* e);
     void Intrinsic(CHtmlNode* e, int& minWidth, int& maxWidth);
-    void InlineIntrinsic(CHtmlNode* container, CHtmlInlineRun& run, int& minWidth, int& maxWidth);
+    void InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWidth);
     void LoadImages(CHtmlNode* e);
 
     bool HitElement(CHtmlNode* e, int x, int y, Hit& hit) const;

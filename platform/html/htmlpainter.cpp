@@ -237,7 +237,7 @@ void CHtmlPainter::PaintElement(CHtmlNode* e, HDC dc, int x, int y, const RECT& 
                 break;
             if (cy + f.run->y + f.run->height < inner.top)
                 continue;
-            PaintRun(e, *f.run, dc, x, cy, inner, depth);
+            PaintRun(*f.run, dc, x, cy, inner, depth);
             continue;
         }
         CHtmlNode* c = f.element;
@@ -257,9 +257,8 @@ void CHtmlPainter::PaintElement(CHtmlNode* e, HDC dc, int x, int y, const RECT& 
     }
 }
 
-void CHtmlPainter::PaintRun(CHtmlNode* container, CHtmlInlineRun& run, HDC dc, int cx, int cy, const RECT& clip, int depth)
+void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const RECT& clip, int depth)
 {
-    (void)container;
     int rx = cx + run.x, ry = cy + run.y;
     HFONT current = nullptr;
     COLORREF color = CLR_INVALID;

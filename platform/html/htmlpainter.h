@@ -29,7 +29,7 @@ public:
 
 private:
     static void PaintElement(CHtmlNode* e, HDC dc, int x, int y, const RECT& clip, int depth);
-    static void PaintRun(CHtmlNode* container, CHtmlInlineRun& run, HDC dc, int cx, int cy, const RECT& clip, int depth);
+    static void PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const RECT& clip, int depth);
     static void PaintBackground(CHtmlNode* e, HDC dc, const RECT& box);
     static void PaintBorders(CHtmlNode* e, HDC dc, const RECT& box);
     static void PaintReplaced(CHtmlNode* e, HDC dc, const RECT& content);

@@ -16,6 +16,47 @@ bool IsIdentChar(wchar_t c)
 }
 }  // namespace
 
+// The IUnknown and type-information half of a dispatch object without a
+// type library; the names and calls are the derived class's.
+class CHtmlDispatchBase : public IDispatch
+{
+public:
+    virtual ~CHtmlDispatchBase() = default;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override
+    {
+        if (!out)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDispatch)
+        {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        LONG n = InterlockedDecrement(&m_refs);
+        if (n == 0)
+            delete this;
+        return n;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        if (!count)
+            return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+private:
+    LONG m_refs = 1;
+};
+
 CHtmlScriptValue CHtmlScriptValue::FromBool(bool b)
 {
     CHtmlScriptValue v;
@@ -161,42 +202,12 @@ const CHtmlScriptValue& CHtmlScriptCall::Arg(size_t i) const
 
 // The script object: GetIDsOfNames knows the registered names (case counts,
 // as in script), Invoke calls them as methods.
-class CHtmlScriptHost::ScriptDispatch : public IDispatch
+class CHtmlScriptHost::ScriptDispatch : public CHtmlDispatchBase
 {
 public:
     explicit ScriptDispatch(CHtmlScriptHost* host) : m_host(host) {}
-    virtual ~ScriptDispatch() = default;
     void Detach() { m_host = nullptr; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch)
-        {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = InterlockedDecrement(&m_refs);
-        if (n == 0)
-            delete this;
-        return n;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         if (!names || !ids)
@@ -242,7 +253,6 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
     CHtmlScriptHost* m_host;
 };
 
@@ -421,41 +431,12 @@ int CHtmlScriptHost::RunHandler(CHtmlNode* element, const std::wstring& code)
 
 namespace
 {
-class DocumentObject : public IDispatch
+class DocumentObject : public CHtmlDispatchBase
 {
 public:
     explicit DocumentObject(IDispatch* script) : m_script(script) {}
-    virtual ~DocumentObject() { m_script->Release(); }
+    ~DocumentObject() override { m_script->Release(); }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch)
-        {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = InterlockedDecrement(&m_refs);
-        if (n == 0)
-            delete this;
-        return n;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         if (!names || !ids)
@@ -486,7 +467,6 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
     IDispatch* m_script;
 };
 }  // namespace

@@ -72,7 +72,7 @@ std::wstring ResolveHttp(const std::wstring& base, const std::wstring& url)
 
 LPCSTR CHtmlView::ClassName()
 {
-    static ATOM atom = [] {
+    static const ATOM registered = [] {
         WNDCLASSEXA wc = {};
         wc.cbSize = sizeof(wc);
         wc.style = CS_DBLCLKS | CS_GLOBALCLASS;
@@ -83,8 +83,7 @@ LPCSTR CHtmlView::ClassName()
         wc.lpszClassName = kClassName;
         return RegisterClassExA(&wc);
     }();
-    (void)atom;
-    return kClassName;
+    return registered ? kClassName : nullptr;
 }
 
 CHtmlView* CHtmlView::FromWindow(HWND hwnd)
