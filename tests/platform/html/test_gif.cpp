@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -293,4 +294,42 @@ TEST(GifAnimation, StillPicturesAndFailures)
     EXPECT_EQ(anim.Frames().size(), 12u);
     EXPECT_EQ(anim.Width(), 48);
     EXPECT_EQ(anim.Frames()[0].delay, 8);
+}
+
+TEST(GifAnimation, DisposalRestoresBackgroundOrThePreviousPicture)
+{
+    // Frame 1 paints everything red, frame 2 one blue pixel with the given
+    // disposal, frame 3 another pixel; what stands at the blue pixel while
+    // frame 3 shows is the disposal's work.
+    auto observe = [](int disposal) {
+        std::vector<BYTE> data = GifBuilder()
+                                     .Control(5, 1).Image(0, 0, 2, 2, 0)
+                                     .Control(5, disposal).Image(1, 1, 1, 1, 1)
+                                     .Control(5, 1).Image(0, 0, 1, 1, 1)
+                                     .Done();
+        PictureWindow window;
+        CGifAnimation anim;
+        EXPECT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+        anim.SetBackgroundColor(RGB(0, 255, 0));
+        anim.Start();
+        // From the first frame on; before it the whole picture is background.
+        for (int i = 0; i < 500 && anim.PixelAt(0, 1) != RGB(255, 0, 0); ++i)
+            Sleep(2);
+        std::vector<COLORREF> seen;
+        for (int i = 0; i < 120; ++i)
+        {
+            COLORREF c = anim.PixelAt(1, 1);
+            if (std::find(seen.begin(), seen.end(), c) == seen.end())
+                seen.push_back(c);
+            Sleep(5);
+        }
+        anim.Stop();
+        return seen;
+    };
+    std::vector<COLORREF> background = observe(2);
+    EXPECT_NE(std::find(background.begin(), background.end(), RGB(0, 255, 0)), background.end());
+    std::vector<COLORREF> previous = observe(3);
+    EXPECT_EQ(std::find(previous.begin(), previous.end(), RGB(0, 255, 0)), previous.end());
+    EXPECT_NE(std::find(previous.begin(), previous.end(), RGB(255, 0, 0)), previous.end());
+    EXPECT_NE(std::find(previous.begin(), previous.end(), RGB(0, 0, 255)), previous.end());
 }
