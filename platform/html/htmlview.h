@@ -1,9 +1,12 @@
 #pragma once
 // The window of the HTML layout library's interface: it owns a page
 // (CHtmlDocument), paints it double-buffered, scrolls it, passes mouse input
-// to it, and asks its host for the data the page names: first through the
-// notification callback (HLN_LOAD_DATA), then from the module's resources
-// by the page's URI, then from files beside a page loaded from a file.
+// to it, runs onclick handlers through its script host, and asks for the
+// data the page names: first through the notification callback
+// (HLN_LOAD_DATA), then from the module's resources by the URI (and by the
+// whole name as type 2110), then from files beside a page loaded from a
+// file, then from the web for a page that came from there. Notifications go
+// to the callback, or without one to the parent window as WM_NOTIFY.
 
 #include "platform/html/htmlayout.h"
 #include "platform/html/htmldocument.h"
