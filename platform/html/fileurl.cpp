@@ -1,0 +1,40 @@
+#include "platform/html/fileurl.h"
+
+#include <cwctype>
+
+std::string FileUrlFromPath(const std::string& path)
+{
+    std::string url = "file://";
+    for (char c : path)
+    {
+        if (c == ' ')
+            url += "%20";
+        else if (c == '%')
+            url += "%25";
+        else if (c == '#')
+            url += "%23";
+        else
+            url += c;
+    }
+    return url;
+}
+
+std::wstring PathFromFileUrl(const std::wstring& url)
+{
+    std::wstring p = url.compare(0, 7, L"file://") == 0 ? url.substr(7) : url;
+    // "file:///C:/dir" has a slash before the drive.
+    while (p.size() > 2 && p[0] == L'/' && p[2] == L':')
+        p.erase(0, 1);
+    std::wstring out;
+    for (size_t i = 0; i < p.size(); ++i)
+    {
+        if (p[i] == L'%' && i + 2 < p.size() + 0 && iswxdigit(p[i + 1]) && iswxdigit(p[i + 2]))
+        {
+            out += static_cast<wchar_t>(wcstol(p.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 2;
+        }
+        else
+            out += p[i] == L'/' ? L'\\' : p[i];
+    }
+    return out;
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Pictures through the OLE picture loader (GIF, BMP, JPEG, ICO, WMF): the
+// bytes are copied into a movable global block, a stream is made on it and
+// OleLoadPicture decodes it.
+
+#include <windows.h>
+#include <ocidl.h>
+
+// A new picture, or null when the loader does not understand the bytes.
+IPicture* LoadOlePicture(const BYTE* data, size_t size);
+
+// The picture's size in screen pixels.
+void OlePictureSize(IPicture* picture, int& width, int& height);
+
+// Renders the whole picture into the rectangle.
+bool RenderOlePicture(IPicture* picture, HDC dc, int x, int y, int width, int height);

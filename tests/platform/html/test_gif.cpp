@@ -1,0 +1,335 @@
+#include "platform/html/gifanimation.h"
+#include "platform/html/giffile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace
+{
+// GIFs made here block by block: 2 x 2 pictures of one colour index each.
+class GifBuilder
+{
+public:
+    explicit GifBuilder(const char* version = "89a", int w = 2, int h = 2)
+    {
+        data.reserve(256);
+        Bytes("GIF", 3);
+        Bytes(version, 3);
+        Le16(w);
+        Le16(h);
+        Byte(0x80);  // global table of 2 colours
+        Byte(1);     // background index
+        Byte(0);
+        Rgb(0xFF, 0x00, 0x00);
+        Rgb(0x00, 0x00, 0xFF);
+    }
+    GifBuilder& Control(int delay, int disposal)
+    {
+        Byte(0x21), Byte(0xF9), Byte(4), Byte(disposal << 2), Le16(delay), Byte(0), Byte(0);
+        return *this;
+    }
+    GifBuilder& Image(int left = 0, int top = 0, int w = 2, int h = 2, int colour = 0)
+    {
+        Byte(0x2C), Le16(left), Le16(top), Le16(w), Le16(h), Byte(0);
+        // LZW, code size 2: clear, then the index once per pixel, then end.
+        Byte(2);
+        std::vector<int> codes = {4};
+        for (int i = 0; i < w * h; ++i)
+            codes.push_back(colour);
+        codes.push_back(5);
+        std::vector<BYTE> packed;
+        unsigned acc = 0, bits = 0, size = 3, next = 6;
+        for (size_t i = 0; i < codes.size(); ++i)
+        {
+            acc |= static_cast<unsigned>(codes[i]) << bits;
+            bits += size;
+            while (bits >= 8)
+                packed.push_back(static_cast<BYTE>(acc)), acc >>= 8, bits -= 8;
+            if (i > 1 && codes[i] != 5 && ++next >= (1u << size) && size < 12)
+                ++size;
+        }
+        if (bits)
+            packed.push_back(static_cast<BYTE>(acc));
+        Byte(static_cast<int>(packed.size()));
+        Bytes(reinterpret_cast<const char*>(packed.data()), packed.size());
+        Byte(0);
+        return *this;
+    }
+    GifBuilder& Application()
+    {
+        Byte(0x21), Byte(0xFF), Byte(11);
+        Bytes("NETSCAPE2.0", 11);
+        Byte(3), Byte(1), Le16(0), Byte(0);
+        return *this;
+    }
+    GifBuilder& Comment(const char* text)
+    {
+        Byte(0x21), Byte(0xFE), Byte(static_cast<int>(strlen(text)));
+        Bytes(text, strlen(text));
+        Byte(0);
+        return *this;
+    }
+    GifBuilder& Raw(std::initializer_list<int> bytes)
+    {
+        for (int b : bytes)
+            Byte(b);
+        return *this;
+    }
+    std::vector<BYTE> Done()
+    {
+        Byte(0x3B);
+        return data;
+    }
+    std::vector<BYTE> data;
+
+private:
+    void Byte(int b) { data.push_back(static_cast<BYTE>(b)); }
+    void Bytes(const char* s, size_t n) { data.insert(data.end(), s, s + n); }
+    void Le16(int v) { Byte(v & 0xFF), Byte((v >> 8) & 0xFF); }
+    void Rgb(int r, int g, int b) { Byte(r), Byte(g), Byte(b); }
+};
+
+std::vector<GifFrameInfo> Walk(const std::vector<BYTE>& data)
+{
+    std::vector<GifFrameInfo> frames;
+    CGifFile gif;
+    if (!gif.Open(data.data(), data.size()))
+        return frames;
+    size_t pos = gif.FirstBlock();
+    GifFrameInfo f;
+    while (gif.NextFrame(pos, f))
+        frames.push_back(f);
+    EXPECT_EQ(frames.size(), gif.CountFrames());
+    return frames;
+}
+
+// A window the picture sizes itself to.
+struct PictureWindow
+{
+    PictureWindow() { hwnd = CreateWindowA("STATIC", "", WS_POPUP, 10, 20, 5, 5, nullptr, nullptr, nullptr, nullptr); }
+    ~PictureWindow() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+}  // namespace
+
+TEST(GifFrames, WalkReadsDelaysDisposalAndPlaces)
+{
+    std::vector<BYTE> data = GifBuilder()
+                                 .Application()
+                                 .Control(0, 1).Image()
+                                 .Comment("between")
+                                 .Control(5, 2).Comment("inside a frame").Image(1, 0, 1, 2)
+                                 .Control(150, 3).Image(0, 1, 2, 1)
+                                 .Image()  // no control extension
+                                 .Done();
+    std::vector<GifFrameInfo> frames = Walk(data);
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[0].delay, 0);
+    EXPECT_EQ(frames[0].disposal, 1);
+    EXPECT_EQ(frames[1].delay, 5);
+    EXPECT_EQ(frames[1].disposal, 2);
+    EXPECT_EQ(frames[1].left, 1);
+    EXPECT_EQ(frames[1].width, 1);
+    EXPECT_EQ(frames[2].delay, 150);
+    EXPECT_EQ(frames[2].disposal, 3);
+    EXPECT_EQ(frames[2].top, 1);
+    EXPECT_EQ(frames[2].height, 1);
+    EXPECT_EQ(frames[3].delay, -1);
+
+    CGifFile gif;
+    ASSERT_TRUE(gif.Open(data.data(), data.size()));
+    COLORREF bg = 0;
+    ASSERT_TRUE(gif.BackgroundColor(bg));
+    EXPECT_EQ(bg, RGB(0, 0, 255));
+    // One frame as a GIF of its own: header, screen, table, blocks, trailer.
+    std::vector<BYTE> one = gif.FrameGif(frames[1]);
+    EXPECT_EQ(one.size(), 13u + 6u + frames[1].length + 1u);
+    EXPECT_EQ(one.back(), 0x3B);
+    EXPECT_EQ(Walk(one).size(), 1u);
+
+    EXPECT_EQ(CGifAnimation::FrameWaitMs(0), 100u);
+    EXPECT_EQ(CGifAnimation::FrameWaitMs(4), 100u);
+    EXPECT_EQ(CGifAnimation::FrameWaitMs(5), 50u);
+    EXPECT_EQ(CGifAnimation::FrameWaitMs(150), 1500u);
+    EXPECT_EQ(CGifAnimation::FrameWaitMs(3000), 10000u);
+    EXPECT_EQ(CGifAnimation::FrameWaitMs(-1), 0u);
+}
+
+TEST(GifFrames, TruncatedAndHostileDataEndTheWalk)
+{
+    std::vector<BYTE> data = GifBuilder().Control(10, 0).Image().Control(10, 0).Image().Control(10, 0).Image().Done();
+    ASSERT_EQ(Walk(data).size(), 3u);
+    // Cut anywhere: only whole frames count, and nothing is read past the cut.
+    size_t last = 0;
+    for (size_t n = 0; n < data.size(); ++n)
+    {
+        std::vector<BYTE> cut(data.begin(), data.begin() + n);
+        size_t count = Walk(cut).size();
+        EXPECT_LE(count, 3u);
+        EXPECT_GE(count, last);
+        last = count;
+    }
+    // A sub-block that claims more than there is.
+    std::vector<BYTE> lying = GifBuilder().Control(10, 0).Image().Raw({0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 200, 1, 2}).Done();
+    EXPECT_EQ(Walk(lying).size(), 1u);
+    // A local colour table that does not fit.
+    std::vector<BYTE> table = GifBuilder().Image().Raw({0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0x87, 2}).Done();
+    EXPECT_EQ(Walk(table).size(), 1u);
+    // A global table larger than the data, and a version other than 87a/89a.
+    std::vector<BYTE> global = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x87, 0, 0, 1, 2, 3};
+    CGifFile gif;
+    EXPECT_FALSE(gif.Open(global.data(), global.size()));
+    std::vector<BYTE> version = GifBuilder("88a").Image().Done();
+    EXPECT_FALSE(gif.Open(version.data(), version.size()));
+    // A control extension with nothing after it, and unknown data.
+    EXPECT_EQ(Walk(GifBuilder().Image().Control(5, 0).Done()).size(), 1u);
+    EXPECT_EQ(Walk(GifBuilder().Image().Raw({0x21, 0x99, 1, 1, 0}).Image().Done()).size(), 1u);
+    // Random bytes after a valid header never crash the walk.
+    std::vector<BYTE> noise = GifBuilder().Done();
+    noise.pop_back();
+    unsigned seed = 12345;
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::vector<BYTE> d = noise;
+        size_t extra = (seed = seed * 1103515245 + 12345) % 64;
+        for (size_t k = 0; k < extra; ++k)
+        {
+            seed = seed * 1103515245 + 12345;
+            BYTE b = static_cast<BYTE>(seed >> 16);
+            d.push_back(k % 7 == 0 ? (b & 1 ? 0x21 : 0x2C) : b);
+        }
+        Walk(d);
+    }
+}
+
+TEST(GifAnimation, LoadsFramesAndPlaysThemOnOneThread)
+{
+    std::vector<BYTE> data = GifBuilder().Control(5, 0).Image(0, 0, 2, 2, 0).Control(5, 0).Image(0, 0, 2, 2, 1).Done();
+    PictureWindow window;
+    CGifAnimation anim;
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    EXPECT_TRUE(anim.IsAnimated());
+    ASSERT_EQ(anim.Frames().size(), 2u);
+    EXPECT_EQ(anim.Frames()[1].delay, 5);
+    RECT r;
+    GetWindowRect(window.hwnd, &r);
+    EXPECT_EQ(r.right - r.left, 2);  // the control takes the picture's size where it stands
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(anim.BackgroundColor(), GetSysColor(COLOR_BTNFACE));
+    anim.SetBackgroundColor(RGB(255, 255, 255));
+    EXPECT_EQ(anim.PixelAt(0, 0), RGB(255, 255, 255));
+
+    EXPECT_FALSE(anim.Start());  // an animation answers FALSE
+    EXPECT_TRUE(anim.Playing());
+    // Both frames show in turn.
+    bool red = false, blue = false;
+    for (int i = 0; i < 200 && !(red && blue); ++i)
+    {
+        COLORREF c = anim.PixelAt(1, 1);
+        red |= c == RGB(255, 0, 0);
+        blue |= c == RGB(0, 0, 255);
+        Sleep(10);
+    }
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(blue);
+    // A second Start keeps the one thread.
+    EXPECT_FALSE(anim.Start());
+    EXPECT_TRUE(anim.Playing());
+
+    // Paused, the picture holds still; painting still works meanwhile.
+    anim.Pause(true);
+    Sleep(150);
+    COLORREF held = anim.PixelAt(1, 1);
+    Sleep(200);
+    EXPECT_EQ(anim.PixelAt(1, 1), held);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 2, 2);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    anim.Paint(dc);
+    EXPECT_EQ(GetPixel(dc, 1, 1), held);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    // Stop ends a paused thread at once.
+    DWORD start = GetTickCount();
+    anim.Stop();
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    EXPECT_FALSE(anim.Playing());
+    // Started again after a stop, and unloaded while playing.
+    anim.Start();
+    EXPECT_TRUE(anim.Playing());
+    anim.Unload();
+    EXPECT_FALSE(anim.Playing());
+    EXPECT_EQ(anim.PixelAt(0, 0), CLR_INVALID);
+}
+
+TEST(GifAnimation, StillPicturesAndFailures)
+{
+    PictureWindow window;
+    CGifAnimation anim;
+    // Before a load nothing changes, not even the stored colour.
+    anim.SetBackgroundColor(RGB(1, 2, 3));
+    EXPECT_EQ(anim.BackgroundColor(), RGB(255, 255, 255));
+    EXPECT_FALSE(anim.Start());
+
+    std::vector<BYTE> one = GifBuilder().Image(0, 0, 2, 2, 0).Done();
+    ASSERT_TRUE(anim.Load(window.hwnd, one.data(), one.size()));
+    EXPECT_FALSE(anim.IsAnimated());
+    EXPECT_TRUE(anim.Start());  // a still picture is drawn once, no thread
+    EXPECT_FALSE(anim.Playing());
+    EXPECT_EQ(anim.PixelAt(0, 0), RGB(255, 0, 0));
+
+    std::vector<BYTE> empty = GifBuilder().Done();
+    EXPECT_FALSE(anim.Load(window.hwnd, empty.data(), empty.size()));
+    std::vector<BYTE> junk = {1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_FALSE(anim.Load(window.hwnd, junk.data(), junk.size()));
+    EXPECT_FALSE(anim.LoadFromResource(window.hwnd, nullptr, "NO_SUCH", "ANIMATED_GIF"));
+
+    // The scan page's animation, as built into the program.
+    ASSERT_TRUE(anim.LoadFromResource(window.hwnd, nullptr, MAKEINTRESOURCEA(172), "ANIMATED_GIF"));
+    EXPECT_TRUE(anim.IsAnimated());
+    EXPECT_EQ(anim.Frames().size(), 12u);
+    EXPECT_EQ(anim.Width(), 48);
+    EXPECT_EQ(anim.Frames()[0].delay, 8);
+}
+
+TEST(GifAnimation, DisposalRestoresBackgroundOrThePreviousPicture)
+{
+    // Frame 1 paints everything red, frame 2 one blue pixel with the given
+    // disposal, frame 3 another pixel; what stands at the blue pixel while
+    // frame 3 shows is the disposal's work.
+    auto observe = [](int disposal) {
+        std::vector<BYTE> data = GifBuilder()
+                                     .Control(5, 1).Image(0, 0, 2, 2, 0)
+                                     .Control(5, disposal).Image(1, 1, 1, 1, 1)
+                                     .Control(5, 1).Image(0, 0, 1, 1, 1)
+                                     .Done();
+        PictureWindow window;
+        CGifAnimation anim;
+        EXPECT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+        anim.SetBackgroundColor(RGB(0, 255, 0));
+        anim.Start();
+        // From the first frame on; before it the whole picture is background.
+        for (int i = 0; i < 500 && anim.PixelAt(0, 1) != RGB(255, 0, 0); ++i)
+            Sleep(2);
+        std::vector<COLORREF> seen;
+        for (int i = 0; i < 120; ++i)
+        {
+            COLORREF c = anim.PixelAt(1, 1);
+            if (std::find(seen.begin(), seen.end(), c) == seen.end())
+                seen.push_back(c);
+            Sleep(5);
+        }
+        anim.Stop();
+        return seen;
+    };
+    std::vector<COLORREF> background = observe(2);
+    EXPECT_NE(std::find(background.begin(), background.end(), RGB(0, 255, 0)), background.end());
+    std::vector<COLORREF> previous = observe(3);
+    EXPECT_EQ(std::find(previous.begin(), previous.end(), RGB(0, 255, 0)), previous.end());
+    EXPECT_NE(std::find(previous.begin(), previous.end(), RGB(255, 0, 0)), previous.end());
+    EXPECT_NE(std::find(previous.begin(), previous.end(), RGB(0, 0, 255)), previous.end());
+}
