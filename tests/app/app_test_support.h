@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include <functional>
 #include <string>
