@@ -79,7 +79,7 @@ CVostelUpdateManager::CVostelUpdateManager()
       m_strLatestInfoUrl(DefaultLatestInfoUrl),
       m_strInstallerUrl(DefaultInstallerUrl),
       m_hCancel(::CreateEventA(NULL, TRUE, FALSE, NULL)),
-      m_lJobRunning(0)
+      m_lJobRunning(JobIdle)
 {
     ::InitializeCriticalSection(&m_lock);
 }
@@ -148,15 +148,19 @@ void CVostelUpdateManager::SetInstallerUrl(const CString& url)
 bool CVostelUpdateManager::Start()
 {
     // A running job is never cut short by a new one.
-    if (::InterlockedCompareExchange(&m_lJobRunning, 1, 0) != 0)
+    if (::InterlockedCompareExchange(&m_lJobRunning, JobStarting, JobIdle) != JobIdle)
         return false;
     ::ResetEvent(m_hCancel);
     m_download.m_stopEvent.ResetEvent();
+    // The worker's start first reaps the thread of the previous job (through
+    // Stop, which cancels nothing while this job is only starting).
     if (!CWorkerThread::Start())
     {
-        ::InterlockedExchange(&m_lJobRunning, 0);
+        ::InterlockedExchange(&m_lJobRunning, JobIdle);
         return false;
     }
+    // Unless the job has already ended.
+    ::InterlockedCompareExchange(&m_lJobRunning, JobRunning, JobStarting);
     return true;
 }
 
@@ -185,7 +189,7 @@ void CVostelUpdateManager::Run()
     const LONG state = m_nState;
     if (state == StateChecking || state == StateDownloading || state == StateCancelled)
         m_nState = CancelRequested() ? StateStopped : StateError;
-    ::InterlockedExchange(&m_lJobRunning, 0);
+    ::InterlockedExchange(&m_lJobRunning, JobIdle);
 }
 
 BOOL CVostelUpdateManager::IsBusy() const
@@ -212,7 +216,7 @@ bool CVostelUpdateManager::CancelRequested() const
 void CVostelUpdateManager::Cancel()
 {
     // With no job a stop request would be left for the next one.
-    if (!m_lJobRunning)
+    if (m_lJobRunning != JobRunning)
         return;
     ::SetEvent(m_hCancel);
     m_nState = StateCancelled;

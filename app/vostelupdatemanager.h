@@ -19,6 +19,8 @@ public:
 
 class CVostelUpdateManager : public CUpdateManager, public CWorkerThread
 {
+    enum { JobIdle, JobRunning, JobStarting };
+
 public:
     // The service's defaults: the update folder (database and versions file),
     // the latest-version text and the installer.
@@ -50,7 +52,7 @@ public:
     // Cancels the job and waits for it to end (at most the worker's bound).
     void Stop() override;
     // Whether a job has been started and has not finished.
-    bool IsJobRunning() const { return m_lJobRunning != 0; }
+    bool IsJobRunning() const { return m_lJobRunning != JobIdle; }
 
     // TRUE unless the state is 0, 2, 4, 6, 7 or 8.
     BOOL IsBusy() const;

@@ -12,14 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "app/appconstants.h"
 #include "app/appmessages.h"
 #include "app/schedulemanager.h"
 #include "app/schedulerhost.h"
 #include "app/taskmanager.h"
+#include "app/vostelupdatemanager.h"
 #include "foundation/scheduledscansettings.h"
 #include "foundation/scheduledupdatesettings.h"
 #include "foundation/scheduledupdatesoftsettings.h"
 #include "tests/app/app_test_support.h"
+#include "tests/app/update_test_server.h"
 
 namespace {
 
@@ -536,4 +539,32 @@ TEST_F(SchedulerTest, ScheduleAndTaskMisuseIsRefused)
     EXPECT_TRUE(PumpUntil([] { return CTaskManager::GetThreadCount(CScheduledTask::ScanGroup) == 0; }, 10000));
     CTaskManager::Instance()->StopScanTasks();
     EXPECT_EQ(1u, ScheduleThreadProc(nullptr));
+}
+
+TEST_F(SchedulerTest, TheProgramUpdateCheckTellsTheMainWindowOfANewerProgram)
+{
+    UpdateTestServer server;
+    ASSERT_TRUE(server.Running());
+    CVostelUpdateManager* updates = CVostelUpdateManager::Instance();
+    updates->SetLatestInfoUrl(server.Url("/latest.txt").c_str());
+    SoonSchedule schedule(Name("CwUpdateSoft"), {100, 100}, true);
+    CUpdateSoftTask check;
+    check.SetSchedule(&schedule);
+    CTaskManager::Instance()->AddTask(&check);
+
+    server.Put("latest.txt", std::string("2.1.160\r\n"));
+    CTaskManager::Instance()->StartScanTasks();
+    ASSERT_TRUE(PumpUntil([&] { return schedule.armed >= 2; }, 20000));
+    PumpFor(100);
+    ASSERT_EQ(1u, recorder.Count(WM_SHOW_PROGRAM_UPDATE));
+    EXPECT_EQ(0u, recorder.messages[0].wParam);
+    EXPECT_EQ(0, recorder.messages[0].lParam);
+
+    // The running version itself is not newer.
+    server.Put("latest.txt", std::string(CW_PRODUCT_VERSION "\r\n"));
+    ASSERT_TRUE(PumpUntil([&] { return schedule.armed >= 3; }, 20000));
+    CTaskManager::Instance()->StopScanTasks();
+    EXPECT_EQ(1u, recorder.Count(WM_SHOW_PROGRAM_UPDATE));
+    EXPECT_EQ(2u, server.Requests().size());
+    updates->SetLatestInfoUrl(CVostelUpdateManager::DefaultLatestInfoUrl);
 }
