@@ -246,6 +246,23 @@ TEST_F(SchedulerTest, TasksDueTogetherRunOneAtATime)
     EXPECT_EQ(CTaskManager::StateStopped, manager->GetState());
 }
 
+TEST_F(SchedulerTest, AStopEndsTasksStillWaitingAtTheGateWithoutRunningThem)
+{
+    SoonSchedule first(Name("CwLong"), {100}, true), second(Name("CwWaiting"), {300}, true);
+    ProbeTask running("running", 1500, runs, lock), waiting("waiting", 10, runs, lock);
+    running.SetSchedule(&first);
+    waiting.SetSchedule(&second);
+    CTaskManager* manager = CTaskManager::Instance();
+    manager->AddTask(&running);
+    manager->AddTask(&waiting);
+    manager->StartScanTasks();
+    // The second timer has fired while the first run holds the gate.
+    ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(second.GetTimer(), 0) == WAIT_OBJECT_0; }, 10000));
+    manager->StopScanTasks();
+    EXPECT_EQ(1u, running.runCount.load());
+    EXPECT_EQ(0u, waiting.runCount.load());
+}
+
 TEST_F(SchedulerTest, AFailingRunIsLoggedAndNeitherBlocksTheOthersNorSpins)
 {
     // Five runs, each failing another way; then no next run.
