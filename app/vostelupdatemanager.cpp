@@ -97,22 +97,25 @@ CString CVostelUpdateManager::Setting(const CString& field) const
     return field;
 }
 
-void CVostelUpdateManager::SetFileName(const CString& name)
+void CVostelUpdateManager::SetSetting(CString& field, const CString& value)
 {
     CLock lock(m_lock);
-    m_strFileName = name;
+    field = value;
+}
+
+void CVostelUpdateManager::SetFileName(const CString& name)
+{
+    SetSetting(m_strFileName, name);
 }
 
 void CVostelUpdateManager::SetDownloadFolder(const CString& folder)
 {
-    CLock lock(m_lock);
-    m_strDownloadFolder = folder;
+    SetSetting(m_strDownloadFolder, folder);
 }
 
 void CVostelUpdateManager::SetDestinationFolder(const CString& folder)
 {
-    CLock lock(m_lock);
-    m_strDestinationFolder = folder;
+    SetSetting(m_strDestinationFolder, folder);
 }
 
 void CVostelUpdateManager::SetDatabaseTime(__time64_t time)
@@ -123,26 +126,22 @@ void CVostelUpdateManager::SetDatabaseTime(__time64_t time)
 
 void CVostelUpdateManager::SetDefinitionsBaseUrl(const CString& url)
 {
-    CLock lock(m_lock);
-    m_strDefinitionsUrl = url;
+    SetSetting(m_strDefinitionsUrl, url);
 }
 
 void CVostelUpdateManager::SetVersionsBaseUrl(const CString& url)
 {
-    CLock lock(m_lock);
-    m_strVersionsUrl = url;
+    SetSetting(m_strVersionsUrl, url);
 }
 
 void CVostelUpdateManager::SetLatestInfoUrl(const CString& url)
 {
-    CLock lock(m_lock);
-    m_strLatestInfoUrl = url;
+    SetSetting(m_strLatestInfoUrl, url);
 }
 
 void CVostelUpdateManager::SetInstallerUrl(const CString& url)
 {
-    CLock lock(m_lock);
-    m_strInstallerUrl = url;
+    SetSetting(m_strInstallerUrl, url);
 }
 
 bool CVostelUpdateManager::Start()

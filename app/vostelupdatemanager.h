@@ -93,6 +93,7 @@ private:
     // A locked copy of a text setting: the scheduler's thread may set the
     // download folder while the job reads it.
     CString Setting(const CString& field) const;
+    void SetSetting(CString& field, const CString& value);
     bool CancelRequested() const;
     void DownloadWith(CHttpFileDownload& download, const CString& url, const CString& path, bool setState);
     void UpdateDefinitions();

@@ -285,6 +285,7 @@ TEST_F(UpdateRoadTest, ADatabaseInUseByARunningScanIsKept)
     // The download is kept for the next try.
     EXPECT_EQ(TempFolder::Read(UpdateTestData("new.bin")), TempFolder::Read(Downloaded()));
     EXPECT_NE(std::string::npos, debugLog.Text().find("] Message: CVostelUpdateManager: cannot replace the file."));
+    EXPECT_EQ(std::string::npos, debugLog.Text().find("cannot restore")) << "the database in use was never touched";
 
     client.scanner->Pause(FALSE);
     ASSERT_TRUE(client.WaitForEnd(30000));
