@@ -36,6 +36,7 @@ import threading
 import time
 import urllib.parse
 
+
 class Handler(socketserver.StreamRequestHandler):
     timeout = 30
 
