@@ -177,7 +177,7 @@ bool CPackBlock::AddRecord(const BYTE* record)
 
 CPackFile::CPackFile()
     : m_hFile(INVALID_HANDLE_VALUE), m_bWritable(0), m_pEntries(NULL), m_nEntries(0),
-      m_nCapacity(0), m_bKeyed(0), m_fileSize(0)
+      m_nCapacity(0), m_bKeyed(0), m_fileSize(0), m_pCipher(&g_packCipher), m_pOwnCipher(NULL)
 {
 }
 
@@ -186,6 +186,7 @@ CPackFile::~CPackFile()
     if (IsOpen())
         Close();
     FreeDirectory();
+    delete m_pOwnCipher;
 }
 
 void CPackFile::UnloadAll()
@@ -260,7 +261,7 @@ bool CPackFile::Open(const char* path, BYTE writable, DWORD keyLength, const BYT
     m_bWritable = writable ? 1 : 0;
     m_bKeyed = key != NULL;
 
-    bool ok = !m_bKeyed || Blowfish_Init(&g_packCipher, key, keyLength);
+    bool ok = !m_bKeyed || Blowfish_Init(m_pCipher, key, keyLength);
     LARGE_INTEGER size;
     if (ok)
         ok = GetFileSizeEx(m_hFile, &size) && size.QuadPart <= 0xFFFFFFFFLL;
@@ -363,7 +364,7 @@ bool CPackFile::ReadBlock(const Entry& entry, CPackBlock* block)
     bool ok = ReadAt(dir.offset, packed, dir.storedSize);
     if (ok)
     {
-        Blowfish_DecryptBuffer(&g_packCipher, packed, dir.storedSize);
+        Blowfish_DecryptBuffer(m_pCipher, packed, dir.storedSize);
         const DWORD pad = LoadLE32(packed + dir.storedSize - 4);
         ok = pad >= 9 && pad <= 16;
         if (ok)
@@ -635,6 +636,21 @@ bool CPackFile::Flush()
     return ok;
 }
 
+bool CPackFile::OpenPrivate(const char* path, DWORD keyLength, const BYTE* key)
+{
+    if (IsOpen() || key == NULL)
+        return false;
+    if (m_pOwnCipher == NULL)
+        m_pOwnCipher = new (std::nothrow) BLOWFISH_CTX;
+    if (m_pOwnCipher == NULL)
+        return false;
+    m_pCipher = m_pOwnCipher;
+    const bool opened = Open(path, 0, keyLength, key);
+    if (!opened)
+        m_pCipher = &g_packCipher;
+    return opened;
+}
+
 bool CPackFile::Close()
 {
     if (!IsOpen())
@@ -643,5 +659,6 @@ bool CPackFile::Close()
     CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
     FreeDirectory();
+    m_pCipher = &g_packCipher;
     return flushed;
 }

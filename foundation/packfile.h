@@ -9,6 +9,8 @@
 
 #include "foundation/packedrecord.h"
 
+struct BLOWFISH_CTX;
+
 #pragma pack(push, 1)
 struct CPackDirEntry
 {
@@ -75,6 +77,10 @@ public:
     virtual ~CPackFile();
 
     bool Open(const char* path, BYTE writable, DWORD keyLength, const BYTE* key);
+    // Read-only keyed open with a cipher context of this container's own, so
+    // that it can be read while another keyed container is in use (the
+    // update check of a downloaded database during a scan).
+    bool OpenPrivate(const char* path, DWORD keyLength, const BYTE* key);
     bool Flush();
     bool Close();
     bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
@@ -123,4 +129,7 @@ private:
     int m_nCapacity;
     BYTE m_bKeyed;
     ULONGLONG m_fileSize;
+    // The process-wide context, or an own one from OpenPrivate.
+    BLOWFISH_CTX* m_pCipher;
+    BLOWFISH_CTX* m_pOwnCipher;
 };

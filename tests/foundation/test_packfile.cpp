@@ -229,6 +229,31 @@ TEST(PackFile, EveryKeyedOpenReKeysTheSharedCipher)
     EXPECT_FALSE(third.IsOpen());
 }
 
+TEST(PackFile, APrivateOpenNeitherUsesNorChangesTheSharedCipher)
+{
+    TempFolder tmp;
+    const std::string a = tmp.File("a.bin"), b = tmp.File("b.bin");
+    WriteContainer(a, kKey, {{1, {Record({"secret"})}}});
+    WriteContainer(b, kOtherKey, {{1, {Record({"other"})}}});
+
+    CPackFile shared, own;
+    ASSERT_TRUE(shared.Open(a.c_str(), 0, 16, kKey));
+    ASSERT_TRUE(own.OpenPrivate(b.c_str(), 16, kOtherKey));
+    EXPECT_EQ((std::vector<std::string>{"secret"}), ReadTexts(shared.GetBlock(1)));
+    EXPECT_EQ((std::vector<std::string>{"other"}), ReadTexts(own.GetBlock(1)));
+    own.Close();
+
+    // Under the wrong key its blocks read as empty; without a key it is refused.
+    ASSERT_TRUE(own.OpenPrivate(b.c_str(), 16, kKey));
+    EXPECT_TRUE(own.GetBlock(1) == NULL);
+    own.Close();
+    EXPECT_FALSE(own.OpenPrivate(b.c_str(), 16, NULL));
+    // Reopened the ordinary way, it shares the cipher again.
+    ASSERT_TRUE(own.Open(b.c_str(), 0, 16, kOtherKey));
+    shared.UnloadBlockById(1);
+    EXPECT_TRUE(shared.GetBlock(1) == NULL);
+}
+
 TEST(PackFile, KeyedEmptyBlockIsStoredRawAndRawBlocksReadInKeyedContainers)
 {
     TempFolder tmp;

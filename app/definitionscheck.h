@@ -1,0 +1,7 @@
+#pragma once
+// Whether a file is a signature database the scanner can use: it opens
+// under the key text, every required section deciphers and expands, and it
+// holds records. The check reads with a cipher context of its own, so a
+// scan may read the database in use meanwhile.
+
+bool IsUsableDefinitions(const char* path, const char* keyText);

@@ -1,0 +1,100 @@
+#include "app/scheduledtask.h"
+
+#include "app/appmessages.h"
+#include "app/schedulerhost.h"
+#include "app/taskmanager.h"
+#include "app/vostelupdatemanager.h"
+#include "foundation/scheduledscansettings.h"
+#include "foundation/syshelpers.h"
+
+namespace {
+
+HWND MainWindow()
+{
+    ISchedulerHost* host = GetSchedulerHost();
+    return host ? host->GetMainWindow() : NULL;
+}
+
+BOOL IsScanRunning(IScanner* scanner)
+{
+    BOOL running = FALSE;
+    if (scanner)
+        scanner->get_Running(&running);
+    return running;
+}
+
+} // namespace
+
+void CScheduledTask::ReadSettings()
+{
+    if (m_pSchedule)
+        m_pSchedule->ReadSettings();
+}
+
+BOOL CScheduledTask::ArmSchedule()
+{
+    if (!m_pSchedule)
+        throw new CTaskException("need to init Schedule first");
+    return m_pSchedule->SetNextRun();
+}
+
+void CScanTask::ReadSettings()
+{
+    CScheduledTask::ReadSettings();
+    m_bIncludePaths = CScheduledScanSettings::Instance()->GetIncludePaths();
+    m_bSettingsRead = true;
+}
+
+void CScanTask::Run()
+{
+    if (!m_bSettingsRead)
+        ReadSettings();
+    CComPtr<IScanner> scanner;
+    CTaskManager::GetScanner(scanner);
+    HWND mainWindow = MainWindow();
+    // A scan the user started goes on; the schedule only moves on.
+    if (!IsScanRunning(scanner) && mainWindow &&
+        ::PostMessageA(mainWindow, WM_START_SCAN, m_bIncludePaths ? 1 : 0, 1) && scanner)
+    {
+        // The UI thread starts the scan when it gets to the message: wait
+        // (boundedly) for it to begin, then for it to end, so that no other
+        // task acts meanwhile.
+        HANDLE tick = ::CreateEventA(NULL, FALSE, FALSE, NULL);
+        const DWORD begin = ::GetTickCount();
+        BOOL running = FALSE;
+        do
+        {
+            running = IsScanRunning(scanner);
+            ::WaitForSingleObjectWithMessages(tick, 100);
+        } while (!running && ::GetTickCount() - begin < ScanStartWaitMs);
+        while (running)
+        {
+            running = IsScanRunning(scanner);
+            ::WaitForSingleObjectWithMessages(tick, 100);
+        }
+        ::CloseHandle(tick);
+    }
+    if (m_pSchedule)
+        m_pSchedule->SetNextRun();
+}
+
+void CUpdateTask::Run()
+{
+    if (ISchedulerHost* host = GetSchedulerHost())
+        host->RunSilentUpdate();
+    if (m_pSchedule)
+        m_pSchedule->SetNextRun();
+}
+
+void CUpdateSoftTask::Run()
+{
+    CVostelUpdateManager* manager = CVostelUpdateManager::Instance();
+    manager->SetDownloadFolder(GetTempFolder());
+    if (manager->DownloadLatestInfo())
+    {
+        if (HWND mainWindow = MainWindow())
+            ::PostMessageA(mainWindow, WM_SHOW_PROGRAM_UPDATE, 0, 0);
+    }
+    if (m_pSchedule)
+        m_pSchedule->SetNextRun();
+}
