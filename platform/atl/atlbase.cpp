@@ -493,28 +493,45 @@ HRESULT CComModule::UpdateRegistryFromResource(UINT id, BOOL bRegister)
                      : registrar.ResourceUnregister(m_hInst, id, L"REGISTRY");
 }
 
-HRESULT CComModule::RegisterTypeLib()
+HRESULT CComModule::LoadTypeLib(ITypeLib** ppLib, TLIBATTR* pAttr)
 {
-    std::wstring path = GetModulePath();
+    if (!ppLib)
+        return E_POINTER;
+    *ppLib = nullptr;
     CComPtr<ITypeLib> lib;
-    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
+    HRESULT hr = ::LoadTypeLibEx(GetModulePath().c_str(), REGKIND_NONE, &lib);
     if (FAILED(hr))
         return hr;
+    if (pAttr)
+    {
+        TLIBATTR* attr = nullptr;
+        hr = lib->GetLibAttr(&attr);
+        if (FAILED(hr))
+            return hr;
+        *pAttr = *attr;
+        lib->ReleaseTLibAttr(attr);
+    }
+    *ppLib = lib.Detach();
+    return S_OK;
+}
+
+HRESULT CComModule::RegisterTypeLib()
+{
+    CComPtr<ITypeLib> lib;
+    HRESULT hr = LoadTypeLib(&lib, nullptr);
+    if (FAILED(hr))
+        return hr;
+    std::wstring path = GetModulePath();
     return ::RegisterTypeLib(lib, &path[0], nullptr);
 }
 
 HRESULT CComModule::UnRegisterTypeLib()
 {
     CComPtr<ITypeLib> lib;
-    HRESULT hr = ::LoadTypeLibEx(GetModulePath().c_str(), REGKIND_NONE, &lib);
+    TLIBATTR a = {};
+    HRESULT hr = LoadTypeLib(&lib, &a);
     if (FAILED(hr))
         return hr;
-    TLIBATTR* attr = nullptr;
-    hr = lib->GetLibAttr(&attr);
-    if (FAILED(hr))
-        return hr;
-    const TLIBATTR a = *attr;
-    lib->ReleaseTLibAttr(attr);
 
     // The system's call fails for a library that is not registered.
     WCHAR guid[40] = {};

@@ -520,8 +520,10 @@ public:
     void AddCommonReplacement(LPCOLESTR key, LPCOLESTR value);
     HRESULT UpdateRegistryFromResource(UINT id, BOOL bRegister);
 
-    // TYPELIB 1 of the executable, registered with the executable's path,
-    // or taken away; taking away a library that is not registered succeeds.
+    // TYPELIB 1 of the executable, with its attributes if asked.
+    HRESULT LoadTypeLib(ITypeLib** ppLib, TLIBATTR* pAttr);
+    // The same registered with the executable's path, or taken away; taking
+    // away a library that is not registered succeeds.
     HRESULT RegisterTypeLib();
     HRESULT UnRegisterTypeLib();
 

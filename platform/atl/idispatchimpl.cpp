@@ -54,25 +54,18 @@ HRESULT CComTypeInfoHolder::Invoke(IDispatch* object, DISPID id, REFIID riid, LC
 HRESULT CComTypeInfoHolder::Load(LCID lcid)
 {
     CComPtr<ITypeLib> lib;
-    HRESULT hr = ::LoadTypeLibEx(AtlModule().GetModulePath().c_str(), REGKIND_NONE, &lib);
-    if (SUCCEEDED(hr))
-    {
-        TLIBATTR* attr = nullptr;
-        bool ours = SUCCEEDED(lib->GetLibAttr(&attr)) && IsEqualGUID(attr->guid, *m_plibid);
-        if (attr)
-            lib->ReleaseTLibAttr(attr);
-        if (!ours)
-            lib.Release();
-    }
+    TLIBATTR libAttr = {};
+    if (SUCCEEDED(AtlModule().LoadTypeLib(&lib, &libAttr)) && !IsEqualGUID(libAttr.guid, *m_plibid))
+        lib.Release();
     if (!lib)
     {
-        hr = ::LoadRegTypeLib(*m_plibid, m_wMajor, m_wMinor, lcid, &lib);
+        HRESULT hr = ::LoadRegTypeLib(*m_plibid, m_wMajor, m_wMinor, lcid, &lib);
         if (FAILED(hr))
             return hr;
     }
 
     CComPtr<ITypeInfo> info;
-    hr = lib->GetTypeInfoOfGuid(*m_pguid, &info);
+    HRESULT hr = lib->GetTypeInfoOfGuid(*m_pguid, &info);
     if (FAILED(hr))
         return hr;
     // A dual interface answers with its dispinterface; calls go through the

@@ -344,7 +344,8 @@ TEST_F(ComServerTest, TheRunningProgramAnswersForItselfAndAsksBeforeClosing)
     ASSERT_TRUE(program.Ready());
     HWND main = program.MainWindow();
     ASSERT_TRUE(main);
-    EXPECT_FALSE(IsWindowVisible(main));
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(main));        // in the tray
 
     RunInApartment([&] {
         // A new client's object: the program initialised its own.

@@ -35,6 +35,7 @@ size_t g_nextAnswer = 0;
 std::string g_logPath;
 std::string g_readyEvent;
 HWND g_mainDialog = nullptr;
+bool g_wentToTray = false;
 
 // Stands in for CEngineListener, which serves no interface of its own here.
 class CStandInEngineListener : public CComObjectRootEx<CComSingleThreadModel>, public IEngineListener
@@ -68,7 +69,7 @@ public:
     }
 };
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message)
     {
@@ -78,9 +79,17 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
         char title[64];
         _snprintf(title, sizeof(title), "cw-comserver-%lu", GetCurrentProcessId());
         SetWindowTextA(dialog, title);
-        PostMessageA(dialog, WM_HIDE_TO_TRAY, 0, 0);
         return TRUE;
     }
+    case WM_SHOWWINDOW:
+        // The dialog box shows itself once its queue first runs empty; the
+        // program goes to the tray after that.
+        if (wParam && !g_wentToTray)
+        {
+            g_wentToTray = true;
+            PostMessageA(dialog, WM_HIDE_TO_TRAY, 0, 0);
+        }
+        return FALSE;
     case WM_HIDE_TO_TRAY:
         ShowWindow(dialog, SW_HIDE);
         if (!g_readyEvent.empty())
