@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include "app/cleanwardenmodule.h"
+#include "engine/mothtrap.h"
 #include "tests/app/com_server_support.h"
 
 namespace {
@@ -383,4 +384,98 @@ TEST_F(ComServerTest, RegistrationWorksWhileAnotherCopyRuns)
 
     PostMessageA(program.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, program.Process().Wait(30000));
+}
+
+TEST(ComServerResources, TheProgramCarriesItsTypeLibraryFirstAndTheEnginesSecond)
+{
+    const std::string built = std::string(GetModuleFolder()) + "cw_com_server.exe";
+    const std::wstring server(static_cast<LPWSTR>(CA2W(built.c_str())));
+    CComPtr<ITypeLib> own, engine;
+    ASSERT_EQ(S_OK, LoadTypeLibEx((server + L"\\1").c_str(), REGKIND_NONE, &own));
+    ASSERT_EQ(S_OK, LoadTypeLibEx((server + L"\\2").c_str(), REGKIND_NONE, &engine));
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, own->GetLibAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(LIBID_TelminCleanwardenLib, attr->guid));
+    EXPECT_EQ(1, attr->wMajorVerNum);
+    EXPECT_EQ(0, attr->wMinorVerNum);
+    own->ReleaseTLibAttr(attr);
+    ASSERT_EQ(S_OK, engine->GetLibAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(LIBID_Mothtrap, attr->guid));
+    engine->ReleaseTLibAttr(attr);
+
+    // The dual interface: IDispatch first, then its three functions.
+    CComPtr<ITypeInfo> dispatch, vtable;
+    ASSERT_EQ(S_OK, own->GetTypeInfoOfGuid(IID_ICleanwardenApplication, &dispatch));
+    TYPEATTR* type = nullptr;
+    ASSERT_EQ(S_OK, dispatch->GetTypeAttr(&type));
+    EXPECT_EQ(TKIND_DISPATCH, type->typekind);
+    EXPECT_TRUE(type->wTypeFlags & TYPEFLAG_FDUAL);
+    dispatch->ReleaseTypeAttr(type);
+    HREFTYPE ref = 0;
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref));
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeInfo(ref, &vtable));
+    ASSERT_EQ(S_OK, vtable->GetTypeAttr(&type));
+    EXPECT_EQ(TKIND_INTERFACE, type->typekind);
+    EXPECT_EQ(3, type->cFuncs);
+    vtable->ReleaseTypeAttr(type);
+    const struct { MEMBERID id; INVOKEKIND kind; const wchar_t* name; short params; short slot; } functions[] = {
+        {1, INVOKE_PROPERTYGET, L"Initialized", 1, 7},
+        {2, INVOKE_FUNC, L"ShutDown", 2, 8},
+        {3, INVOKE_FUNC, L"Initialize", 0, 9},
+    };
+    for (UINT i = 0; i < 3; ++i)
+    {
+        FUNCDESC* f = nullptr;
+        ASSERT_EQ(S_OK, vtable->GetFuncDesc(i, &f));
+        EXPECT_EQ(functions[i].id, f->memid);
+        EXPECT_EQ(functions[i].kind, f->invkind);
+        EXPECT_EQ(functions[i].params, f->cParams);
+        EXPECT_EQ(functions[i].slot * static_cast<short>(sizeof(void*)), f->oVft);
+        CComBSTR name;
+        vtable->GetDocumentation(f->memid, &name, nullptr, nullptr, nullptr);
+        EXPECT_TRUE(name == functions[i].name);
+        if (i == 0)
+        {
+            EXPECT_EQ(VT_PTR, f->lprgelemdescParam[0].tdesc.vt);
+            EXPECT_EQ(VT_UI1, f->lprgelemdescParam[0].tdesc.lptdesc->vt);
+            EXPECT_TRUE(f->lprgelemdescParam[0].paramdesc.wParamFlags & PARAMFLAG_FRETVAL);
+        }
+        if (i == 1)
+        {
+            EXPECT_EQ(VT_I4, f->lprgelemdescParam[0].tdesc.vt);
+            EXPECT_EQ(PARAMFLAG_FIN, f->lprgelemdescParam[0].paramdesc.wParamFlags);
+            EXPECT_EQ(VT_PTR, f->lprgelemdescParam[1].tdesc.vt);
+            EXPECT_EQ(VT_I4, f->lprgelemdescParam[1].tdesc.lptdesc->vt);
+            EXPECT_EQ(PARAMFLAG_FOUT, f->lprgelemdescParam[1].paramdesc.wParamFlags);
+        }
+        vtable->ReleaseFuncDesc(f);
+    }
+
+    // The coclasses and the engine sink's interface without methods.
+    CComPtr<ITypeInfo> application, listener, listenerInterface;
+    EXPECT_EQ(S_OK, own->GetTypeInfoOfGuid(CLSID_CleanwardenApplication, &application));
+    EXPECT_EQ(S_OK, own->GetTypeInfoOfGuid(CLSID_EngineListener, &listener));
+    ASSERT_EQ(S_OK, own->GetTypeInfoOfGuid(IID_IEngineListener, &listenerInterface));
+    ASSERT_EQ(S_OK, listenerInterface->GetTypeAttr(&type));
+    EXPECT_EQ(0, type->cFuncs);
+    listenerInterface->ReleaseTypeAttr(type);
+
+    // The engine's texts and the registry scripts are there too.
+    HMODULE module = LoadLibraryExW(server.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module);
+    char text[16] = {};
+    EXPECT_GT(LoadStringA(module, 400, text, sizeof(text)), 0);
+    EXPECT_STREQ("<html>", text);
+    EXPECT_TRUE(FindResourceW(module, MAKEINTRESOURCEW(IDR_APPID), L"REGISTRY"));
+    EXPECT_TRUE(FindResourceW(module, MAKEINTRESOURCEW(IDR_CLEANWARDENAPPLICATION), L"REGISTRY"));
+    FreeLibrary(module);
+
+    // Executables that are not the program keep the engine's library first.
+    WCHAR self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    CComPtr<ITypeLib> mine;
+    ASSERT_EQ(S_OK, LoadTypeLibEx(self, REGKIND_NONE, &mine));
+    ASSERT_EQ(S_OK, mine->GetLibAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(LIBID_Mothtrap, attr->guid));
+    mine->ReleaseTLibAttr(attr);
 }
