@@ -1,8 +1,9 @@
 #pragma once
 // The small ATL-like COM layer the engine and the application are built on:
 // smart pointers and BSTR wrapper, text conversion, reference-counted object
-// bases with interface maps, class factories and the module's class-object
-// table, and the HRESULT check that raises a COM error.
+// bases with interface maps, aggregation, class factories, the module's
+// class-object table with its registry scripts and type library, and the
+// HRESULT check that raises a COM error.
 
 #include <windows.h>
 #include <ole2.h>
