@@ -54,7 +54,9 @@ function(cw_engine_idl target)
   set_source_files_properties(${wrap} PROPERTIES OBJECT_DEPENDS "${prx};${hdr}" COMPILE_OPTIONS "-w")
   set_source_files_properties(${iid} PROPERTIES COMPILE_OPTIONS "-w")
 
-  # TYPELIB 1 of the executable and the engine's string table.
+  # TYPELIB 1 of the executable and the engine's string table; an executable
+  # with a type library of its own at 1 (CW_OWN_TYPELIB, see appcom.cmake)
+  # brings the engine's resources itself.
   set(rc ${CW_IDL_OUT}/mothtrap.rc)
   file(WRITE ${rc}.in "1 TYPELIB \"mothtrap.tlb\"\n#include \"engine.rc\"\n")
   configure_file(${rc}.in ${rc} COPYONLY)
@@ -66,7 +68,7 @@ function(cw_engine_idl target)
   add_custom_target(${target}_idl DEPENDS ${hdr} ${iid} ${prx} ${tlb} ${res})
 
   target_sources(${target} PRIVATE ${hdr} ${iid} ${wrap})
-  target_sources(${target} INTERFACE ${res})
+  target_sources(${target} INTERFACE $<$<NOT:$<BOOL:$<TARGET_PROPERTY:CW_OWN_TYPELIB>>>:${res}>)
   target_include_directories(${target} PUBLIC ${CMAKE_BINARY_DIR}/generated ${CW_IDL_OUT})
   add_dependencies(${target} ${target}_idl)
 endfunction()

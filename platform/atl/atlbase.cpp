@@ -1,5 +1,7 @@
 #include "platform/atl/atlbase.h"
 
+#include "platform/atl/regobject.h"
+
 #include <cstring>
 #include <memory>
 
@@ -250,7 +252,10 @@ CComModule& AtlModule()
     return module;
 }
 
-CComModule::CComModule() : m_lockCount(0) {}
+CComModule::CComModule()
+    : m_lockCount(0), m_hInst(::GetModuleHandleW(nullptr)), m_lastUnlock(nullptr), m_lastUnlockContext(nullptr)
+{
+}
 
 CComModule::~CComModule() {}
 
@@ -280,7 +285,25 @@ LONG CComModule::Lock()
 
 LONG CComModule::Unlock()
 {
-    return ::InterlockedDecrement(&m_lockCount);
+    LONG l = ::InterlockedDecrement(&m_lockCount);
+    if (l == 0)
+    {
+        m_sec.Lock();
+        LastUnlockHandler handler = m_lastUnlock;
+        void* context = m_lastUnlockContext;
+        m_sec.Unlock();
+        if (handler)
+            handler(context);
+    }
+    return l;
+}
+
+void CComModule::SetLastUnlockHandler(LastUnlockHandler handler, void* context)
+{
+    m_sec.Lock();
+    m_lastUnlock = handler;
+    m_lastUnlockContext = context;
+    m_sec.Unlock();
 }
 
 CwObjectEntry* CComModule::Find(REFCLSID clsid)
@@ -388,6 +411,12 @@ void CComModule::Term()
 {
     RevokeClassObjects();
     m_sec.Lock();
+    std::vector<std::pair<void (*)(void*), void*>> funcs;
+    funcs.swap(m_termFuncs);
+    m_sec.Unlock();
+    for (auto it = funcs.rbegin(); it != funcs.rend(); ++it)
+        it->first(it->second);
+    m_sec.Lock();
     for (CwObjectEntry* map : m_maps)
         for (CwObjectEntry* e = map; e->pclsid; ++e)
             if (e->pCF)
@@ -396,4 +425,157 @@ void CComModule::Term()
                 e->pCF = nullptr;
             }
     m_sec.Unlock();
+}
+
+void CComModule::AddTermFunc(void (*func)(void* data), void* data)
+{
+    m_sec.Lock();
+    m_termFuncs.emplace_back(func, data);
+    m_sec.Unlock();
+}
+
+std::vector<CwObjectEntry*> CComModule::Entries()
+{
+    std::vector<CwObjectEntry*> entries;
+    m_sec.Lock();
+    for (CwObjectEntry* map : m_maps)
+        for (CwObjectEntry* e = map; e->pclsid; ++e)
+            entries.push_back(e);
+    m_sec.Unlock();
+    return entries;
+}
+
+// ---------------------------------------------------------------- registration
+
+std::wstring CComModule::GetModulePath() const
+{
+    std::vector<WCHAR> path(MAX_PATH);
+    for (;;)
+    {
+        DWORD n = ::GetModuleFileNameW(m_hInst, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0)
+            return std::wstring();
+        if (n < path.size())
+            return std::wstring(path.data(), n);
+        path.resize(path.size() * 2);
+    }
+}
+
+void CComModule::AddCommonReplacement(LPCOLESTR key, LPCOLESTR value)
+{
+    m_sec.Lock();
+    bool replaced = false;
+    for (auto& r : m_replacements)
+        if (_wcsicmp(r.first.c_str(), key) == 0)
+        {
+            r.second = value;
+            replaced = true;
+        }
+    if (!replaced)
+        m_replacements.emplace_back(key, value);
+    m_sec.Unlock();
+}
+
+HRESULT CComModule::UpdateRegistryFromResource(UINT id, BOOL bRegister)
+{
+    std::wstring path = GetModulePath();
+    if (path.empty())
+        return HRESULT_FROM_WIN32(::GetLastError());
+    CRegObject registrar;
+    registrar.AddReplacement(L"MODULE", (L"\"" + path + L"\"").c_str());
+    registrar.AddReplacement(L"MODULE_RAW", path.c_str());
+    m_sec.Lock();
+    auto replacements = m_replacements;
+    m_sec.Unlock();
+    for (const auto& r : replacements)
+        registrar.AddReplacement(r.first.c_str(), r.second.c_str());
+    return bRegister ? registrar.ResourceRegister(m_hInst, id, L"REGISTRY")
+                     : registrar.ResourceUnregister(m_hInst, id, L"REGISTRY");
+}
+
+HRESULT CComModule::LoadTypeLib(ITypeLib** ppLib, TLIBATTR* pAttr)
+{
+    if (!ppLib)
+        return E_POINTER;
+    *ppLib = nullptr;
+    CComPtr<ITypeLib> lib;
+    HRESULT hr = ::LoadTypeLibEx(GetModulePath().c_str(), REGKIND_NONE, &lib);
+    if (FAILED(hr))
+        return hr;
+    if (pAttr)
+    {
+        TLIBATTR* attr = nullptr;
+        hr = lib->GetLibAttr(&attr);
+        if (FAILED(hr))
+            return hr;
+        *pAttr = *attr;
+        lib->ReleaseTLibAttr(attr);
+    }
+    *ppLib = lib.Detach();
+    return S_OK;
+}
+
+HRESULT CComModule::RegisterTypeLib()
+{
+    CComPtr<ITypeLib> lib;
+    HRESULT hr = LoadTypeLib(&lib, nullptr);
+    if (FAILED(hr))
+        return hr;
+    std::wstring path = GetModulePath();
+    return ::RegisterTypeLib(lib, &path[0], nullptr);
+}
+
+HRESULT CComModule::UnRegisterTypeLib()
+{
+    CComPtr<ITypeLib> lib;
+    TLIBATTR a = {};
+    HRESULT hr = LoadTypeLib(&lib, &a);
+    if (FAILED(hr))
+        return hr;
+
+    // The system's call fails for a library that is not registered.
+    WCHAR guid[40] = {};
+    ::StringFromGUID2(a.guid, guid, 40);
+    WCHAR key[80];
+    wsprintfW(key, L"TypeLib\\%s\\%x.%x", guid, a.wMajorVerNum, a.wMinorVerNum);
+    HKEY version = nullptr;
+    LONG r = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &version);
+    if (r == ERROR_FILE_NOT_FOUND)
+        return S_OK;
+    if (r == ERROR_SUCCESS)
+        ::RegCloseKey(version);
+    return ::UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
+}
+
+HRESULT CComModule::RegisterServer(BOOL bRegTypeLib)
+{
+    for (CwObjectEntry* e : Entries())
+    {
+        if (!e->pfnUpdateRegistry)
+            continue;
+        HRESULT hr = e->pfnUpdateRegistry(TRUE);
+        if (FAILED(hr))
+            return hr;
+    }
+    return bRegTypeLib ? RegisterTypeLib() : S_OK;
+}
+
+HRESULT CComModule::UnregisterServer(BOOL bUnRegTypeLib)
+{
+    HRESULT first = S_OK;
+    for (CwObjectEntry* e : Entries())
+    {
+        if (!e->pfnUpdateRegistry)
+            continue;
+        HRESULT hr = e->pfnUpdateRegistry(FALSE);
+        if (FAILED(hr) && SUCCEEDED(first))
+            first = hr;
+    }
+    if (bUnRegTypeLib)
+    {
+        HRESULT hr = UnRegisterTypeLib();
+        if (FAILED(hr) && SUCCEEDED(first))
+            first = hr;
+    }
+    return first;
 }

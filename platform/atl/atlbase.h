@@ -1,8 +1,9 @@
 #pragma once
 // The small ATL-like COM layer the engine and the application are built on:
 // smart pointers and BSTR wrapper, text conversion, reference-counted object
-// bases with interface maps, class factories and the module's class-object
-// table, and the HRESULT check that raises a COM error.
+// bases with interface maps, aggregation, class factories, the module's
+// class-object table with its registry scripts and type library, and the
+// HRESULT check that raises a COM error.
 
 #include <windows.h>
 #include <ole2.h>
@@ -11,6 +12,8 @@
 #include <comdef.h>
 #include <memory>
 #include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 // ---------------------------------------------------------------- errors
@@ -336,15 +339,117 @@ public:
     }
 };
 
+// An aggregated object's interfaces: their IUnknown goes to the outer object.
+template <class Base>
+class CComContainedObject : public Base
+{
+public:
+    explicit CComContainedObject(IUnknown* outer) : m_pOuterUnknown(outer) {}
+    ULONG STDMETHODCALLTYPE AddRef() override { return m_pOuterUnknown->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return m_pOuterUnknown->Release(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        return m_pOuterUnknown->QueryInterface(iid, ppv);
+    }
+    IUnknown* m_pOuterUnknown;
+};
+
+// An object made inside an outer one: this is its own (non-delegating)
+// IUnknown, which only the outer object holds; the object's interfaces
+// delegate to the outer object.
+template <class Base>
+class CComAggObject : public IUnknown
+{
+public:
+    explicit CComAggObject(IUnknown* outer);
+    virtual ~CComAggObject();
+    CComAggObject(const CComAggObject&) = delete;
+    CComAggObject& operator=(const CComAggObject&) = delete;
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        LONG l = ::InterlockedDecrement(&m_dwRef);
+        if (l == 0)
+            delete this;
+        return static_cast<ULONG>(l);
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown))
+        {
+            *ppv = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return m_contained._InternalQueryInterface(iid, ppv);
+    }
+
+    // The inner IUnknown of a new object inside `outer`, reference count 1.
+    static HRESULT CreateInstance(IUnknown* outer, IUnknown** ppInner)
+    {
+        if (!ppInner)
+            return E_POINTER;
+        *ppInner = nullptr;
+        CComAggObject<Base>* p = new (std::nothrow) CComAggObject<Base>(outer);
+        if (!p)
+            return E_OUTOFMEMORY;
+        p->AddRef();
+        HRESULT hr = p->m_contained.FinalConstruct();
+        if (FAILED(hr))
+        {
+            p->Release();
+            return hr;
+        }
+        *ppInner = p;
+        return hr;
+    }
+
+    LONG m_dwRef;
+    CComContainedObject<Base> m_contained;
+};
+
+// Creator of a class that may be aggregated: with an outer object only
+// IUnknown may be asked for (COM's rule), and the inner IUnknown is returned.
+template <class T>
+class CComAggCreator
+{
+public:
+    static HRESULT WINAPI CreateInstance(void* outer, REFIID iid, void** ppv)
+    {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (!outer)
+            return CComCreator<T>::CreateInstance(nullptr, iid, ppv);
+        if (!IsEqualIID(iid, IID_IUnknown))
+            return CLASS_E_NOAGGREGATION;
+        return CComAggObject<T>::CreateInstance(static_cast<IUnknown*>(outer), reinterpret_cast<IUnknown**>(ppv));
+    }
+};
+
+#define DECLARE_AGGREGATABLE(x) public: typedef ::CComAggCreator<x> _CreatorClass;
+#define DECLARE_NOT_AGGREGATABLE(x) public: typedef ::CComCreator<x> _CreatorClass;
+
+// Registry script of a class: UpdateRegistry(TRUE) registers it, FALSE
+// takes it away. CComCoClass gives classes none.
+#define DECLARE_NO_REGISTRY() \
+    static HRESULT WINAPI UpdateRegistry(BOOL) { return S_OK; }
+#define DECLARE_REGISTRY_RESOURCEID(id) \
+    static HRESULT WINAPI UpdateRegistry(BOOL bRegister) \
+    { return ::AtlModule().UpdateRegistryFromResource(id, bRegister); }
+
 template <class T, const CLSID* pclsid>
 class CComCoClass
 {
 public:
     typedef CComCreator<T> _CreatorClass;
+    DECLARE_NO_REGISTRY()
     static const CLSID& WINAPI GetObjectCLSID() { return *pclsid; }
     template <class Q> static HRESULT CreateInstance(Q** pp)
     {
-        return _CreatorClass::CreateInstance(nullptr, __uuidof(Q), reinterpret_cast<void**>(pp));
+        return T::_CreatorClass::CreateInstance(nullptr, __uuidof(Q), reinterpret_cast<void**>(pp));
     }
 };
 
@@ -364,20 +469,27 @@ private:
     CwCreatorFunc m_creator;
 };
 
+typedef HRESULT (WINAPI *CwUpdateRegistryFunc)(BOOL bRegister);
+
 // One row of a class-object table.
 struct CwObjectEntry
 {
     const CLSID* pclsid;
     CwCreatorFunc pfnCreateInstance;
+    CwUpdateRegistryFunc pfnUpdateRegistry;     // null: the class has no registry script
     IUnknown* pCF;          // class factory, made on first use
     DWORD dwRegister;       // CoRegisterClassObject cookie, 0 when not registered
 };
 
 #define BEGIN_OBJECT_MAP(x) static ::CwObjectEntry x[] = {
-#define OBJECT_ENTRY(clsid, cls) { &(clsid), &cls::_CreatorClass::CreateInstance, nullptr, 0 },
-#define END_OBJECT_MAP() { nullptr, nullptr, nullptr, 0 } };
+#define OBJECT_ENTRY(clsid, cls) { &(clsid), &cls::_CreatorClass::CreateInstance, &cls::UpdateRegistry, nullptr, 0 },
+// A class served by its class object only: no registry script, not aggregatable.
+#define OBJECT_ENTRY_NO_REGISTRY(clsid, cls) { &(clsid), &::CComCreator<cls>::CreateInstance, nullptr, nullptr, 0 },
+#define END_OBJECT_MAP() { nullptr, nullptr, nullptr, nullptr, 0 } };
 
-// The process's COM module: its lock count and its class-object tables.
+// The process's COM module: its lock count, its class-object tables, and
+// the registration of its classes and type library. The module is the
+// executable.
 class CComModule
 {
 public:
@@ -391,8 +503,39 @@ public:
     void RemoveObjectMap(CwObjectEntry* map);
 
     LONG Lock();
+    // When the count comes back to 0 the last-unlock handler runs, on the
+    // thread that unlocked.
     LONG Unlock();
     LONG GetLockCount() const { return m_lockCount; }
+    typedef void (*LastUnlockHandler)(void* context);
+    void SetLastUnlockHandler(LastUnlockHandler handler, void* context);
+
+    HINSTANCE GetModuleInstance() const { return m_hInst; }
+    // Full path of the executable.
+    std::wstring GetModulePath() const;
+
+    // Registry scripts (resources of type "REGISTRY") see %MODULE% (the
+    // executable's path in double quotes, as a command line needs it with
+    // blanks in the folder), %MODULE_RAW% (the bare path) and the
+    // replacements added here (a key added again takes the new value).
+    void AddCommonReplacement(LPCOLESTR key, LPCOLESTR value);
+    HRESULT UpdateRegistryFromResource(UINT id, BOOL bRegister);
+
+    // TYPELIB 1 of the executable, with its attributes if asked.
+    HRESULT LoadTypeLib(ITypeLib** ppLib, TLIBATTR* pAttr);
+    // The same registered with the executable's path, or taken away; taking
+    // away a library that is not registered succeeds.
+    HRESULT RegisterTypeLib();
+    HRESULT UnRegisterTypeLib();
+
+    // The registry script of every listed class, then the type library.
+    HRESULT RegisterServer(BOOL bRegTypeLib);
+    // Best effort: every script and the library are taken away even when one
+    // fails; the first failure is returned.
+    HRESULT UnregisterServer(BOOL bUnRegTypeLib);
+
+    // Runs at Term, last added first (type information caches release there).
+    void AddTermFunc(void (*func)(void* data), void* data);
 
     // The class factory of a listed class; CLASS_E_CLASSNOTAVAILABLE otherwise.
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv);
@@ -410,10 +553,16 @@ public:
 private:
     CwObjectEntry* Find(REFCLSID clsid);
     HRESULT EnsureFactory(CwObjectEntry* entry);
+    std::vector<CwObjectEntry*> Entries();
 
     LONG m_lockCount;
     std::vector<CwObjectEntry*> m_maps;
     CComAutoCriticalSection m_sec;
+    HINSTANCE m_hInst;
+    LastUnlockHandler m_lastUnlock;
+    void* m_lastUnlockContext;
+    std::vector<std::pair<std::wstring, std::wstring>> m_replacements;
+    std::vector<std::pair<void (*)(void*), void*>> m_termFuncs;
 };
 
 template <class Base>
@@ -425,5 +574,19 @@ CComObject<Base>::~CComObject()
     // A high count keeps references taken during FinalRelease from deleting again.
     this->m_dwRef = 0x3FFFFFFF;
     this->FinalRelease();
+    AtlModule().Unlock();
+}
+
+template <class Base>
+CComAggObject<Base>::CComAggObject(IUnknown* outer) : m_dwRef(0), m_contained(outer)
+{
+    AtlModule().Lock();
+}
+
+template <class Base>
+CComAggObject<Base>::~CComAggObject()
+{
+    m_dwRef = 0x3FFFFFFF;
+    m_contained.FinalRelease();
     AtlModule().Unlock();
 }
