@@ -1,0 +1,69 @@
+#pragma once
+// Helpers for tests that create real windows: pumping the thread's queue
+// with a bounded wait, and an application object scoped to one test.
+
+#include "platform/mfc/afxwin.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+// Dispatches the thread's messages until done() holds or timeoutMs passes;
+// returns done()'s last answer.
+template <class Done>
+bool PumpUntil(Done done, DWORD timeoutMs = 5000)
+{
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (!done())
+    {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_QUIT)
+            {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return done();
+            }
+            if (!AfxPreTranslateMessage(&msg))
+            {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// Dispatches what is queued now.
+inline void PumpPending()
+{
+    PumpUntil([] { return false; }, 50);
+}
+
+// Removes a WM_QUIT a test left behind; its exit code, or -1 when none.
+inline int TakeQuitMessage()
+{
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? static_cast<int>(msg.wParam) : -1;
+}
+
+// Common controls are registered once per process.
+inline void EnsureCommonControls()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+// A popup window of the framework's default class.
+inline BOOL CreatePopup(CWnd& wnd, HWND owner = nullptr, DWORD style = WS_POPUP)
+{
+    return wnd.CreateEx(0, nullptr, "test", style, 10, 10, 200, 150, owner, nullptr);
+}
+
+// Names of calls in the order they happened.
+typedef std::vector<std::string> CallLog;
