@@ -359,8 +359,11 @@ void CBmpMenu::PaintBackground(CDC* pDC, const CRect& client) const
         CDC source;
         source.CreateCompatibleDC(pDC);
         HGDIOBJ old = source.SelectObject(static_cast<HGDIOBJ>(m_hPicture));
+        // Shrinking must not merge pixels by AND, which darkens a picture.
+        const int mode = ::SetStretchBltMode(pDC->m_hDC, COLORONCOLOR);
         pDC->StretchBlt(strip.left, strip.top, strip.Width(), strip.Height(), &source, 0, 0, info.bmWidth,
                         info.bmHeight, SRCCOPY);
+        ::SetStretchBltMode(pDC->m_hDC, mode);
         source.SelectObject(old);
     }
     else

@@ -491,7 +491,11 @@ void CBmpMenuItems::DrawCheck(CDC* pDC, const CRect& square, const CBmpMenuItem&
     if (cx == width && cy == height)
         pDC->BitBlt(x, y, cx, cy, &source, 0, 0, SRCCOPY);
     else
+    {
+        const int mode = ::SetStretchBltMode(pDC->m_hDC, COLORONCOLOR);
         pDC->StretchBlt(x, y, cx, cy, &source, 0, 0, width, height, SRCCOPY);
+        ::SetStretchBltMode(pDC->m_hDC, mode);
+    }
     source.SelectObject(old);
     ::DeleteObject(copy);
 }

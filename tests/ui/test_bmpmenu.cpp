@@ -496,3 +496,87 @@ TEST(BmpMenuPicture, ANonBitmapPictureIsDropped)
     CBmpMenu withBitmap(24, TRUE, strip, FALSE);
     EXPECT_EQ(static_cast<HBITMAP>(strip), withBitmap.GetPicture());
 }
+
+TEST(BmpMenuDrawing, BackgroundWithThePictureStretchedOrTiled)
+{
+    const COLORREF ground = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF top = RGB(0x10, 0x30, 0x70);     // the strip picture's first band
+    const COLORREF bottom = RGB(0x4C, 0xA8, 0xF7);  // and its last
+    CBitmap strip;
+    ASSERT_TRUE(strip.LoadBitmap(IDB_STRIP));  // 24 x 96
+
+    MemoryCanvas stretched(100, 48);
+    CBmpMenu(24, TRUE, strip, TRUE).PaintBackground(&stretched.dc, CRect(0, 0, 100, 48));
+    EXPECT_EQ(top, stretched.dc.GetPixel(1, 0));
+    EXPECT_EQ(bottom, stretched.dc.GetPixel(1, 47));  // the whole picture in half the height
+    EXPECT_EQ(ground, stretched.dc.GetPixel(24, 10));
+    EXPECT_EQ(ground, stretched.dc.GetPixel(99, 47));
+
+    MemoryCanvas tiled(100, 200);
+    CBmpMenu(24, TRUE, strip, FALSE).PaintBackground(&tiled.dc, CRect(0, 0, 100, 200));
+    EXPECT_EQ(bottom, tiled.dc.GetPixel(1, 95));
+    EXPECT_EQ(top, tiled.dc.GetPixel(1, 96));  // the picture again below itself
+    EXPECT_EQ(ground, tiled.dc.GetPixel(30, 150));
+
+    MemoryCanvas plain(40, 20);
+    CBmpMenu(24, TRUE, nullptr, TRUE).PaintBackground(&plain.dc, CRect(0, 0, 40, 20));
+    EXPECT_EQ(40 * 20, plain.Count(CRect(0, 0, 40, 20), ground));
+}
+
+TEST(BmpMenuDrawing, ItemsShowHotGrayedCheckedAndSubMenuStates)
+{
+    CBmpMenu menu(0, TRUE, nullptr, FALSE);
+    CBmpMenuItems strip(&menu);  // draws without a window
+    auto make = [](const char* text, UINT state, bool subMenu) {
+        CBmpMenuItem item = {};
+        item.info.cbSize = sizeof(item.info);
+        item.info.fState = state;
+        item.info.hSubMenu = subMenu ? reinterpret_cast<HMENU>(1) : nullptr;
+        lstrcpynA(item.text, text, CBmpMenuItem::MaxText);
+        return item;
+    };
+    const CRect rect(0, 0, 160, 22);
+    const CRect textArea(24, 0, 120, 22);
+    const COLORREF menuText = GetSysColor(COLOR_MENUTEXT);
+
+    MemoryCanvas normal(160, 22);
+    strip.DrawItem(&normal.dc, rect, make("&Open", 0, false), false);
+    EXPECT_EQ(GetSysColor(COLOR_MENU), normal.dc.GetPixel(159, 0));
+    EXPECT_GT(normal.Count(textArea, menuText), 10);
+
+    MemoryCanvas hot(160, 22);
+    strip.DrawItem(&hot.dc, rect, make("&Open", 0, false), true);
+    EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), hot.dc.GetPixel(159, 0));
+    EXPECT_GT(hot.Count(textArea, GetSysColor(COLOR_HIGHLIGHTTEXT)), 10);
+
+    MemoryCanvas grayed(160, 22);
+    strip.DrawItem(&grayed.dc, rect, make("&Update", MF_GRAYED, false), false);
+    EXPECT_GT(grayed.Count(textArea, GetSysColor(COLOR_GRAYTEXT)), 10);
+    EXPECT_EQ(0, grayed.Count(textArea, menuText));
+
+    // An arrow near the right edge for an item with a sub-menu only.
+    const int cxCheck = GetSystemMetrics(SM_CXMENUCHECK);
+    const CRect arrowArea(160 - cxCheck, 0, 160, 22);
+    MemoryCanvas withSub(160, 22);
+    strip.DrawItem(&withSub.dc, rect, make("&Scan", 0, true), false);
+    EXPECT_GT(withSub.Count(arrowArea, menuText), 4);
+    EXPECT_EQ(0, normal.Count(arrowArea, menuText));
+
+    // A checked item's own picture, recoloured: black becomes the button
+    // text colour, white the highlight colour.
+    CBitmap picture;
+    ASSERT_TRUE(picture.LoadBitmap(IDB_OPEN));
+    CBmpMenuItem checked = make("&Open", MFS_CHECKED, false);
+    checked.info.hbmpChecked = picture;
+    MemoryCanvas check(160, 22);
+    strip.DrawItem(&check.dc, rect, checked, false);
+    const CRect square(0, 0, 22, 22);
+    EXPECT_GT(check.Count(square, GetSysColor(COLOR_BTNTEXT)), 10);
+
+    // Checked without a picture of its own: the system's check mark.
+    MemoryCanvas systemCheck(160, 22);
+    strip.DrawItem(&systemCheck.dc, rect, make("&Open", MFS_CHECKED, false), false);
+    EXPECT_GT(systemCheck.Count(square, GetSysColor(COLOR_BTNTEXT)), 4);
+    // Unchecked without a picture: the square stays empty.
+    EXPECT_EQ(22 * 22, normal.Count(square, GetSysColor(COLOR_MENU)));
+}

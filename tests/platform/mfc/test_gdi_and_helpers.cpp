@@ -10,33 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// A 32-bit memory DC of the given size.
-struct MemoryCanvas
-{
-    CDC dc;
-    CBitmap bitmap;
-    CBitmap* old = nullptr;
-
-    MemoryCanvas(int cx, int cy)
-    {
-        CClientDC screen(nullptr);
-        dc.CreateCompatibleDC(&screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = cx;
-        info.bmiHeader.biHeight = -cy;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        old = dc.SelectObject(&bitmap);
-    }
-    ~MemoryCanvas() { dc.SelectObject(old); }
-};
-
-} // namespace
 
 TEST(Gdi, DrawingReachesTheMemoryBitmap)
 {

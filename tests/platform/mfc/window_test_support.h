@@ -65,5 +65,39 @@ inline BOOL CreatePopup(CWnd& wnd, HWND owner = nullptr, DWORD style = WS_POPUP)
     return wnd.CreateEx(0, nullptr, "test", style, 10, 10, 200, 150, owner, nullptr);
 }
 
+// A 32-bit memory DC of the given size, for reading drawn pixels back.
+struct MemoryCanvas
+{
+    CDC dc;
+    CBitmap bitmap;
+    CBitmap* old = nullptr;
+
+    MemoryCanvas(int cx, int cy)
+    {
+        CClientDC screen(nullptr);
+        dc.CreateCompatibleDC(&screen);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = cx;
+        info.bmiHeader.biHeight = -cy;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        bitmap.Attach(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        old = dc.SelectObject(&bitmap);
+    }
+    ~MemoryCanvas() { dc.SelectObject(old); }
+
+    // How many pixels of the rectangle have the colour.
+    int Count(const RECT& r, COLORREF colour) const
+    {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += dc.GetPixel(x, y) == colour;
+        return n;
+    }
+};
+
 // Names of calls in the order they happened.
 typedef std::vector<std::string> CallLog;
