@@ -1,5 +1,6 @@
 #include "ui/localizedtextsource.h"
 
+#include "foundation/debuglog.h"
 #include "foundation/localizer.h"
 
 CLocalizedTextSource::CLocalizedTextSource(CString sectionName) : m_sectionName(sectionName)
@@ -10,5 +11,16 @@ CLocalizedTextSource::~CLocalizedTextSource() = default;
 
 CString CLocalizedTextSource::GetText(const CString& key) const
 {
-    return CLocalizer::Instance()->GetString(m_sectionName, key);
+    try
+    {
+        return CLocalizer::Instance()->GetString(m_sectionName, key);
+    }
+    catch (CException* e)
+    {
+        // No localizer (it was never configured): the text is missing, and
+        // the dialog goes on with the texts of its template.
+        LogException(e, "CLocalizedTextSource::GetText");
+        e->Delete();
+        return CString();
+    }
 }

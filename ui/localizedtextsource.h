@@ -12,7 +12,8 @@ public:
     // Fetches the dialog's texts and puts them into its controls.
     virtual void LoadTexts() = 0;
 
-    // The text of the key in the section; empty when either is missing.
+    // The text of the key in the section; empty when either is missing (or
+    // when there is no localizer to ask).
     CString GetText(const CString& key) const;
     const CString& GetSectionName() const { return m_sectionName; }
 

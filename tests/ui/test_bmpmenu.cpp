@@ -40,6 +40,7 @@ public:
     LRESULT menuCharAnswer = 0;
     std::function<void(CBmpMenu&)> onEnter;
     int clicks = 0;
+    bool menuOpenAtCommand = false;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
@@ -68,6 +69,7 @@ public:
             break;
         case WM_COMMAND:
             commands.push_back(LOWORD(wParam));
+            menuOpenAtCommand = menuOpenAtCommand || FindWindowA("BitmapMenu", nullptr) != nullptr;
             return 0;
         case WM_MENUCHAR:
             log.push_back("menuchar " + std::string(1, static_cast<char>(LOWORD(wParam))));
@@ -159,6 +161,8 @@ TEST_F(BmpMenuTest, ArrowsSkipSeparatorsAndGrayedItemsAndEnterChooses)
     EXPECT_EQ((CallLog{"init", "enter", "exit"}), owner.log);
     EXPECT_EQ(nullptr, menu.m_hWnd);
     EXPECT_EQ(nullptr, menu.GetItemStrip());
+    // The command comes after the menu has gone: it may open windows itself.
+    EXPECT_FALSE(owner.menuOpenAtCommand);
 }
 
 TEST_F(BmpMenuTest, EscapeClosesWithoutACommand)
@@ -377,6 +381,35 @@ TEST_F(BmpMenuTest, ClosesWhenAnotherWindowOrApplicationIsActivatedOrClicked)
         EXPECT_EQ(clicksBefore, owner.clicks) << way;  // the dismissing click is not passed on
     }
     other.DestroyWindow();
+}
+
+TEST_F(BmpMenuTest, OwnerGoingAwayClosesTheMenu)
+{
+    CBmpMenu menu(0, TRUE, nullptr, FALSE);
+    FillMenu(menu);
+    owner.onEnter = [&](CBmpMenu&) { owner.PostMessage(WM_CLOSE); };
+    EXPECT_TRUE(menu.TrackPopup(0, 100, 100, &owner));
+    EXPECT_EQ(nullptr, owner.m_hWnd);
+    EXPECT_EQ(nullptr, menu.m_hWnd);
+}
+
+TEST_F(BmpMenuTest, ColumnIsAsWideAsItsWidestItem)
+{
+    CBmpMenu menu(24, TRUE, nullptr, FALSE);
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_SEPARATOR);  // a separator first must not set the width
+    menu.AppendMenu(MF_STRING, 41, "&Open the program window");
+    menu.AppendMenu(MF_STRING, 42, "E&xit");
+    CRect window, first, item;
+    owner.onEnter = [&](CBmpMenu& m) {
+        m.GetWindowRect(window);
+        m.GetItemStrip()->GetItemRect(0, first);
+        m.GetItemStrip()->GetItemRect(1, item);
+        PostKey(owner, VK_ESCAPE);
+    };
+    EXPECT_TRUE(Track(menu));
+    EXPECT_GT(item.Width(), first.Width());
+    EXPECT_EQ(24 + item.Width() + 6, window.Width());
 }
 
 TEST_F(BmpMenuTest, NothingIsShownWithoutItemsOrOwner)

@@ -130,6 +130,18 @@ TEST(PageBase, TextsComeFromTheDialogsSectionOrAreEmpty)
     EXPECT_STREQ("", elsewhere.GetText("title"));
     CLocalizer::DeleteInstance();
     DeleteFileA((std::string((LPCSTR)GetTempFolder()) + temp).c_str());
+
+    // Without a configured localizer the texts are missing, not a failure;
+    // the debug log says why.
+    TempFolder logFolder;
+    SetDebugLogFolder(logFolder.Path().c_str());
+    CLocalizer::Configure("", macros, temp.c_str(), "");
+    EXPECT_STREQ("", page.GetText("title"));
+    CLocalizer::DeleteInstance();
+    SetDebugLogFolder(nullptr);
+    std::vector<BYTE> bytes = TempFolder::Read(logFolder.File("sdebug.log"));
+    EXPECT_NE(std::string::npos,
+              std::string(bytes.begin(), bytes.end()).find("Function: CLocalizedTextSource::GetText"));
 }
 
 TEST(PageBase, ControlHelpersActOnTheControlOrDoNothing)
