@@ -15,11 +15,11 @@ CString CLocalizedTextSource::GetText(const CString& key) const
     {
         return CLocalizer::Instance()->GetString(m_sectionName, key);
     }
-    catch (CException* e)
+    catch (CLocalizerException* e)
     {
         // No localizer (it was never configured): the text is missing, and
         // the dialog goes on with the texts of its template.
-        LogException(e, "CLocalizedTextSource::GetText");
+        DebugLog("Message: %s\nFunction: %s", e->m_message.c_str(), "CLocalizedTextSource::GetText");
         e->Delete();
         return CString();
     }
