@@ -59,47 +59,19 @@ bool CTime::Local(struct tm& out) const
     return true;
 }
 
-int CTime::GetYear() const
+int CTime::LocalField(int tm::*field, int offset) const
 {
     struct tm t;
-    return Local(t) ? t.tm_year + 1900 : 0;
+    return Local(t) ? t.*field + offset : 0;
 }
 
-int CTime::GetMonth() const
-{
-    struct tm t;
-    return Local(t) ? t.tm_mon + 1 : 0;
-}
-
-int CTime::GetDay() const
-{
-    struct tm t;
-    return Local(t) ? t.tm_mday : 0;
-}
-
-int CTime::GetHour() const
-{
-    struct tm t;
-    return Local(t) ? t.tm_hour : 0;
-}
-
-int CTime::GetMinute() const
-{
-    struct tm t;
-    return Local(t) ? t.tm_min : 0;
-}
-
-int CTime::GetSecond() const
-{
-    struct tm t;
-    return Local(t) ? t.tm_sec : 0;
-}
-
-int CTime::GetDayOfWeek() const
-{
-    struct tm t;
-    return Local(t) ? t.tm_wday + 1 : 0;
-}
+int CTime::GetYear() const { return LocalField(&tm::tm_year, 1900); }
+int CTime::GetMonth() const { return LocalField(&tm::tm_mon, 1); }
+int CTime::GetDay() const { return LocalField(&tm::tm_mday, 0); }
+int CTime::GetHour() const { return LocalField(&tm::tm_hour, 0); }
+int CTime::GetMinute() const { return LocalField(&tm::tm_min, 0); }
+int CTime::GetSecond() const { return LocalField(&tm::tm_sec, 0); }
+int CTime::GetDayOfWeek() const { return LocalField(&tm::tm_wday, 1); }
 
 BOOL CTime::GetAsSystemTime(SYSTEMTIME& st) const
 {

@@ -47,6 +47,8 @@ public:
 
 private:
     bool Local(struct tm& out) const;
+    // A field of the local time plus offset; 0 when it cannot be shown.
+    int LocalField(int tm::*field, int offset) const;
 
     __time64_t m_time;
 };

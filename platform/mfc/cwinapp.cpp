@@ -55,14 +55,7 @@ BOOL CWinApp::OnIdle(LONG)
 
 BOOL CWinApp::PumpMessage()
 {
-    if (!::GetMessageA(&m_msgCur, nullptr, 0, 0))
-        return FALSE;
-    if (!PreTranslateMessage(&m_msgCur))
-    {
-        ::TranslateMessage(&m_msgCur);
-        ::DispatchMessageA(&m_msgCur);
-    }
-    return TRUE;
+    return AfxPumpMessage(&m_msgCur);
 }
 
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg)

@@ -102,17 +102,14 @@ HWND CWnd::Detach()
     return hWnd;
 }
 
-void CWnd::TakeWindow(HWND hWnd, bool subclass)
+void CWnd::TakeWindow(HWND hWnd)
 {
     Attach(hWnd);
     PreSubclassWindow();
-    if (subclass)
-    {
-        WNDPROC old = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
-        if (old != &AfxWndProc)
-            m_pfnSuper = old;
-    }
+    WNDPROC old = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    if (old != &AfxWndProc)
+        m_pfnSuper = old;
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd)
@@ -121,7 +118,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
         return FALSE;
     if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &AfxWndProc)
         return FALSE;  // another thread's object already owns it
-    TakeWindow(hWnd, true);
+    TakeWindow(hWnd);
     return TRUE;
 }
 
@@ -205,7 +202,7 @@ LRESULT CALLBACK CWnd::CbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
         {
             CWnd* pWnd = state.pWndInit;
             state.pWndInit = nullptr;
-            pWnd->TakeWindow(hWnd, true);
+            pWnd->TakeWindow(hWnd);
         }
     }
     return ::CallNextHookEx(state.hCbtHook, code, wParam, lParam);
@@ -325,9 +322,10 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     }
     else
     {
-        // All WM_CTLCOLORxxx messages reach the one ON_WM_CTLCOLOR entry.
-        const UINT key = message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC ? WM_CTLCOLOR : message;
-        const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(GetMessageMap(), key, 0, 0);
+        const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(GetMessageMap(), message, 0, 0);
+        // Every WM_CTLCOLORxxx message not mapped itself reaches ON_WM_CTLCOLOR.
+        if (entry == nullptr && message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+            entry = FindMessageEntry(GetMessageMap(), WM_CTLCOLOR, 0, 0);
         if (entry == nullptr)
             return FALSE;
         AFX_MSGCALL call = {message, wParam, lParam, 0};
@@ -444,16 +442,13 @@ BOOL AfxPreTranslateMessage(MSG* pMsg)
     return app ? app->PreTranslateMessage(pMsg) : AfxInternalPreTranslateMessage(pMsg);
 }
 
-BOOL AfxPumpMessage(WPARAM* quitCode)
+BOOL AfxPumpMessage(MSG* pMsg)
 {
-    MSG msg;
-    BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    MSG local;
+    MSG& msg = pMsg ? *pMsg : local;
+    const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0)
-    {
-        if (quitCode)
-            *quitCode = msg.wParam;
         return FALSE;
-    }
     if (got == -1)
         return TRUE;
     if (!AfxPreTranslateMessage(&msg))
@@ -511,11 +506,10 @@ int CWnd::RunModalLoop(DWORD dwFlags)
         {
             if (!ContinueModal())
                 goto ExitModal;
-            WPARAM quitCode = 0;
-            if (!AfxPumpMessage(&quitCode))
+            if (!AfxPumpMessage(&msg))
             {
                 // Whoever runs the loop outside this one must see the quit too.
-                ::PostQuitMessage(static_cast<int>(quitCode));
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
                 m_nModalResult = -1;
                 goto ExitModal;
             }

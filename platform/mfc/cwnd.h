@@ -226,7 +226,8 @@ private:
     // After WM_NCDESTROY: gives the window its own procedure back, lets go
     // of the handle and calls PostNcDestroy.
     void NcDestroyCleanup();
-    void TakeWindow(HWND hWnd, bool subclass);
+    // Becomes the window's permanent object and takes its messages.
+    void TakeWindow(HWND hWnd);
 
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -253,9 +254,10 @@ BOOL AfxUnhookWindowCreate();
 // The default window class of CWnd::Create ("AfxWnd"), registered once.
 LPCSTR AfxDefaultWndClass();
 
-// Takes one message from the thread's queue through the PreTranslateMessage
-// chain; FALSE on WM_QUIT, whose exit code goes to *quitCode.
-BOOL AfxPumpMessage(WPARAM* quitCode = nullptr);
+// Takes one message from the thread's queue (into *pMsg when given) and
+// passes it through the PreTranslateMessage chain before dispatching it;
+// FALSE on WM_QUIT, whose exit code is then pMsg->wParam.
+BOOL AfxPumpMessage(MSG* pMsg = nullptr);
 // The application's PreTranslateMessage, or the framework's chain when
 // there is no application object.
 BOOL AfxPreTranslateMessage(MSG* pMsg);
