@@ -47,7 +47,8 @@ bool IsButtonDown(UINT message)
 
 CBmpMenu::CBmpMenu(int stripWidth, BOOL subMenusInherit, HBITMAP picture, BOOL stretch)
     : m_pOwner(nullptr), m_pSubMenu(nullptr), m_hPicture(nullptr), m_bSubMenusInherit(subMenusInherit),
-      m_bStretch(stretch), m_nStripWidth(stripWidth), m_dwFlags(0), m_pItems(nullptr), m_pParentMenu(nullptr)
+      m_bStretch(stretch), m_nStripWidth(stripWidth), m_dwFlags(0), m_pItems(nullptr), m_pParentMenu(nullptr),
+      m_bClosing(false)
 {
     BITMAP info;
     if (picture != nullptr && ::GetObjectType(picture) == OBJ_BITMAP &&
@@ -243,9 +244,15 @@ bool CBmpMenu::BelongsToChain(HWND hWnd)
 
 void CBmpMenu::Close()
 {
+    // Destroying an active menu deactivates it, and deactivation closes the
+    // menu: that inner Close must not start the destruction over again.
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
     CloseSubMenus();
     if (m_hWnd != nullptr)
         DestroyWindow();
+    m_bClosing = false;
 }
 
 void CBmpMenu::CloseSubMenus()

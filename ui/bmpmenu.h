@@ -99,4 +99,5 @@ private:
     DWORD m_dwFlags;
     CBmpMenuItems* m_pItems;
     CBmpMenu* m_pParentMenu;
+    bool m_bClosing;
 };

@@ -294,6 +294,40 @@ TEST_F(BmpMenuTest, MouseClickChoosesAndAClickedSubMenuOpensAgainAfterEscape)
     EXPECT_EQ(std::vector<UINT>{ID_QUICK}, owner.commands);
 }
 
+TEST_F(BmpMenuTest, RealClickOnAnItemChoosesIt)
+{
+    // A real click also activates the menu, which then closes while active.
+    CBmpMenu menu(0, TRUE, nullptr, FALSE);
+    FillMenu(menu);
+    owner.onEnter = [&](CBmpMenu& m) {
+        CPoint at = ItemCentre(m, POS_ABOUT);
+        m.GetItemStrip()->ClientToScreen(&at);
+        ClickAt(at);
+    };
+    EXPECT_TRUE(Track(menu));
+    EXPECT_EQ(std::vector<UINT>{ID_ABOUT}, owner.commands);
+}
+
+TEST_F(BmpMenuTest, RealKeysReachTheMenuWhateverHasTheFocus)
+{
+    CBmpMenu menu(0, TRUE, nullptr, FALSE);
+    FillMenu(menu);
+    owner.onEnter = [&](CBmpMenu&) {
+        owner.SetFocus();
+        SendKey(VK_DOWN);    // the typed keys reach the owner's queue; the menu takes them
+        SendKey(VK_ESCAPE);
+    };
+    EXPECT_TRUE(Track(menu, CBmpMenu::FlagKeyboard));
+    EXPECT_TRUE(owner.commands.empty());
+    EXPECT_EQ(1, Count("exit"));
+
+    CBmpMenu second(0, TRUE, nullptr, FALSE);
+    FillMenu(second);
+    owner.onEnter = [&](CBmpMenu&) { SendKey('X'); };
+    EXPECT_TRUE(Track(second));
+    EXPECT_EQ(std::vector<UINT>{ID_EXIT}, owner.commands);
+}
+
 TEST_F(BmpMenuTest, GrayedItemCannotBeClicked)
 {
     CBmpMenu menu(0, TRUE, nullptr, FALSE);

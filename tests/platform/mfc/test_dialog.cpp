@@ -298,3 +298,40 @@ TEST(Dialog, MissingTemplateMakesNoWindow)
     EXPECT_FALSE(dlg.Create(4711));
     EXPECT_EQ(nullptr, dlg.m_hWnd);
 }
+
+namespace {
+
+// Ends a dialog that waited in vain for its input.
+void CALLBACK GiveUp(HWND hWnd, UINT, UINT_PTR, DWORD)
+{
+    if (CDialog* dialog = DYNAMIC_DOWNCAST(CDialog, CWnd::FromHandlePermanent(hWnd)))
+        dialog->EndDialog(-2);
+}
+
+} // namespace
+
+TEST(Dialog, SimulatedKeysAndClicksReachTheDialog)
+{
+    // Escape typed on the keyboard: the dialog manager turns it into Cancel.
+    CTestDialog escape;
+    escape.onInit = [](CTestDialog& d) {
+        d.SetTimer(1, 10000, &GiveUp);
+        d.ShowWindow(SW_SHOW);
+        d.SetForegroundWindow();
+        d.GetDlgItem(IDC_EDIT)->SetFocus();
+        SendKey(VK_ESCAPE);
+    };
+    EXPECT_EQ(IDCANCEL, escape.DoModal());
+
+    // A click on the OK button.
+    CTestDialog click;
+    click.onInit = [](CTestDialog& d) {
+        d.SetTimer(1, 10000, &GiveUp);
+        d.ShowWindow(SW_SHOW);
+        d.SetForegroundWindow();
+        CRect ok;
+        d.GetDlgItem(IDOK)->GetWindowRect(ok);
+        ClickAt(ok.CenterPoint());
+    };
+    EXPECT_EQ(IDOK, click.DoModal());
+}

@@ -99,5 +99,32 @@ struct MemoryCanvas
     }
 };
 
+// Simulated input, as the system delivers it to the window under the cursor
+// or with the focus.
+inline void SendKey(WORD key)
+{
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+inline void ClickAt(POINT screen)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3] = {};
+    for (INPUT& i : input)
+    {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = MulDiv(screen.x, 65535, width - 1);
+        i.mi.dy = MulDiv(screen.y, 65535, height - 1);
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, input, sizeof(INPUT));
+}
+
 // Names of calls in the order they happened.
 typedef std::vector<std::string> CallLog;
