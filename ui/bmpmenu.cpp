@@ -142,7 +142,9 @@ void CBmpMenu::Layout(int x, int y, LPCRECT lpExclude)
     CRect desktop;
     ::GetWindowRect(::GetDesktopWindow(), desktop);
     CPoint at = PlaceMenu(desktop, size, CPoint(x, y), lpExclude);
-    SetWindowPos(nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Placed topmost: the style given at creation is dropped for a popup
+    // whose owner is not topmost, and the owner could then cover the menu.
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, at.x, at.y, size.cx, size.cy, SWP_NOACTIVATE);
     m_pItems->SetWindowPos(nullptr, m_nStripWidth, 0, column.cx + 6, column.cy + 6, SWP_NOZORDER | SWP_NOACTIVATE);
     m_pItems->ShowWindow(SW_SHOWNOACTIVATE);
 }

@@ -306,6 +306,19 @@ TEST_F(BmpMenuTest, RealClickOnAnItemChoosesIt)
     };
     EXPECT_TRUE(Track(menu));
     EXPECT_EQ(std::vector<UINT>{ID_ABOUT}, owner.commands);
+
+    // Through a sub-menu: each click activates the menu it lands on.
+    CBmpMenu withSub(0, TRUE, nullptr, FALSE);
+    FillMenu(withSub);
+    owner.commands.clear();
+    owner.onEnter = [&](CBmpMenu& m) {
+        CPoint at = ItemCentre(m, m.IsSubMenu() ? 1 : POS_SCAN);
+        m.GetItemStrip()->ClientToScreen(&at);
+        EXPECT_TRUE(m.GetExStyle() & WS_EX_TOPMOST);
+        ClickAt(at);
+    };
+    EXPECT_TRUE(Track(withSub));
+    EXPECT_EQ(std::vector<UINT>{ID_FULL}, owner.commands);
 }
 
 TEST_F(BmpMenuTest, RealKeysReachTheMenuWhateverHasTheFocus)
