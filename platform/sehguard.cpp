@@ -1,4 +1,4 @@
-#include "engine/sehguard.h"
+#include "platform/sehguard.h"
 
 #include <string.h>
 
