@@ -1,6 +1,6 @@
 #include "ui/dialogcontrolhelper.h"
 
-#include "ui/skinapi.h"
+#include "skin/skinlibrary.h"
 
 CDialogControlHelper::CDialogControlHelper(CWnd* pDialog) : m_pDialog(pDialog)
 {

@@ -1,6 +1,6 @@
 #include "ui/tooltipdialog.h"
 
-#include "ui/skinapi.h"
+#include "skin/skinlibrary.h"
 
 IMPLEMENT_DYNAMIC(CToolTipDialog, CResizableDialog)
 
