@@ -47,8 +47,10 @@ void CSilentUpdate::RunSilent()
         ::Sleep(m_dwPollMs);
     while (manager->IsJobRunning());
 
+    // A job that found nothing newer shows "up to date" for a moment and
+    // ends idle.
     const LONG state = manager->m_nState;
-    if (state == CUpdateManager::StateUpToDate)
+    if (state == CUpdateManager::StateUpToDate || state == CUpdateManager::StateIdle)
     {
         Post(WM_UPDATE_RESULT, 0, UPDATE_RESULT_NOTHING_NEW);
         return;

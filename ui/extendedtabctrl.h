@@ -75,6 +75,8 @@ public:
     // font object of that name, else the control's font and the system's
     // button text colour. The override replaces the colour.
     void GetTitleFont(HFONT& font, COLORREF& colour) const;
+    // What WM_PAINT draws: for each tab its bitmap and its title, nothing else.
+    void DrawTabs(CDC& dc);
 
 protected:
     afx_msg void OnSelChange(NMHDR* pNMHDR, LRESULT* pResult);
@@ -85,7 +87,6 @@ protected:
 
 private:
     CSize MeasureSkinText(const CString& text, HFONT font);
-    void DrawTabs(CDC& dc);
 
     CPageArray m_pages;
     std::vector<int> m_indexMap;
