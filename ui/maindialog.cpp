@@ -331,10 +331,7 @@ LRESULT CMainDialog::OnUpdateResult(WPARAM, LPARAM lParam)
                       : lParam == UPDATE_RESULT_NOTHING_NEW ? "noNew"
                       : lParam == UPDATE_RESULT_ERROR       ? "Err"
                                                             : nullptr;
-    NOTIFYICONDATAA data = {};
-    data.cbSize = kTrayIconDataSize;
-    data.hWnd = m_hWnd;
-    data.uID = TrayIconId;
+    NOTIFYICONDATAA data = TrayIconData();
     data.uFlags = NIF_INFO;
     data.dwInfoFlags = NIIF_INFO;
     data.uTimeout = kBalloonTimeoutMs;
@@ -354,12 +351,18 @@ LRESULT CMainDialog::OnShowProgramUpdate(WPARAM, LPARAM)
     return 0;
 }
 
-BOOL CMainDialog::NotifyTrayIcon(DWORD action, HICON icon, LPCSTR tip)
+NOTIFYICONDATAA CMainDialog::TrayIconData() const
 {
     NOTIFYICONDATAA data = {};
     data.cbSize = kTrayIconDataSize;
     data.hWnd = m_hWnd;
     data.uID = TrayIconId;
+    return data;
+}
+
+BOOL CMainDialog::NotifyTrayIcon(DWORD action, HICON icon, LPCSTR tip)
+{
+    NOTIFYICONDATAA data = TrayIconData();
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAY_NOTIFY;
     data.hIcon = icon;
@@ -382,10 +385,7 @@ void CMainDialog::DeleteTrayIcon()
     if (!m_bTrayIcon)
         return;
     m_bTrayIcon = false;
-    NOTIFYICONDATAA data = {};
-    data.cbSize = kTrayIconDataSize;
-    data.hWnd = m_hWnd;
-    data.uID = TrayIconId;
+    NOTIFYICONDATAA data = TrayIconData();
     TrayNotify(NIM_DELETE, &data);
 }
 

@@ -6,6 +6,9 @@
 // the user accepted (ICleanwardenApplication::ShutDown) and an engine
 // exception end it. The tray icon goes whenever the window does.
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include "ui/dialogcontrolhelper.h"
 #include "ui/extendedtabctrl.h"
 #include "ui/tooltipdialogex.h"
@@ -63,6 +66,8 @@ protected:
 
 private:
     void CreatePages();
+    // The icon's data naming this window's icon, nothing else set.
+    NOTIFYICONDATAA TrayIconData() const;
     void AddTrayIcon();
     void DeleteTrayIcon();
     BOOL NotifyTrayIcon(DWORD action, HICON icon, LPCSTR tip);

@@ -6,24 +6,15 @@
 #include "engine/mothtrap.h"
 #include "platform/atl/atlbase.h"
 
-class CFakeScanner : public CComObjectRootEx<CComSingleThreadModel>, public IScanner
+// A Scanner with nothing in it; tests override what they need.
+class CScannerStub : public CComObjectRootEx<CComSingleThreadModel>, public IScanner
 {
 public:
-    BEGIN_COM_MAP(CFakeScanner)
+    BEGIN_COM_MAP(CScannerStub)
         COM_INTERFACE_ENTRY(IScanner)
     END_COM_MAP()
 
-    int runningAnswers = 0;
-    int runningQuestions = 0;
-
-    HRESULT STDMETHODCALLTYPE get_Running(BOOL* running) override
-    {
-        ++runningQuestions;
-        *running = runningAnswers != 0;
-        if (runningAnswers > 0)
-            --runningAnswers;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_Running(BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Initialize(BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_DatabasePath(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_Paths(IPaths*) override { return E_NOTIMPL; }
@@ -37,6 +28,22 @@ public:
     HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Pause(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDatabaseInfo(ULONG*, ULONG*, ULONG*) override { return E_NOTIMPL; }
+};
+
+class CFakeScanner : public CScannerStub
+{
+public:
+    int runningAnswers = 0;
+    int runningQuestions = 0;
+
+    HRESULT STDMETHODCALLTYPE get_Running(BOOL* running) override
+    {
+        ++runningQuestions;
+        *running = runningAnswers != 0;
+        if (runningAnswers > 0)
+            --runningAnswers;
+        return S_OK;
+    }
 };
 
 class CFakeQuarantine : public CComObjectRootEx<CComSingleThreadModel>, public IQuarantine

@@ -20,6 +20,7 @@
 #include "skin/skinlibrary.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/fake_engine.h"
+#include "tests/platform/mfc/window_test_support.h"
 #include "ui/maindialog.h"
 #include "ui/maindialoghost.h"
 #include "ui/pagestandin.h"
@@ -28,7 +29,7 @@
 
 namespace {
 
-typedef std::vector<std::string> Calls;
+typedef CallLog Calls;
 
 // ------------------------------------------------------------------ tray seam
 
@@ -139,30 +140,6 @@ public:
     }
 };
 
-// Dispatches through the framework's PreTranslateMessage chain, as the
-// program's loops do, until done() or the time-out.
-bool PumpFrameworkUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
-{
-    const DWORD begin = GetTickCount();
-    MSG msg;
-    while (!done())
-    {
-        if (GetTickCount() - begin > timeoutMs)
-            return false;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (!AfxPreTranslateMessage(&msg))
-            {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
 const int kWatchdogResult = -77;
 CMainDialog* g_modal = nullptr;
 
@@ -178,8 +155,7 @@ protected:
     void SetUp() override
     {
         StaTest::SetUp();
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&icc);
+        EnsureCommonControls();
         g_tray.clear();
         g_boxes.clear();
         g_onBox = nullptr;
@@ -383,7 +359,7 @@ TEST_F(MainDialogTest, ScanMessagesGoToTheScanPageAndTextsAreReloadedEverywhere)
     EXPECT_TRUE(Page(0)->IsWindowVisible());
     EXPECT_EQ(1, Dialog().GetPageContainer().GetCurSel());  // the highlight stays
     EXPECT_EQ(0, Dialog().SendMessage(WM_REFRESH_STATISTICS, 5, 6));
-    PumpFrameworkUntil([&] { return Page(0)->received.size() >= 2; });
+    PumpUntil([&] { return Page(0)->received.size() >= 2; });
     ASSERT_EQ(2u, Page(0)->received.size());
     EXPECT_EQ(static_cast<UINT>(WM_START_SCAN), Page(0)->received[0].message);
     EXPECT_EQ(1u, Page(0)->received[0].wParam);
@@ -501,13 +477,13 @@ TEST_F(MainDialogTest, TheTrayMenuShowsTheWindowOpensTheAboutBoxAndExits)
     };
     EXPECT_FALSE(Dialog().IsWindowVisible());
     choose('O');
-    EXPECT_TRUE(PumpFrameworkUntil([&] { return Dialog().IsWindowVisible() != FALSE; }));
+    EXPECT_TRUE(PumpUntil([&] { return Dialog().IsWindowVisible() != FALSE; }));
 
     choose('A');
-    EXPECT_TRUE(PumpFrameworkUntil([&] { return m_host.calls.back() == "about"; }));
+    EXPECT_TRUE(PumpUntil([&] { return m_host.calls.back() == "about"; }));
 
     choose('X');
-    EXPECT_TRUE(PumpFrameworkUntil([&] { return TrayCalls(NIM_DELETE) == 1; }));
+    EXPECT_TRUE(PumpUntil([&] { return TrayCalls(NIM_DELETE) == 1; }));
 }
 
 TEST_F(MainDialogTest, TheUpdateBalloonTellsTheResultForTenSeconds)

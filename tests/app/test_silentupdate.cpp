@@ -45,22 +45,15 @@ public:
     void RunSilentUpdate() override {}
 };
 
-class SilentUpdateTest : public StaTest
+class SilentUpdateTest : public WithUpdateServer<StaTest>
 {
 protected:
-    static void SetUpTestSuite() { s_server = new UpdateTestServer; }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        s_server = nullptr;
-    }
-
     void SetUp() override
     {
         StaTest::SetUp();
-        ASSERT_TRUE(s_server->Running());
-        s_server->Put("liveupdate\\tcw.php", Stamp(kNewStamp));
-        s_server->Put("liveupdate\\" CW_DEFINITIONS_FILE_NAME, TempFolder::Read(UpdateTestData("new.bin")));
+        ASSERT_TRUE(server().Running());
+        server().Put("liveupdate\\tcw.php", Stamp(kNewStamp));
+        server().Put("liveupdate\\" CW_DEFINITIONS_FILE_NAME, TempFolder::Read(UpdateTestData("new.bin")));
         SetEnvironmentVariableA(kDataFolderVariable, (m_data.Path() + "\\").c_str());
         ASSERT_TRUE(TempFolder::Write(InUse(), TempFolder::Read(UpdateTestData("old.bin"))));
 
@@ -74,8 +67,8 @@ protected:
         CTaskManager::Instance()->StartScanTasks();
 
         CVostelUpdateManager* manager = CVostelUpdateManager::Instance();
-        manager->SetDefinitionsBaseUrl(s_server->Url("/liveupdate/").c_str());
-        manager->SetVersionsBaseUrl(s_server->Url("/liveupdate/").c_str());
+        manager->SetDefinitionsBaseUrl(server().Url("/liveupdate/").c_str());
+        manager->SetVersionsBaseUrl(server().Url("/liveupdate/").c_str());
         CAppStats::Instance()->SetDBVersion("before");
         CAppStats::Instance()->SetSignatures(-1);
         CAppSettings::Instance()->SetAutoScan(true);
@@ -133,14 +126,12 @@ protected:
         return m_main.messages;
     }
 
-    static UpdateTestServer* s_server;
     TempFolder m_data;
     MessageRecorder m_main;
     CTestSchedulerHost m_host;
     CDefinitionsInfo m_definitions;
 };
 
-UpdateTestServer* SilentUpdateTest::s_server = nullptr;
 
 typedef std::vector<std::pair<UINT, LPARAM>> Posted;
 
@@ -180,7 +171,7 @@ TEST_F(SilentUpdateTest, WithoutAutoScanNoScanIsStarted)
 
 TEST_F(SilentUpdateTest, NothingNewIsTheOnlyMessageWhenTheDatabaseIsCurrent)
 {
-    s_server->Put("liveupdate\\tcw.php", Stamp(kOldStamp));
+    server().Put("liveupdate\\tcw.php", Stamp(kOldStamp));
     EXPECT_EQ((Posted{{WM_UPDATE_RESULT, UPDATE_RESULT_NOTHING_NEW}}), Summary(RunSilent()));
     EXPECT_EQ(TempFolder::Read(UpdateTestData("old.bin")), TempFolder::Read(InUse()));
     EXPECT_EQ("before", CAppStats::Instance()->GetDBVersion());
@@ -191,7 +182,7 @@ TEST_F(SilentUpdateTest, AFailedUpdateIsAnErrorWhateverTheLastJobLeft)
 {
     // The last job's state must not be taken for this one's.
     CVostelUpdateManager::Instance()->m_nState = CUpdateManager::StateDone;
-    CVostelUpdateManager::Instance()->SetVersionsBaseUrl(s_server->Url("/@404/liveupdate/").c_str());
+    CVostelUpdateManager::Instance()->SetVersionsBaseUrl(server().Url("/@404/liveupdate/").c_str());
     EXPECT_EQ((Posted{{WM_UPDATE_RESULT, UPDATE_RESULT_ERROR}}), Summary(RunSilent()));
     EXPECT_EQ(TempFolder::Read(UpdateTestData("old.bin")), TempFolder::Read(InUse()));
     EXPECT_EQ(-1, CAppStats::Instance()->GetSignatures());
@@ -199,7 +190,7 @@ TEST_F(SilentUpdateTest, AFailedUpdateIsAnErrorWhateverTheLastJobLeft)
 
 TEST_F(SilentUpdateTest, AStoppedDownloadIsNoSuccessAndStartsNoScan)
 {
-    CVostelUpdateManager::Instance()->SetDefinitionsBaseUrl(s_server->Url("/@stall/liveupdate/").c_str());
+    CVostelUpdateManager::Instance()->SetDefinitionsBaseUrl(server().Url("/@stall/liveupdate/").c_str());
     const Posted posted = Summary(RunSilent([] { CVostelUpdateManager::Instance()->Cancel(); }));
     EXPECT_EQ(CUpdateManager::StateStopped, CVostelUpdateManager::Instance()->m_nState);
     EXPECT_EQ((Posted{{WM_UPDATE_RESULT, UPDATE_RESULT_ERROR}}), posted);
@@ -209,7 +200,7 @@ TEST_F(SilentUpdateTest, AStoppedDownloadIsNoSuccessAndStartsNoScan)
 TEST_F(SilentUpdateTest, NothingHappensWhileAnotherUpdateRuns)
 {
     CVostelUpdateManager* manager = CVostelUpdateManager::Instance();
-    manager->SetDefinitionsBaseUrl(s_server->Url("/@stall/liveupdate/").c_str());
+    manager->SetDefinitionsBaseUrl(server().Url("/@stall/liveupdate/").c_str());
     manager->m_bDefinitionsRequest = true;
     ASSERT_TRUE(manager->Start());
     EXPECT_TRUE(RunSilent().empty());

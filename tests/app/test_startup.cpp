@@ -169,6 +169,16 @@ protected:
         m_app->LoadAppStats();
         return m_app->StartEngine();
     }
+    // A registry scan of the application's scanner, held at its first record.
+    void StartHeldScan(CComPtr<IScanner>& scanner)
+    {
+        m_app->GetScanner(scanner);
+        ASSERT_TRUE(scanner);
+        for (int a = 0; a < 7; ++a)
+            scanner->put_AreaEnabled(static_cast<ScanAreaType>(a), a == saRegistry);
+        m_app->Scanner()->GetInternalScanner().SetPause(true);
+        ASSERT_EQ(S_OK, scanner->Start());
+    }
     void EndApp()
     {
         m_app->Shutdown();
@@ -362,13 +372,8 @@ TEST_F(StartupTest, TheDatabaseFactsKeepTheirLastGoodValuesWhileAScanRuns)
     m_app->GetDatabaseDateText(dateBefore);
     ASSERT_LT(0u, count);
 
-    // A scan held at its first registry record.
     CComPtr<IScanner> scanner;
-    m_app->GetScanner(scanner);
-    for (int a = 0; a < 7; ++a)
-        scanner->put_AreaEnabled(static_cast<ScanAreaType>(a), a == saRegistry);
-    m_app->Scanner()->GetInternalScanner().SetPause(true);
-    ASSERT_EQ(S_OK, scanner->Start());
+    ASSERT_NO_FATAL_FAILURE(StartHeldScan(scanner));
     ULONG stamp = 1, programs = 1, items = 1;
     EXPECT_EQ(S_FALSE, scanner->GetDatabaseInfo(&stamp, &programs, &items));
     EXPECT_EQ(count, m_app->GetDefinitionsItemCount());
@@ -383,11 +388,7 @@ TEST_F(StartupTest, ClosingDuringAScanStopsTheScanFirst)
     PlantDefinitions();
     ASSERT_EQ(S_OK, StartToTheEngine());
     CComPtr<IScanner> scanner;
-    m_app->GetScanner(scanner);
-    for (int a = 0; a < 7; ++a)
-        scanner->put_AreaEnabled(static_cast<ScanAreaType>(a), a == saRegistry);
-    m_app->Scanner()->GetInternalScanner().SetPause(true);
-    ASSERT_EQ(S_OK, scanner->Start());
+    ASSERT_NO_FATAL_FAILURE(StartHeldScan(scanner));
 
     const DWORD begin = GetTickCount();
     m_app->Shutdown();
