@@ -59,6 +59,7 @@ CCleanwardenApp::CCleanwardenApp(CCleanwardenModule* module, LPCSTR instanceName
       m_strDefaultDialogSkin("Dialog"),
       m_pModule(module),
       m_pMainDialog(nullptr),
+      m_hMainWindow(nullptr),
       m_bComInitialized(false),
       m_dwProxyCookie(0),
       m_bSkinStarted(false),
@@ -492,10 +493,13 @@ int CCleanwardenApp::PromptClose()
 
 HWND CCleanwardenApp::GetMainWindow()
 {
-    // Read from the scheduler's threads: the pointer and the handle are
-    // read once each.
-    CWnd* main = m_pMainWnd;
-    return main ? main->m_hWnd : nullptr;
+    return static_cast<HWND>(::InterlockedCompareExchangePointer(reinterpret_cast<PVOID volatile*>(&m_hMainWindow),
+                                                                 nullptr, nullptr));
+}
+
+void CCleanwardenApp::SetMainWindowHandle(HWND window)
+{
+    ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&m_hMainWindow), window);
 }
 
 void CCleanwardenApp::LogStartFailure(const char* step, HRESULT hr, const char* function)

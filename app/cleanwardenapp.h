@@ -123,6 +123,7 @@ public:
     void RunSilentUpdate() override;
 
     // IMainDialogHost
+    void SetMainWindowHandle(HWND window) override;
     void GetQuarantineObject(CComPtr<IQuarantine>& quarantine) override;
     void MakePages(CWnd* parent, CToolTipDialog* pages[PageCount]) override;
     void RunAboutDialog(CWnd* owner) override;
@@ -186,6 +187,8 @@ protected:
 
     CCleanwardenModule* m_pModule;
     CMainDialog* m_pMainDialog;
+    // The main dialog's window while it exists; read by the scheduler's threads.
+    HWND volatile m_hMainWindow;
     CDefinitionsInfo m_definitions;
     bool m_bComInitialized;
     DWORD m_dwProxyCookie;

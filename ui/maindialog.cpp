@@ -90,6 +90,8 @@ BOOL CMainDialog::OnInitDialog()
 {
     if (!CToolTipDialogEx::OnInitDialog())
         return FALSE;
+    if (m_pHost)
+        m_pHost->SetMainWindowHandle(m_hWnd);
 
     char aboutText[256] = "";
     ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, aboutText, sizeof(aboutText));
@@ -292,6 +294,8 @@ LRESULT CMainDialog::OnReloadTexts(WPARAM, LPARAM)
 
 void CMainDialog::OnDestroy()
 {
+    if (m_pHost)
+        m_pHost->SetMainWindowHandle(nullptr);
     if (m_pageContainer.m_hWnd)
         m_pageContainer.DestroyWindow();
     DeleteTrayIcon();

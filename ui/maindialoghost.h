@@ -3,6 +3,8 @@
 // implements it; the tests fake it): the engine, the crash report, the
 // default dialog skin, and the pages and page dialogs it shows.
 
+#include <windows.h>
+
 #include "engine/mothtrap.h"
 #include "platform/atl/atlbase.h"
 #include "platform/mfc/cstring.h"
@@ -22,6 +24,10 @@ public:
     // The crash report: the engine message text and the exception report
     // text (empty: the application's stored text).
     virtual void ShowExceptionReport(CString engineText, CString exceptionText) = 0;
+
+    // The main window's handle once it exists, and null once it is gone;
+    // the application hands it to threads that post to it.
+    virtual void SetMainWindowHandle(HWND window) = 0;
 
     // The skin object dialogs created from now on get.
     virtual void SetDefaultDialogSkinName(CString name) = 0;

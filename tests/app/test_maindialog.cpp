@@ -116,7 +116,10 @@ public:
     std::function<void(CWnd*)> onInit;
     std::function<void(CWnd*)> onProgramUpdate;
 
+    HWND mainWindow = nullptr;
+
     void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
+    void SetMainWindowHandle(HWND window) override { mainWindow = window; }
     void GetQuarantineObject(CComPtr<IQuarantine>& out) override { out = quarantine; }
     void ShowExceptionReport(CString engineText, CString exceptionText) override
     {
@@ -222,6 +225,7 @@ protected:
 TEST_F(MainDialogTest, OpensWithItsPagesTabsTitlesAndTrayIcon)
 {
     ASSERT_TRUE(CreateModeless());
+    EXPECT_EQ(Dialog().m_hWnd, m_host.mainWindow);
     EXPECT_EQ(CString("Telmin Cleanwarden 2.1.153"), [&] { CString t; Dialog().GetWindowText(t); return t; }());
 
     // The container on control 1041: five fixed tabs with their titles and
@@ -288,8 +292,10 @@ TEST_F(MainDialogTest, OpensWithItsPagesTabsTitlesAndTrayIcon)
     EXPECT_STREQ("Telmin Cleanwarden 2.1.152", g_tray[1].data.szTip);
     EXPECT_TRUE(Dialog().HasTrayIcon());
 
-    // Whenever the window goes, the tray icon goes with it.
+    // Whenever the window goes, the tray icon goes with it; the application
+    // no longer hands its handle out.
     Dialog().DestroyWindow();
+    EXPECT_EQ(nullptr, m_host.mainWindow);
     ASSERT_EQ(1u, TrayCalls(NIM_DELETE));
     EXPECT_EQ(128u, g_tray.back().data.uID);
     m_dialog.reset();

@@ -199,3 +199,24 @@ TEST_F(ProgramTest, AnotherProcessAsksTheRunningProgramToCloseThroughCom)
     });
     EXPECT_EQ(0u, program.Wait(60000));
 }
+
+TEST_F(ProgramTest, StartedByComTheProgramServesWithoutAWindowAndEndsWithItsLastClient)
+{
+    Register();
+    RunInApartment([&] {
+        CComPtr<ICleanwardenApplication> app;
+        ASSERT_EQ(S_OK, app.CoCreateInstance(CLSID_CleanwardenApplication, nullptr, CLSCTX_LOCAL_SERVER));
+        const std::vector<DWORD> ids = ServerProcessIds(m_install.Program());
+        ASSERT_EQ(1u, ids.size());
+        unsigned char initialized = 0xEE;
+        EXPECT_EQ(S_OK, app->get_Initialized(&initialized));
+        EXPECT_EQ(0, initialized);
+        // Nobody to ask and no window: the answer is yes at once.
+        LONG result = 5;
+        EXPECT_EQ(S_OK, app->ShutDown(0, &result));
+        EXPECT_EQ(nullptr, FindProcessWindow(ids[0], "#32770"));
+        // No data folder is touched by a server without the desktop program.
+        EXPECT_FALSE(TempFolder::Exists(m_install.DataFile("app_settings.xml")));
+    });
+    EXPECT_TRUE(WaitForNoServer(m_install.Program(), 30000));
+}

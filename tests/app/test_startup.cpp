@@ -493,9 +493,7 @@ TEST_F(StartupTest, TheFirstEngineExceptionIsAnnouncedAndLaterOnesAreDropped)
     } listener;
     m_app->GetEventDispatcher()->AddOnQuaException(&listener, &CEngineEventHandler::OnQuaException);
     MessageRecorder main;
-    CWnd mainWindow;
-    mainWindow.Attach(main.Handle());
-    m_app->m_pMainWnd = &mainWindow;
+    m_app->SetMainWindowHandle(main.Handle());
 
     CString header;
     m_app->BuildExceptionHeader(header);
@@ -515,14 +513,12 @@ TEST_F(StartupTest, TheFirstEngineExceptionIsAnnouncedAndLaterOnesAreDropped)
 
     // The scanner's: its own mark.
     m_app.reset(new CStartupApp);
-    m_app->m_pMainWnd = &mainWindow;
+    m_app->SetMainWindowHandle(main.Handle());
     m_app->OnEngineException(0x54, 1);
     EXPECT_EQ("SCAN EXCEPTION\n" + std::string(header), std::string(m_app->GetExceptionReportText()));
     PumpFor(100);
     ASSERT_EQ(2u, main.messages.size());
     EXPECT_EQ(1u, main.messages[1].wParam);
-    m_app->m_pMainWnd = nullptr;
-    mainWindow.Detach();
     m_app->GetEventDispatcher()->RemoveListener(&listener);
 }
 
