@@ -1,12 +1,17 @@
 #pragma once
 // File digests for the folder walk, computed on a few worker threads while
 // the walk goes on. Results come back in the order the paths went in, so the
-// scan thread reports detections in walk order.
+// scan thread reports detections in walk order; files that finish before an
+// older one wait, done, behind it, and only a full queue holds the walk.
+//
+// Under Wine every open, first read and close of a file is a round trip to
+// the single-threaded wineserver, and so is every wait or wake-up on a
+// kernel object. The workers and the scan thread therefore meet through a
+// slim lock and condition variables (user-space futexes under Wine), and wake
+// each other only when someone actually sleeps.
 
 #include <windows.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,13 +24,14 @@ class CDigestPipeline
 {
 public:
     // threads 0: one per processor, at most 8 (under Wine reads scale with
-    // threads far better than the walk itself).
-    explicit CDigestPipeline(int threads = 0, int depth = 64);
+    // threads far better than the walk itself). depth: the paths it holds,
+    // queued, running or done and not yet taken.
+    explicit CDigestPipeline(int threads = 0, int depth = 1024);
     ~CDigestPipeline();
 
     bool IsFull() const;
     bool IsEmpty() const;
-    // Queues a path; the caller takes results first when the pipeline is full.
+    // Queues a path; ignored when full (the caller takes results first).
     void Push(const std::string& path);
     // The oldest result: false when nothing is queued, or (without wait)
     // when the oldest is not finished yet.
@@ -40,22 +46,26 @@ private:
     enum State { Queued, Running, Done };
     struct Job
     {
-        std::string path;
+        std::string path; // only its worker reads it while running
         State state;
         bool ok;
         BYTE digest[16];
     };
 
     void Work();
+    // Sleeps on m_done until the next job finishes (lock held).
+    void WaitForDone();
 
-    mutable std::mutex m_lock;
-    std::condition_variable m_queued; // workers wait for a job or the end
-    std::condition_variable m_done;   // the scan thread waits for the oldest
+    mutable SRWLOCK m_lock;
+    CONDITION_VARIABLE m_queued; // idle workers wait for a job or the end
+    CONDITION_VARIABLE m_done;   // the scan thread waits for a finished job
     std::vector<Job> m_ring;
-    size_t m_head;  // oldest job
-    size_t m_count; // jobs in the ring
-    size_t m_next;  // next job to start
-    size_t m_waiting; // queued jobs not started yet
+    size_t m_head;      // oldest job
+    size_t m_count;     // jobs in the ring
+    size_t m_next;      // next job to start
+    size_t m_waiting;   // queued jobs not started yet
+    size_t m_idle;      // workers asleep on m_queued
+    size_t m_doneWaits; // threads asleep on m_done
     bool m_quit;
     std::vector<std::thread> m_workers;
 };

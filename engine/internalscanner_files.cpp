@@ -50,6 +50,12 @@ bool IsDotName(const char* name)
     return name[0] == '.';
 }
 
+// The folder walk digests every path that holds ".exe" or ".dll" anywhere.
+bool HasProgramExtension(const char* lowerPath)
+{
+    return strstr(lowerPath, ".exe") != NULL || strstr(lowerPath, ".dll") != NULL;
+}
+
 // Parses one hosts line the way "%d.%d.%d.%d %s" and "%s %s" read it, but
 // with every word bounded: the address, the first word and the host name.
 bool ParseHostsLine(const char* line, DWORD* address, std::string& addressText, std::string& host)
@@ -94,6 +100,8 @@ bool ParseHostsLine(const char* line, DWORD* address, std::string& addressText, 
 
 // -------------------------------------------------------------- file checks
 
+// The path goes in as listed: under Wine a lower-case path makes every open
+// search its folders for a name that differs only in case.
 void CInternalScanner::QueueDigest(const std::string& path)
 {
     if (!m_pDigests)
@@ -122,7 +130,10 @@ void CInternalScanner::ReportDigests(bool wait, bool one)
     {
         DWORD program = 0;
         if (ok && !Stopped() && FindDigest(digest, &program))
+        {
+            Lower(path);
             OnItemFound(AreaFullDisk, program, path.c_str(), NULL, 0, 0, NULL, 0, 1, NULL);
+        }
         if (one)
             break;
     }
@@ -473,7 +484,12 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         return;
     const bool recurse = m_areas[AreaFullDisk] && pass == 2;
     DWORD& counter = m_counters[AreaQuickDisk];
-    std::string path;
+    // The name test looks at the lower-case path; a match cannot span the
+    // folder's last backslash, so the folder is folded once.
+    std::string lowerFolder = folder;
+    Lower(lowerFolder);
+    const bool folderMatches = HasProgramExtension(lowerFolder.c_str());
+    std::string path, lowerName;
     do
     {
         path = folder;
@@ -489,10 +505,11 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         }
         else
             OnScanning(AreaQuickDisk, ++counter);
-        Lower(path);
-        if (strstr(path.c_str(), ".exe") != NULL || strstr(path.c_str(), ".dll") != NULL)
+        lowerName = data.cFileName;
+        Lower(lowerName);
+        if (folderMatches || HasProgramExtension(lowerName.c_str()))
         {
-            OnScanningFolder(path.c_str());
+            OnScanningFolder((lowerFolder + lowerName).c_str());
             if (!Stopped())
                 QueueDigest(path);
         }
