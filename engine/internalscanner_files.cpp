@@ -3,6 +3,7 @@
 #include "engine/internalscanner.h"
 
 #include "engine/digestpipeline.h"
+#include "engine/folderlister.h"
 
 #include <shlobj.h>
 #include <stdio.h>
@@ -20,17 +21,6 @@ HANDLE OpenForCheck(const char* path)
 {
     return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-}
-
-// The folder walk needs no short names, and making them costs more than the
-// rest of an entry; systems before 6.1 refuse the basic level, so fall back.
-HANDLE FindFolderFirst(const char* pattern, WIN32_FIND_DATAA* data)
-{
-    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, data, FindExSearchNameMatch, NULL,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileA(pattern, data);
-    return find;
 }
 
 bool HasDigest(const BYTE* field0)
@@ -54,6 +44,12 @@ bool IsDotName(const char* name)
 bool HasProgramExtension(const char* lowerPath)
 {
     return strstr(lowerPath, ".exe") != NULL || strstr(lowerPath, ".dll") != NULL;
+}
+
+// Links and junctions are not followed, so no walk can loop.
+bool IsEnteredFolder(const char* name, DWORD attributes)
+{
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDotName(name);
 }
 
 // Parses one hosts line the way "%d.%d.%d.%d %s" and "%s %s" read it, but
@@ -440,8 +436,15 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
             return false;
     }
 
+    // Whatever a scan abandoned by an exception left goes first.
+    if (m_pDigests)
+        m_pDigests->Clear();
+    if (!m_pLister)
+        m_pLister.reset(new CFolderLister);
+    m_pLister->Clear();
     if (!m_areas[AreaFullDisk])
     {
+        m_pLister->Request(std::vector<std::string>(m_locationCopies + 1, m_locationCopies + LocationCount));
         for (int i = 1; i < LocationCount && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Quick disk scan system path: %s", m_locationCopies[i].c_str());
@@ -451,13 +454,18 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
     else if (pass == 2)
     {
         ENGINE_MESSAGE("Full disk scan required");
+        std::vector<std::string> folders;
+        for (size_t i = 0; i < m_paths.size(); ++i)
+            folders.push_back(m_paths[i] + "\\");
+        m_pLister->Request(folders);
         for (size_t i = 0; i < m_paths.size() && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Full disk scan path: %s", m_paths[i].c_str());
-            ScanFolder(m_paths[i] + "\\", pass, 0);
+            ScanFolder(folders[i], pass, 0);
         }
     }
     ReportDigests(true, false);
+    m_pLister->Clear();
     return true;
 }
 
@@ -465,24 +473,25 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
 {
     if (folder.size() + 8 >= MAX_PATH)
         return;
-    // Writability probe: a new file that vanishes when closed. A file of that
-    // name that is already there belongs to someone else and stays untouched.
-    const std::string probe = folder + "test.dat";
-    HANDLE h = CreateFileA(probe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-    {
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            return;
-    }
-    else
-        CloseHandle(h);
-
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFolderFirst((folder + "*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    CFolderListing listing;
+    if (!m_pLister->Take(folder, listing))
         return;
     const bool recurse = m_areas[AreaFullDisk] && pass == 2;
+    if (recurse)
+    {
+        // The folders this walk enters next, listed while it goes on.
+        std::vector<std::string> subfolders;
+        for (size_t i = 0; i < listing.HeldCount(); ++i)
+        {
+            if (!IsEnteredFolder(listing.HeldName(i), listing.HeldAttributes(i)))
+                continue;
+            std::string subfolder = folder + listing.HeldName(i) + "\\";
+            if (subfolder.size() + 8 < MAX_PATH)
+                subfolders.push_back(subfolder);
+        }
+        m_pLister->Request(subfolders);
+    }
+
     DWORD& counter = m_counters[AreaQuickDisk];
     // The name test looks at the lower-case path; a match cannot span the
     // folder's last backslash, so the folder is folded once.
@@ -490,22 +499,22 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
     Lower(lowerFolder);
     const bool folderMatches = HasProgramExtension(lowerFolder.c_str());
     std::string path, lowerName;
-    do
+    const char* name;
+    DWORD attributes;
+    while (listing.Next(&name, &attributes))
     {
         path = folder;
-        path += data.cFileName;
+        path += name;
         if (path.size() >= MAX_PATH)
             continue; // never cut into another path
-        const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (directory && !IsDotName(data.cFileName))
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotName(name))
         {
-            // Links and junctions are not followed, so no walk can loop.
-            if (recurse && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if (recurse && IsEnteredFolder(name, attributes))
                 ScanFolder(path + "\\", pass, depth + 1);
         }
         else
             OnScanning(AreaQuickDisk, ++counter);
-        lowerName = data.cFileName;
+        lowerName = name;
         Lower(lowerName);
         if (folderMatches || HasProgramExtension(lowerName.c_str()))
         {
@@ -515,8 +524,7 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         }
         if (WaitWhilePaused())
             break;
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    }
 }
 
 // -------------------------------------------------------------------- hosts
