@@ -27,8 +27,10 @@ bool SizeToDigest(HANDLE file, ULONGLONG* size)
 }
 
 // Reads size bytes from the start of an open file into the digest, through
-// the caller's slice buffer (allocated once per thread).
-bool DigestOpenFile(HANDLE file, ULONGLONG size, BYTE digest[16], std::vector<BYTE>& slice)
+// the caller's slice buffer (allocated once per thread); gives up between
+// two slices once *abort is set.
+bool DigestOpenFile(HANDLE file, ULONGLONG size, BYTE digest[16], std::vector<BYTE>& slice,
+                    const volatile bool* abort)
 {
     if (slice.empty())
         slice.resize(kDigestSlice);
@@ -38,7 +40,8 @@ bool DigestOpenFile(HANDLE file, ULONGLONG size, BYTE digest[16], std::vector<BY
     DWORD read = 0;
     // Stops at the size: the read that would only report the end is one
     // more call.
-    while (done < size && ReadFile(file, &slice[0], (DWORD)slice.size(), &read, NULL) && read > 0)
+    while (done < size && !(abort && *abort) && ReadFile(file, &slice[0], (DWORD)slice.size(), &read, NULL) &&
+           read > 0)
     {
         MD5Update(&ctx, &slice[0], read);
         done += read;
@@ -56,14 +59,15 @@ bool DigestOfFile(const char* path, BYTE digest[16])
         return false;
     std::vector<BYTE> slice;
     ULONGLONG size;
-    const bool ok = SizeToDigest(file, &size) && DigestOpenFile(file, size, digest, slice);
+    const bool ok = SizeToDigest(file, &size) && DigestOpenFile(file, size, digest, slice, NULL);
     CloseHandle(file);
     return ok;
 }
 
 CDigestPipeline::CDigestPipeline(int threads, int depth)
     : m_ring(depth > 0 ? depth : 1), m_head(0), m_count(0), m_next(0), m_waiting(0), m_open(0), m_working(0),
-      m_doneWaits(0), m_hashers(0), m_idleHashers(0), m_openerIdle(false), m_handlerIdle(false), m_quit(false)
+      m_doneWaits(0), m_hashers(0), m_idleHashers(0), m_openerIdle(false), m_handlerIdle(false), m_abort(false),
+      m_quit(false)
 {
     InitializeSRWLock(&m_lock);
     InitializeConditionVariable(&m_queued);
@@ -187,10 +191,13 @@ bool CDigestPipeline::Pop(std::string& path, bool& ok, BYTE digest[16], bool wai
 void CDigestPipeline::Clear()
 {
     AcquireSRWLockExclusive(&m_lock);
-    // Jobs not opened yet are dropped at once; the others are awaited.
+    // Jobs not opened yet are dropped at once; the others are awaited, and
+    // a large file being digested is given up.
     m_waiting = 0;
+    m_abort = true;
     while (m_working > 0 || m_open > 0)
         WaitForDone();
+    m_abort = false;
     m_head = m_next = m_count = 0;
     ReleaseSRWLockExclusive(&m_lock);
 }
@@ -312,7 +319,7 @@ void CDigestPipeline::Hash()
         job.state = Hashing;
         ReleaseSRWLockExclusive(&m_lock);
         BYTE digest[16];
-        const bool ok = DigestOpenFile(job.file, job.size, digest, slice);
+        const bool ok = DigestOpenFile(job.file, job.size, digest, slice, &m_abort);
         AcquireSRWLockExclusive(&m_lock);
         memcpy(job.digest, digest, 16);
         m_closing.push_back(job.file);

@@ -89,6 +89,7 @@ private:
     size_t m_idleHashers;
     bool m_openerIdle;
     bool m_handlerIdle;
+    volatile bool m_abort; // Clear gives up the digests in work
     bool m_quit;
     std::vector<std::thread> m_workers;
 };
