@@ -27,7 +27,6 @@ public:
     // Probe, then list folder (ending in a backslash) + "*.*"; false when the
     // probe fails or nothing can be listed.
     bool Make(const std::string& folder, size_t held);
-    void Reset();
     void Swap(CFolderListing& other);
 
     size_t HeldCount() const { return m_entries.size(); }
@@ -40,6 +39,8 @@ public:
 private:
     CFolderListing(const CFolderListing&);
     CFolderListing& operator=(const CFolderListing&);
+
+    void Reset();
 
     struct Entry
     {

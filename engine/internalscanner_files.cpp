@@ -46,6 +46,13 @@ bool HasProgramExtension(const char* lowerPath)
     return strstr(lowerPath, ".exe") != NULL || strstr(lowerPath, ".dll") != NULL;
 }
 
+// Walked folders end in a backslash and leave room for "test.dat" in a
+// MAX_PATH buffer.
+bool IsWalkable(const std::string& folder)
+{
+    return folder.size() + 8 < MAX_PATH;
+}
+
 // Links and junctions are not followed, so no walk can loop.
 bool IsEnteredFolder(const char* name, DWORD attributes)
 {
@@ -442,9 +449,13 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
     if (!m_pLister)
         m_pLister.reset(new CFolderLister);
     m_pLister->Clear();
+    std::vector<std::string> ahead;
     if (!m_areas[AreaFullDisk])
     {
-        m_pLister->Request(std::vector<std::string>(m_locationCopies + 1, m_locationCopies + LocationCount));
+        for (int i = 1; i < LocationCount; ++i)
+            if (IsWalkable(m_locationCopies[i]))
+                ahead.push_back(m_locationCopies[i]);
+        m_pLister->Request(ahead);
         for (int i = 1; i < LocationCount && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Quick disk scan system path: %s", m_locationCopies[i].c_str());
@@ -454,14 +465,14 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
     else if (pass == 2)
     {
         ENGINE_MESSAGE("Full disk scan required");
-        std::vector<std::string> folders;
         for (size_t i = 0; i < m_paths.size(); ++i)
-            folders.push_back(m_paths[i] + "\\");
-        m_pLister->Request(folders);
+            if (IsWalkable(m_paths[i] + "\\"))
+                ahead.push_back(m_paths[i] + "\\");
+        m_pLister->Request(ahead);
         for (size_t i = 0; i < m_paths.size() && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Full disk scan path: %s", m_paths[i].c_str());
-            ScanFolder(folders[i], pass, 0);
+            ScanFolder(m_paths[i] + "\\", pass, 0);
         }
     }
     ReportDigests(true, false);
@@ -471,7 +482,7 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
 
 void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth)
 {
-    if (folder.size() + 8 >= MAX_PATH)
+    if (!IsWalkable(folder))
         return;
     CFolderListing listing;
     if (!m_pLister->Take(folder, listing))
@@ -485,8 +496,8 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         {
             if (!IsEnteredFolder(listing.HeldName(i), listing.HeldAttributes(i)))
                 continue;
-            std::string subfolder = folder + listing.HeldName(i) + "\\";
-            if (subfolder.size() + 8 < MAX_PATH)
+            const std::string subfolder = folder + listing.HeldName(i) + "\\";
+            if (IsWalkable(subfolder))
                 subfolders.push_back(subfolder);
         }
         m_pLister->Request(subfolders);
