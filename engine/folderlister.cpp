@@ -125,7 +125,7 @@ CFolderLister::CFolderLister(int threads, size_t ahead, size_t held)
     InitializeConditionVariable(&m_asked);
     InitializeConditionVariable(&m_listed);
     if (threads <= 0)
-        threads = 2;
+        threads = 3;
     for (int i = 0; i < threads; ++i)
         m_workers.emplace_back(&CFolderLister::Work, this);
 }

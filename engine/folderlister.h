@@ -59,8 +59,9 @@ private:
 class CFolderLister
 {
 public:
-    // threads 0: two; ahead: listings made and not yet taken, at most;
-    // held: entries a listing keeps in memory.
+    // threads 0: three (listing waits on Wine more than on a processor);
+    // ahead: listings made and not yet taken, at most; held: entries a
+    // listing keeps in memory.
     explicit CFolderLister(int threads = 0, size_t ahead = 64, size_t held = 4096);
     ~CFolderLister();
 
