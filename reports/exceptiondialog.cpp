@@ -37,12 +37,30 @@ BOOL CExceptionDialog::OnInitDialog()
     CToolTipDialog::OnInitDialog();
     m_hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     SetControlPos(IDC_EXCEPTION_ICON, nullptr, 0, 0, kIconSize, kIconSize, SWP_NOMOVE | SWP_NOZORDER);
-    SetControlSkin(IDC_EXCEPTION_ICON, "IconError", "Dialog");
+    if (!SetControlSkin(IDC_EXCEPTION_ICON, "IconError", "Dialog"))
+        ShowSystemErrorIcon();
     SetControlSkin(IDC_EXCEPTION_TOP_TEXT, "BoldStatic", "Dialog");
     LoadTexts();
     SetMinTrackSize(0, 0);
     ShowSizeGrip(FALSE);
     return TRUE;
+}
+
+void CExceptionDialog::ShowSystemErrorIcon()
+{
+    // Without the skin's picture the disabled button is a blank square; the
+    // system's error icon takes its place.
+    CWnd* button = GetDlgItem(IDC_EXCEPTION_ICON);
+    if (button == nullptr)
+        return;
+    CRect rect;
+    button->GetWindowRect(rect);
+    ScreenToClient(rect);
+    if (m_errorIcon.Create(nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, rect, this))
+    {
+        m_errorIcon.SetIcon(::LoadIconA(nullptr, IDI_ERROR));
+        button->ShowWindow(SW_HIDE);
+    }
 }
 
 void CExceptionDialog::LoadTexts()

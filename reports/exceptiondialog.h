@@ -50,11 +50,14 @@ public:
 protected:
     afx_msg void OnBnClickedSend();
     afx_msg void OnBnClickedCancel();
+    // Stands in for the skin's error icon when the skin does not draw it.
+    void ShowSystemErrorIcon();
 
     CRect m_rcPage;
     HCURSOR m_hCursor;
     CExceptionReport m_report;
     std::unique_ptr<CWaitCursor> m_pWaitCursor;
+    CStatic m_errorIcon;
 
     DECLARE_MESSAGE_MAP()
 };

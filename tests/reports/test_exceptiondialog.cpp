@@ -72,6 +72,13 @@ TEST(ExceptionDialog, ShowsTheTextsOfItsLanguageSection)
     dialog.MapDialogRect(icon);
     EXPECT_EQ(CRect(icon.left, icon.top, icon.left + 32, icon.top + 32), ControlRect(dialog, IDC_EXCEPTION_ICON));
     EXPECT_FALSE(dialog.GetDlgItem(IDC_EXCEPTION_ICON)->IsWindowEnabled());
+    // No skin draws its picture here: the system's error icon stands in.
+    const HWND standIn =
+        ::ChildWindowFromPointEx(dialog.m_hWnd, CPoint(icon.left + 16, icon.top + 16), CWP_SKIPINVISIBLE);
+    ASSERT_NE(dialog.m_hWnd, standIn);
+    EXPECT_EQ(static_cast<LONG>(SS_ICON), ::GetWindowLongA(standIn, GWL_STYLE) & SS_TYPEMASK);
+    EXPECT_EQ(::LoadIconA(nullptr, IDI_ERROR), reinterpret_cast<HICON>(::SendMessageA(standIn, STM_GETICON, 0, 0)));
+    EXPECT_FALSE(dialog.GetDlgItem(IDC_EXCEPTION_ICON)->IsWindowVisible());
     // The comment box takes many lines but no Enter; the address one line.
     const DWORD comments = dialog.GetDlgItem(IDC_EXCEPTION_COMMENTS)->GetStyle();
     EXPECT_TRUE((comments & ES_MULTILINE) && (comments & WS_VSCROLL));

@@ -1,11 +1,12 @@
 // Shows one of the diagnostics' dialogs with the English texts, so that a
 // person can look at it (scripts/screenshot):
 //
-//   cw_report_dialogs_demo exception|send|sending [seconds]
+//   cw_report_dialogs_demo exception|send|sending|failed [seconds]
 //
 // "exception" is the crash report, "send" the help-request form as it opens,
 // "sending" the form filled in and sending (the send never finishes while
-// the demo runs). Ends by itself after the seconds given (default 30).
+// the demo runs), "failed" the form after a send that failed. Ends by itself
+// after the seconds given (default 30).
 
 #include "foundation/languagekey.h"
 #include "foundation/localizer.h"
@@ -27,13 +28,15 @@ void CALLBACK EndDemo(HWND, UINT, UINT_PTR, DWORD)
     PostQuitMessage(0);
 }
 
-// The form filled in, its Send pressed once it shows.
+// The form filled in, its Send pressed once it shows; the send never ends,
+// or fails at once.
 class CSendingDemo : public CSendDlg
 {
 public:
-    CSendingDemo()
-        : CSendDlg(nullptr, [](const std::string&, const std::string&, const std::string&) {
-              Sleep(INFINITE);
+    explicit CSendingDemo(bool fail)
+        : CSendDlg(nullptr, [fail](const std::string&, const std::string&, const std::string&) {
+              if (!fail)
+                  Sleep(INFINITE);
               return false;
           })
     {
@@ -87,9 +90,9 @@ public:
             CSendDlg dialog;
             dialog.DoModal();
         }
-        else if (strcmp(mode, "sending") == 0)
+        else if (strcmp(mode, "sending") == 0 || strcmp(mode, "failed") == 0)
         {
-            CSendingDemo dialog;
+            CSendingDemo dialog(strcmp(mode, "failed") == 0);
             dialog.DoModal();
         }
         else
