@@ -134,7 +134,7 @@ TEST(SendDlg, SendsTheSupportReportToTheServerAndEnterThenCloses)
     SetSupportReportHost(("127.0.0.1:" + std::to_string(server.Port())).c_str());
     MessageBoxes boxes;
     CSendDlg dialog;
-    bool sendingShown = false, sent = false, sendAfter = true, cancelAfter = false, cancelFocused = false;
+    bool sendingShown = false, sent = false, sendAfter = true, cancelAfter = false;
     const INT_PTR result = RunModal(dialog, [&] {
         Fill(dialog, "me@host.org", "Scan hangs", "It stops at 50%");
         TypeEnter(dialog, IDC_SEND_REPORT_DESCRIPTION);  // Enter while editing sends
@@ -143,8 +143,6 @@ TEST(SendDlg, SendsTheSupportReportToTheServerAndEnterThenCloses)
         sent = PumpUntil([&] { return ControlText(dialog, IDC_SEND_REPORT_STATUS) == kSent; }, 60000);
         sendAfter = IsEnabled(dialog, IDC_SEND_REPORT_SEND);
         cancelAfter = IsEnabled(dialog, IDC_SEND_REPORT_CANCEL);
-        cancelFocused = ::GetFocus() == dialog.GetDlgItem(IDC_SEND_REPORT_CANCEL)->m_hWnd ||
-                        ::GetFocus() == dialog.GetDlgItem(IDC_SEND_REPORT_DESCRIPTION)->m_hWnd;
         TypeEnter(dialog, IDC_SEND_REPORT_DESCRIPTION);  // Enter once done closes
     });
     SetSupportReportHost(NULL);
@@ -153,7 +151,6 @@ TEST(SendDlg, SendsTheSupportReportToTheServerAndEnterThenCloses)
     EXPECT_TRUE(sent);
     EXPECT_FALSE(sendAfter);
     EXPECT_TRUE(cancelAfter);
-    EXPECT_TRUE(cancelFocused);
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_EQ(1u, server.Requests().size());
     EXPECT_EQ("POST /post_log/parse.php HTTP/1.1", server.Requests()[0].Line());
@@ -170,37 +167,43 @@ TEST(SendDlg, CannotBeClosedWhileSendingAndEnterThenDoesNothing)
     GatedSend gate;
     MessageBoxes boxes;
     CSendDlg dialog(nullptr, gate.Function(false));
-    bool stillOpen = false, stillSending = false, failed = false, sendAfter = true;
+    bool stillOpen = false, stillSending = false, failed = false, sendAfter = true, cancelFocused = false;
     const INT_PTR result = RunModal(dialog, [&] {
         Fill(dialog, "me@host.org", "s", "d");
+        dialog.SetForegroundWindow();
+        dialog.GetDlgItem(IDC_SEND_REPORT_SEND)->SetFocus();  // as a click on it leaves it
         Click(dialog, IDC_SEND_REPORT_SEND);
         ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(gate.started, 10000));
-        // Everything that would close the form or send again.
+        // Enter and Escape typed while Send, which had the focus, is disabled.
+        SendKey(VK_RETURN);
+        SendKey(VK_ESCAPE);
+        // Everything else that would close the form or send again.
         dialog.PostMessage(WM_CLOSE);
         dialog.PostMessage(WM_SYSCOMMAND, SC_CLOSE);
         dialog.PostMessage(WM_COMMAND, IDCANCEL);
         dialog.PostMessage(WM_COMMAND, IDOK);
         dialog.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_SEND_REPORT_CANCEL, BN_CLICKED));
         dialog.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_SEND_REPORT_SEND, BN_CLICKED));
-        TypeEnter(dialog, IDC_SEND_REPORT_DESCRIPTION);
-        SendKey(VK_ESCAPE);
         PumpUntil([] { return false; }, 500);
         stillOpen = ::IsWindowVisible(dialog.m_hWnd) != FALSE;
         stillSending = !IsEnabled(dialog, IDC_SEND_REPORT_SEND) && !IsEnabled(dialog, IDC_SEND_REPORT_CANCEL) &&
                        dialog.GetRequest().GetState() == CHelpRequest::Sending;
+
         SetEvent(gate.release);
         failed = PumpUntil([&] { return ControlText(dialog, IDC_SEND_REPORT_STATUS) == kNotSent; });
         sendAfter = IsEnabled(dialog, IDC_SEND_REPORT_SEND);  // one form sends at most once
+        cancelFocused = ::GetFocus() == dialog.GetDlgItem(IDC_SEND_REPORT_CANCEL)->m_hWnd;
         SendKey(VK_ESCAPE);  // never closes
         PumpUntil([] { return false; }, 300);
         if (::IsWindowVisible(dialog.m_hWnd))
-            TypeEnter(dialog, IDC_SEND_REPORT_EMAIL);
+            TypeEnter(dialog, IDC_SEND_REPORT_DESCRIPTION);  // closes now
     });
     EXPECT_EQ(IDCANCEL, result);
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(stillSending);
     EXPECT_TRUE(failed);
     EXPECT_FALSE(sendAfter);
+    EXPECT_TRUE(cancelFocused);
     EXPECT_EQ(1, gate.calls.load());
     EXPECT_TRUE(boxes.shown.empty());
 }
@@ -210,23 +213,25 @@ TEST(SendDlg, AFormThatGoesWhileSendingLeavesTheSendToFinishAlone)
     EnglishTexts english;
     GatedSend gate;
     HWND hWnd = nullptr;
-    {
-        CSendDlg dialog(nullptr, gate.Function(true));
-        const INT_PTR result = RunModal(dialog, [&] {
-            hWnd = dialog.m_hWnd;
-            Fill(dialog, "me@host.org");
-            Click(dialog, IDC_SEND_REPORT_SEND);
-            WaitForSingleObject(gate.started, 10000);
-            PostQuitMessage(0);  // the application quits; the form goes with it
-        });
-        EXPECT_EQ(-1, result);
-        EXPECT_EQ(0, TakeQuitMessage());
-        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(gate.finished, 0));
-    }
+    CSendDlg dialog(nullptr, gate.Function(true));
+    const INT_PTR result = RunModal(dialog, [&] {
+        hWnd = dialog.m_hWnd;
+        Fill(dialog, "me@host.org");
+        Click(dialog, IDC_SEND_REPORT_SEND);
+        WaitForSingleObject(gate.started, 10000);
+        PostQuitMessage(0);  // the application quits; the window goes with the loop
+    });
+    EXPECT_EQ(-1, result);
+    EXPECT_EQ(0, TakeQuitMessage());
     EXPECT_FALSE(::IsWindow(hWnd));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(gate.finished, 0));
+
+    // The send ends after the window, the form object still there.
     SetEvent(gate.release);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(gate.finished, 10000));
-    Sleep(200);
+    ASSERT_TRUE(dialog.GetRequest().WaitForThread(10000));
+    EXPECT_EQ(CHelpRequest::Done, dialog.GetRequest().GetState());
+    EXPECT_EQ(nullptr, dialog.m_hWnd);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_APP, WM_APP + 0xFF, PM_REMOVE));
 }
