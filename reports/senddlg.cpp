@@ -86,8 +86,7 @@ void CSendDlg::OnBnClickedSend()
     EnableControl(IDC_SEND_REPORT_SEND, FALSE);
     EnableControl(IDC_SEND_REPORT_CANCEL, FALSE);
     SetControlText(IDC_SEND_REPORT_STATUS, GetText("sendingEdit"));
-    CWnd* status = GetDlgItem(IDC_SEND_REPORT_STATUS);
-    if (status)
+    if (CWnd* status = GetDlgItem(IDC_SEND_REPORT_STATUS))
         status->ShowWindow(SW_SHOW);
 
     const HWND hWnd = m_hWnd;
