@@ -160,10 +160,12 @@ bool CHtmlView::LoadUrl(const std::wstring& url)
         LoadHtml(data, size, url);
         return true;
     }
-    std::wstring path = StartsWithNoCase(url, L"file://") ? PathFromFileUrl(url) : url;
+    bool fileUrl = StartsWithNoCase(url, L"file://");
+    std::wstring path = fileUrl ? PathFromFileUrl(url) : url;
     if (!ReadFileBytes(path, bytes))
         return false;
-    LoadHtml(bytes.data(), bytes.size(), L"file://" + path);
+    // Kept escaped, so that reading the path back gives the same path.
+    LoadHtml(bytes.data(), bytes.size(), fileUrl ? url : FileUrlFromPath(path));
     return true;
 }
 
