@@ -111,12 +111,13 @@ LRESULT CHTMLayoutCtrl::OnHtmlLayoutNotify(UINT message, WPARAM wParam, LPARAM l
     }
 }
 
-LRESULT CHTMLayoutCtrl::OnBehaviorNotify(UINT, WPARAM, LPARAM lParam)
+LRESULT CHTMLayoutCtrl::OnBehaviorNotify(UINT, WPARAM wParam, LPARAM lParam)
 {
-    // The message number is also the program's own WM_USER + 100: only a
-    // notification this control's window sent is read as one.
+    // The message number is also WM_USER + 100 (the program's own
+    // WM_QUARANTINE_DONE): only what the control's window sent itself, as
+    // wParam tells, is read as a notification.
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-    if (!header || header->hwndFrom != m_hWnd)
+    if (wParam != reinterpret_cast<WPARAM>(m_hWnd) || !header || header->hwndFrom != m_hWnd)
         return 0;
     switch (header->code)
     {

@@ -326,7 +326,7 @@ void CHtmlView::LinkEvent(CHtmlNode* link, const std::wstring& href, int action)
     nm.action = static_cast<UINT>(action);
     lstrcpynW(nm.href, href.c_str(), ARRAYSIZE(nm.href));
     nm.element = reinterpret_cast<HELEMENT>(link);
-    SendMessageW(m_hwnd, WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+    SendMessageW(m_hwnd, WM_BEHAVIOR_NOTIFY, reinterpret_cast<WPARAM>(m_hwnd), reinterpret_cast<LPARAM>(&nm));
 }
 
 void CHtmlView::ScriptHandler(CHtmlNode* element, const std::wstring& code)

@@ -68,7 +68,8 @@ struct PictureFixture
 int ThreadsOfThisProcess()
 {
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {sizeof(entry)};
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
     int n = 0;
     for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry))
         n += entry.th32OwnerProcessID == GetCurrentProcessId();

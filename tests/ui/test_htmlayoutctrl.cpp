@@ -315,11 +315,12 @@ TEST(HtmlLayoutCtrl, LinksOpenThroughTheShellAndOtherBehaviourNoticesAreLeft)
     ShellSeam shell;
     LayoutFixture f;
     f.html.log.clear();
+    const WPARAM self = reinterpret_cast<WPARAM>(f.html.m_hWnd);
     NMHL_HYPERLINK nm = {};
     nm.hdr = {f.html.m_hWnd, IDC_HTML, HLN_HYPERLINK};
     nm.action = HYPERLINK_CLICK;
     lstrcpyW(nm.href, L"http://help.invalid/a b?x=1");
-    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)));
+    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm)));
     ASSERT_EQ(1u, g_shell.size());
     EXPECT_EQ(f.html.m_hWnd, g_shell[0].hwnd);
     EXPECT_EQ("open", g_shell[0].verb);
@@ -328,23 +329,27 @@ TEST(HtmlLayoutCtrl, LinksOpenThroughTheShellAndOtherBehaviourNoticesAreLeft)
     EXPECT_EQ(SW_SHOW, g_shell[0].show);
 
     nm.action = HYPERLINK_ENTER;
-    f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+    f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm));
     nm.action = HYPERLINK_LEAVE;
-    f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+    f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm));
     nm.action = 9;
-    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)));
+    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm)));
     nm.hdr.code = HLN_BEHAVIOR_ATTACHED;
-    EXPECT_EQ(0x50, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)));
+    EXPECT_EQ(0x50, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm)));
     nm.hdr.code = 7;
-    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)));
+    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm)));
     EXPECT_EQ((CallLog{"enter", "leave", "code1"}), f.html.log);
 
-    // The same number is also WM_USER + 100: from another window, or with
-    // nothing behind it, it is no notice of the control's.
-    nm.hdr = {f.host.m_hWnd, IDC_HTML, HLN_HYPERLINK};
+    // The same number is also WM_USER + 100 (the program's own
+    // WM_QUARANTINE_DONE): anything else under it is no notice of the
+    // control's, and its lParam is not read.
+    nm.hdr.code = HLN_HYPERLINK;
     nm.action = HYPERLINK_CLICK;
     EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)));
-    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 0, 0));
+    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, 1, 2));
+    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, 0));
+    nm.hdr.hwndFrom = f.host.m_hWnd;
+    EXPECT_EQ(0, f.html.SendMessage(WM_BEHAVIOR_NOTIFY, self, reinterpret_cast<LPARAM>(&nm)));
     EXPECT_EQ(1u, g_shell.size());
 
     // A real click on the page's link.
@@ -457,7 +462,7 @@ TEST(HtmlElement, TheHelpPagesListGrowsAndScrollsInsideItsRoot)
     EXPECT_LT(table.Width(), 240);   // beside the root's scroll bar
     EXPECT_GE(table.Width(), 240 - 20);
     // The wheel scrolls the root's content, not the window.
-    f.html.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA * 3), MAKELPARAM(40, 40));
+    f.html.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA * 3)), MAKELPARAM(40, 40));
     EXPECT_LT(f.Rect("1000").top, first.top);
 }
 
