@@ -72,7 +72,6 @@ public:
     // A host that forbids page script (a browser host's download control):
     // handlers run nothing and the script object refuses its calls.
     void Enable(bool enable) { m_enabled = enable; }
-    bool Enabled() const { return m_enabled; }
     void Register(const std::wstring& name, Function function);
     bool Has(const std::wstring& name) const;
 

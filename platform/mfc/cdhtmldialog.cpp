@@ -113,6 +113,8 @@ CDHtmlDialog::~CDHtmlDialog()
     // Kept to the end: script callers hold the document without a reference.
     if (m_spHtmlDoc)
         m_spHtmlDoc->Release();
+    for (IDispatch* doc : m_retiredDocs)
+        doc->Release();
 }
 
 BOOL CDHtmlDialog::OnInitDialog()
@@ -161,8 +163,10 @@ BOOL CDHtmlDialog::CreateBrowser()
     for (const auto& f : m_scriptFunctions)
         view->Script().Register(f.first, f.second);
 
+    // A window made anew gets a new document; script callers may still hold
+    // the old one, which is kept with the object.
     if (m_spHtmlDoc)
-        m_spHtmlDoc->Release();
+        m_retiredDocs.push_back(m_spHtmlDoc);
     m_spHtmlDoc = view->DocumentObject();
     return TRUE;
 }
@@ -302,7 +306,7 @@ LRESULT CALLBACK CDHtmlDialog::ViewNotify(UINT, WPARAM, LPARAM lParam, LPVOID pa
 {
     CDHtmlDialog* self = static_cast<CDHtmlDialog*>(param);
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->code == HLN_DOCUMENT_COMPLETE)
+    if (self && header && header->code == HLN_DOCUMENT_COMPLETE)
     {
         CHtmlView* view = self->GetHtmlView();
         self->m_strCurrentUrl = view ? Narrow(view->Document().Url()) : CString();

@@ -128,6 +128,7 @@ private:
 
     HWND m_hWndBrowser;
     IDispatch* m_spHtmlDoc;
+    std::vector<IDispatch*> m_retiredDocs;  // of windows made before
     CString m_strCurrentUrl;
     PageFetch* m_pFetch;  // the web page on its way, or NULL
     UINT m_nFetchSeq;

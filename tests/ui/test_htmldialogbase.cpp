@@ -254,6 +254,15 @@ struct SilentServer
     std::string url;
 };
 
+CStringArray FirstSecondThird()
+{
+    CStringArray args;
+    args.Add("first");
+    args.Add("second");
+    args.Add("third");
+    return args;
+}
+
 void WriteFile(const std::string& path, const std::string& text)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -317,11 +326,18 @@ TEST(HtmlDialog, ShowsItsPageAndExchangesInnerHtmlWithTheMembers)
     list.GetClientRect(listClient);
     EXPECT_EQ(listClient.Width() - margins - kHtmlScrollBarWidth, list.BodyRect().Width());
 
-    // The framework's own default has the border.
+    // The framework's own default has the border; without a resource it
+    // shows the empty page.
     CPlainBrowser plain(&host.wnd);
     ASSERT_TRUE(plain.Create(IDD_HTMLVIEW, &host.wnd));
     EXPECT_TRUE(::GetWindowLongA(plain.GetBrowserWindow(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_EQ((std::vector<CString>{ResourceUrl(IDR_OTHER_PAGE)}), plain.completed);
+    CDHtmlDialog blank(IDD_HTMLVIEW, 0, &host.wnd);
+    ASSERT_TRUE(blank.Create(IDD_HTMLVIEW, &host.wnd));
+    blank.GetCurrentUrl(current);
+    EXPECT_STREQ("about:blank", current);
+    EXPECT_FALSE(blank.LoadFromResource(9999u));
+    EXPECT_STREQ(L"", blank.GetHtmlView()->Document().InnerText(blank.GetHtmlView()->Document().Body()).c_str());
 }
 
 TEST(WebPageScript, ArgumentsGoInLastFirstAndFailuresAreKeptAsTexts)
@@ -329,10 +345,7 @@ TEST(WebPageScript, ArgumentsGoInLastFirstAndFailuresAreKeptAsTexts)
     CFakeDocument document;
     CWebPageScript script;
     EXPECT_TRUE(script.SetDocument(&document));
-    CStringArray args;
-    args.Add("first");
-    args.Add("second");
-    args.Add("third");
+    const CStringArray args = FirstSecondThird();
     VARIANT result;
     VariantInit(&result);
     ASSERT_TRUE(script.CallScriptArgs("Known", args, &result));
@@ -379,10 +392,7 @@ TEST(WebPageScript, CallsAndClicksReachThePagesFunctionsUnlessTheHostForbidsScri
     Host host;
     CTestListView view(&host.wnd);
     ASSERT_TRUE(view.CreateModeless());
-    CStringArray args;
-    args.Add("first");
-    args.Add("second");
-    args.Add("third");
+    const CStringArray args = FirstSecondThird();
     VARIANT result;
     VariantInit(&result);
     ASSERT_TRUE(view.script.CallScriptArgs("Join", args, &result));
@@ -435,9 +445,16 @@ TEST(WebPageScript, CallsAndClicksReachThePagesFunctionsUnlessTheHostForbidsScri
     ::SendMessageA(quiet.GetBrowserWindow(), WM_LBUTTONUP, 0, at);
     EXPECT_EQ(0, calls);
     quiet.DestroyWindow();
-    // The document outlives the window for callers that still hold it.
+    // The document outlives the window for callers that still hold it, also
+    // when the window is made anew with a document of its own.
     EXPECT_FALSE(script.CallScript("Clicked", "x"));
     doc->Release();
+    ASSERT_TRUE(quiet.Create(IDD_HTMLVIEW, &host.wnd));
+    EXPECT_FALSE(script.CallScript("Clicked", "x"));
+    IDispatch* fresh = nullptr;
+    ASSERT_EQ(S_OK, quiet.GetDHtmlDocument(&fresh));
+    EXPECT_NE(doc, fresh);
+    fresh->Release();
 }
 
 TEST(HtmlDialog, KeysAndRightClicksGoToTheHostFirst)
