@@ -6,11 +6,11 @@
 
 #include "app/appconstants.h"
 #include "app/cleanwardenapplication.h"
-#include "app/programdialogs.h"
 #include "engine/enginelogtext.h"
 #include "foundation/debuglog.h"
 #include "foundation/syshelpers.h"
 #include "platform/sehguard.h"
+#include "reports/exceptiondialog.h"
 #include "reports/systemreport.h"
 #include "ui/maindialog.h"
 
@@ -32,9 +32,12 @@ void CCleanwardenApp::ShowExceptionReport(CString engineText, CString exceptionT
 {
     if (exceptionText.IsEmpty())
         exceptionText = m_strExceptionReport;
+    CExceptionDialog dialog;
+    dialog.SetEngineLog(engineText);
+    dialog.SetExceptionText(exceptionText);
     CSystemReport report;
     report.Write();
-    RunExceptionDialog(engineText, exceptionText);
+    dialog.DoModal();
 }
 
 BOOL CCleanwardenApp::OnStartupException(DWORD code, const void* address)

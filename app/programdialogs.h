@@ -1,9 +1,8 @@
 #pragma once
-// The one place where the application reaches the dialogs of the program's
-// other parts: the main window's five pages, the About box, the program
-// update dialog and the crash report. Until those parts are built, plain
-// stand-ins hold their places here (a page that names itself, a small About
-// box, message boxes).
+// The one place where the application reaches the pages and the page
+// dialogs: the main window's five pages, the About box and the program
+// update dialog. Until the pages are built, plain stand-ins hold their
+// places here (a page that names itself, a small About box, a message).
 
 #include "platform/mfc/cstring.h"
 #include "ui/maindialoghost.h"
@@ -17,8 +16,6 @@ void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCoun
 void RunAboutDialog(CWnd* owner);
 // Asked by the scheduler's program-update task when a newer program exists.
 void RunProgramUpdateDialog(CWnd* owner);
-// The crash report: the engine message text and the exception report text.
-void RunExceptionDialog(const CString& engineText, const CString& exceptionText);
 
 // The language sections of the five pages, in tab order.
 extern const char* const kMainPageSections[IMainDialogHost::PageCount];

@@ -1,6 +1,7 @@
 #include "engine/internalscanner.h"
 
 #include "engine/digestpipeline.h"
+#include "engine/folderlister.h"
 
 #include <shlobj.h>
 #include <stdarg.h>

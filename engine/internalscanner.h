@@ -14,6 +14,7 @@
 #include "foundation/packfile.h"
 
 class CDigestPipeline;
+class CFolderLister;
 
 class CInternalScanner
 {
@@ -190,4 +191,6 @@ private:
     std::vector<IInternalScannerListener*> m_listeners;
     // Digests of the folder walk, hashed beside it; made on first use.
     std::unique_ptr<CDigestPipeline> m_pDigests;
+    // Listings of the folders the walk enters next; made on first use.
+    std::unique_ptr<CFolderLister> m_pLister;
 };

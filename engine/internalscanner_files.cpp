@@ -3,6 +3,7 @@
 #include "engine/internalscanner.h"
 
 #include "engine/digestpipeline.h"
+#include "engine/folderlister.h"
 
 #include <shlobj.h>
 #include <stdio.h>
@@ -22,17 +23,6 @@ HANDLE OpenForCheck(const char* path)
                        FILE_FLAG_SEQUENTIAL_SCAN, NULL);
 }
 
-// The folder walk needs no short names, and making them costs more than the
-// rest of an entry; systems before 6.1 refuse the basic level, so fall back.
-HANDLE FindFolderFirst(const char* pattern, WIN32_FIND_DATAA* data)
-{
-    HANDLE find = FindFirstFileExA(pattern, FindExInfoBasic, data, FindExSearchNameMatch, NULL,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find = FindFirstFileA(pattern, data);
-    return find;
-}
-
 bool HasDigest(const BYTE* field0)
 {
     static const BYTE zero[8] = {0};
@@ -48,6 +38,25 @@ void Lower(std::string& text)
 bool IsDotName(const char* name)
 {
     return name[0] == '.';
+}
+
+// The folder walk digests every path that holds ".exe" or ".dll" anywhere.
+bool HasProgramExtension(const char* lowerPath)
+{
+    return strstr(lowerPath, ".exe") != NULL || strstr(lowerPath, ".dll") != NULL;
+}
+
+// Walked folders end in a backslash and leave room for "test.dat" in a
+// MAX_PATH buffer.
+bool IsWalkable(const std::string& folder)
+{
+    return folder.size() + 8 < MAX_PATH;
+}
+
+// Links and junctions are not followed, so no walk can loop.
+bool IsEnteredFolder(const char* name, DWORD attributes)
+{
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsDotName(name);
 }
 
 // Parses one hosts line the way "%d.%d.%d.%d %s" and "%s %s" read it, but
@@ -94,6 +103,8 @@ bool ParseHostsLine(const char* line, DWORD* address, std::string& addressText, 
 
 // -------------------------------------------------------------- file checks
 
+// The path goes in as listed: under Wine a lower-case path makes every open
+// search its folders for a name that differs only in case.
 void CInternalScanner::QueueDigest(const std::string& path)
 {
     if (!m_pDigests)
@@ -122,7 +133,10 @@ void CInternalScanner::ReportDigests(bool wait, bool one)
     {
         DWORD program = 0;
         if (ok && !Stopped() && FindDigest(digest, &program))
+        {
+            Lower(path);
             OnItemFound(AreaFullDisk, program, path.c_str(), NULL, 0, 0, NULL, 0, 1, NULL);
+        }
         if (one)
             break;
     }
@@ -429,8 +443,19 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
             return false;
     }
 
+    // Whatever a scan abandoned by an exception left goes first.
+    if (m_pDigests)
+        m_pDigests->Clear();
+    if (!m_pLister)
+        m_pLister.reset(new CFolderLister);
+    m_pLister->Clear();
+    std::vector<std::string> ahead;
     if (!m_areas[AreaFullDisk])
     {
+        for (int i = 1; i < LocationCount; ++i)
+            if (IsWalkable(m_locationCopies[i]))
+                ahead.push_back(m_locationCopies[i]);
+        m_pLister->Request(ahead);
         for (int i = 1; i < LocationCount && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Quick disk scan system path: %s", m_locationCopies[i].c_str());
@@ -440,6 +465,10 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
     else if (pass == 2)
     {
         ENGINE_MESSAGE("Full disk scan required");
+        for (size_t i = 0; i < m_paths.size(); ++i)
+            if (IsWalkable(m_paths[i] + "\\"))
+                ahead.push_back(m_paths[i] + "\\");
+        m_pLister->Request(ahead);
         for (size_t i = 0; i < m_paths.size() && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Full disk scan path: %s", m_paths[i].c_str());
@@ -447,59 +476,66 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
         }
     }
     ReportDigests(true, false);
+    m_pLister->Clear();
     return true;
 }
 
 void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth)
 {
-    if (folder.size() + 8 >= MAX_PATH)
+    if (!IsWalkable(folder))
         return;
-    // Writability probe: a new file that vanishes when closed. A file of that
-    // name that is already there belongs to someone else and stays untouched.
-    const std::string probe = folder + "test.dat";
-    HANDLE h = CreateFileA(probe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, NULL);
-    if (h == INVALID_HANDLE_VALUE)
-    {
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            return;
-    }
-    else
-        CloseHandle(h);
-
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFolderFirst((folder + "*.*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    CFolderListing listing;
+    if (!m_pLister->Take(folder, listing))
         return;
     const bool recurse = m_areas[AreaFullDisk] && pass == 2;
+    if (recurse)
+    {
+        // The folders this walk enters next, listed while it goes on.
+        std::vector<std::string> subfolders;
+        for (size_t i = 0; i < listing.HeldCount(); ++i)
+        {
+            if (!IsEnteredFolder(listing.HeldName(i), listing.HeldAttributes(i)))
+                continue;
+            const std::string subfolder = folder + listing.HeldName(i) + "\\";
+            if (IsWalkable(subfolder))
+                subfolders.push_back(subfolder);
+        }
+        m_pLister->Request(subfolders);
+    }
+
     DWORD& counter = m_counters[AreaQuickDisk];
-    std::string path;
-    do
+    // The name test looks at the lower-case path; a match cannot span the
+    // folder's last backslash, so the folder is folded once.
+    std::string lowerFolder = folder;
+    Lower(lowerFolder);
+    const bool folderMatches = HasProgramExtension(lowerFolder.c_str());
+    std::string path, lowerName;
+    const char* name;
+    DWORD attributes;
+    while (listing.Next(&name, &attributes))
     {
         path = folder;
-        path += data.cFileName;
+        path += name;
         if (path.size() >= MAX_PATH)
             continue; // never cut into another path
-        const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (directory && !IsDotName(data.cFileName))
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotName(name))
         {
-            // Links and junctions are not followed, so no walk can loop.
-            if (recurse && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            if (recurse && IsEnteredFolder(name, attributes))
                 ScanFolder(path + "\\", pass, depth + 1);
         }
         else
             OnScanning(AreaQuickDisk, ++counter);
-        Lower(path);
-        if (strstr(path.c_str(), ".exe") != NULL || strstr(path.c_str(), ".dll") != NULL)
+        lowerName = name;
+        Lower(lowerName);
+        if (folderMatches || HasProgramExtension(lowerName.c_str()))
         {
-            OnScanningFolder(path.c_str());
+            OnScanningFolder((lowerFolder + lowerName).c_str());
             if (!Stopped())
                 QueueDigest(path);
         }
         if (WaitWhilePaused())
             break;
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    }
 }
 
 // -------------------------------------------------------------------- hosts

@@ -39,13 +39,16 @@ CHelpRequest::CHelpRequest(SendFunction send) : m_shared(std::make_shared<Shared
 
 CHelpRequest::~CHelpRequest()
 {
-    {
-        // Waits only for a notice already under way, never for the send.
-        std::lock_guard<std::mutex> guard(m_shared->lock);
-        m_shared->done = nullptr;
-    }
+    StopNotices();
     if (m_thread)
         CloseHandle(m_thread);
+}
+
+void CHelpRequest::StopNotices()
+{
+    // Waits only for a notice already under way, never for the send.
+    std::lock_guard<std::mutex> guard(m_shared->lock);
+    m_shared->done = nullptr;
 }
 
 bool CHelpRequest::IsAddressAccepted(const char* address)

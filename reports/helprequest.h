@@ -34,6 +34,9 @@ public:
     explicit CHelpRequest(SendFunction send);
     // Never waits for the sending thread; an outcome that comes later is dropped.
     ~CHelpRequest();
+    // The form is going away: the done notice is dropped from now on. Waits
+    // only for a notice under way.
+    void StopNotices();
 
     // Not empty; its first "@" and its first "." both after the first character.
     static bool IsAddressAccepted(const char* address);

@@ -6,6 +6,7 @@
 #include "ui/bmpmenu.h"
 #include "ui/maindialoghost.h"
 #include "ui/programresources.h"
+#include "ui/sectiontexts.h"
 #include "ui/trayicon.h"
 
 IMPLEMENT_DYNAMIC(CMainDialog, CToolTipDialogEx)
@@ -45,14 +46,6 @@ const UINT kTabBitmaps[] = {IDB_TAB_SCAN, IDB_TAB_SETTINGS, IDB_TAB_SCHEDULER, I
 const int kLogoWidth = 243;
 const int kLogoHeight = 53;
 const UINT kBalloonTimeoutMs = 10000;
-
-// The texts of another section than the dialog's own.
-class CSectionTexts : public CLocalizedTextSource
-{
-public:
-    explicit CSectionTexts(const char* section) : CLocalizedTextSource(section) {}
-    void LoadTexts() override {}
-};
 
 HICON LoadProgramIcon(int cx, int cy)
 {

@@ -1,20 +1,9 @@
 #include "ui/pagestandin.h"
 
 #include "ui/programresources.h"
+#include "ui/sectiontexts.h"
 
 IMPLEMENT_DYNAMIC(CPageStandIn, CToolTipDialogEx)
-
-namespace {
-
-// The note is the same for every stand-in page.
-class CMainDialogTexts : public CLocalizedTextSource
-{
-public:
-    CMainDialogTexts() : CLocalizedTextSource("MainDialog") {}
-    void LoadTexts() override {}
-};
-
-} // namespace
 
 CPageStandIn::CPageStandIn(const CString& sectionName, CWnd* pParent)
     : CToolTipDialogEx(sectionName, pParent, IDD_PAGE_STANDIN), CDialogControlHelper(this)
@@ -51,5 +40,5 @@ BOOL CPageStandIn::OnInitDialog()
 void CPageStandIn::LoadTexts()
 {
     SetControlText(IDC_STANDIN_TITLE, GetText("title"));
-    SetControlText(IDC_STANDIN_NOTE, CMainDialogTexts().GetText("pageNotBuilt"));
+    SetControlText(IDC_STANDIN_NOTE, CSectionTexts("MainDialog").GetText("pageNotBuilt"));
 }

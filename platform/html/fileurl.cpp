@@ -2,21 +2,34 @@
 
 #include <cwctype>
 
-std::string FileUrlFromPath(const std::string& path)
+namespace
 {
-    std::string url = "file://";
-    for (char c : path)
+template <class String>
+String EscapeFileUrl(const String& path)
+{
+    using Char = typename String::value_type;
+    static const Char prefix[] = {'f', 'i', 'l', 'e', ':', '/', '/', 0};
+    String url = prefix;
+    for (Char c : path)
     {
-        if (c == ' ')
-            url += "%20";
-        else if (c == '%')
-            url += "%25";
-        else if (c == '#')
-            url += "%23";
+        const char* escape = c == ' ' ? "%20" : c == '%' ? "%25" : c == '#' ? "%23" : nullptr;
+        if (escape)
+            url.append(escape, escape + 3);
         else
             url += c;
     }
     return url;
+}
+}  // namespace
+
+std::string FileUrlFromPath(const std::string& path)
+{
+    return EscapeFileUrl(path);
+}
+
+std::wstring FileUrlFromPath(const std::wstring& path)
+{
+    return EscapeFileUrl(path);
 }
 
 std::wstring PathFromFileUrl(const std::wstring& url)

@@ -6,4 +6,5 @@
 #include <string>
 
 std::string FileUrlFromPath(const std::string& path);
+std::wstring FileUrlFromPath(const std::wstring& path);
 std::wstring PathFromFileUrl(const std::wstring& url);

@@ -152,7 +152,18 @@ bool CGifAnimation::Load(HWND window, const BYTE* data, size_t size)
             }
         }
     }
-    if (m_play->frames.empty())
+    if (m_isGif && m_play->frames.empty())
+    {
+        // One frame, cut out on its own: data cut short after it (where the
+        // walk stops) still shows it.
+        size_t pos = gif.FirstBlock();
+        GifFrameInfo info;
+        std::vector<BYTE> one;
+        if (gif.NextFrame(pos, info))
+            one = gif.FrameGif(info);
+        m_picture = one.empty() ? nullptr : LoadOlePicture(one.data(), one.size());
+    }
+    if (m_play->frames.empty() && !m_picture)
     {
         m_picture = LoadOlePicture(data, size);
         if (!m_picture)

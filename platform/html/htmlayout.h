@@ -88,7 +88,8 @@ struct NMHL_ATTACH_BEHAVIOR
 };
 
 // The window sends itself this message for behaviour events, so a control
-// that subclasses the window sees them; unhandled, it answers 0.
+// that subclasses the window sees them; unhandled, it answers 0. wParam is
+// the window itself: the number is also WM_USER + 100, which others use.
 const UINT WM_BEHAVIOR_NOTIFY = 0x464;
 enum
 {

@@ -229,6 +229,8 @@ public:
     {
         if (!m_host)
             return E_UNEXPECTED;
+        if (!m_host->m_enabled)
+            return E_ACCESSDENIED;
         if (id < 1 || static_cast<size_t>(id) > m_host->m_functions.size())
             return DISP_E_MEMBERNOTFOUND;
         if (!(flags & DISPATCH_METHOD))
@@ -310,6 +312,8 @@ IDispatch* CHtmlScriptHost::Dispatch()
 
 int CHtmlScriptHost::RunHandler(CHtmlNode* element, const std::wstring& code)
 {
+    if (!m_enabled)
+        return 0;
     size_t i = 0, n = code.size();
     int calls = 0;
     auto blanks = [&] {

@@ -69,6 +69,9 @@ public:
     CHtmlScriptHost& operator=(const CHtmlScriptHost&) = delete;
 
     void SetDocument(CHtmlDocument* document) { m_document = document; }
+    // A host that forbids page script (a browser host's download control):
+    // handlers run nothing and the script object refuses its calls.
+    void Enable(bool enable) { m_enabled = enable; }
     void Register(const std::wstring& name, Function function);
     bool Has(const std::wstring& name) const;
 
@@ -88,6 +91,7 @@ private:
     friend class ScriptDispatch;
 
     CHtmlDocument* m_document = nullptr;
+    bool m_enabled = true;
     std::vector<std::pair<std::wstring, Function>> m_functions;  // DISPID = index + 1
     ScriptDispatch* m_dispatch = nullptr;
 };

@@ -160,10 +160,12 @@ bool CHtmlView::LoadUrl(const std::wstring& url)
         LoadHtml(data, size, url);
         return true;
     }
-    std::wstring path = StartsWithNoCase(url, L"file://") ? PathFromFileUrl(url) : url;
+    bool fileUrl = StartsWithNoCase(url, L"file://");
+    std::wstring path = fileUrl ? PathFromFileUrl(url) : url;
     if (!ReadFileBytes(path, bytes))
         return false;
-    LoadHtml(bytes.data(), bytes.size(), L"file://" + path);
+    // Kept escaped, so that reading the path back gives the same path.
+    LoadHtml(bytes.data(), bytes.size(), fileUrl ? url : FileUrlFromPath(path));
     return true;
 }
 
@@ -324,7 +326,7 @@ void CHtmlView::LinkEvent(CHtmlNode* link, const std::wstring& href, int action)
     nm.action = static_cast<UINT>(action);
     lstrcpynW(nm.href, href.c_str(), ARRAYSIZE(nm.href));
     nm.element = reinterpret_cast<HELEMENT>(link);
-    SendMessageW(m_hwnd, WM_BEHAVIOR_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+    SendMessageW(m_hwnd, WM_BEHAVIOR_NOTIFY, reinterpret_cast<WPARAM>(m_hwnd), reinterpret_cast<LPARAM>(&nm));
 }
 
 void CHtmlView::ScriptHandler(CHtmlNode* element, const std::wstring& code)

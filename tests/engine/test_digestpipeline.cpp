@@ -82,3 +82,35 @@ TEST(DigestPipeline, ClearDropsEverythingQueued)
     EXPECT_TRUE(ok);
     EXPECT_EQ(Md5Of(data), std::vector<BYTE>(digest, digest + 16));
 }
+
+TEST(DigestPipeline, NoFileStaysOpenAfterClearOrDrain)
+{
+    TempFolder tmp;
+    const std::string big = tmp.File("big.dll");
+    ASSERT_TRUE(TempFolder::Write(big, std::vector<BYTE>(24 << 20, 3)));
+    std::vector<std::string> small;
+    for (int i = 0; i < 20; ++i)
+    {
+        small.push_back(tmp.File(("s" + std::to_string(i) + ".exe").c_str()));
+        ASSERT_TRUE(TempFolder::Write(small.back(), std::vector<BYTE>(5000 + i, (BYTE)i)));
+    }
+    CDigestPipeline pipeline(2, 64);
+    pipeline.Push(big);
+    for (const std::string& path : small)
+        pipeline.Push(path);
+    Sleep(20); // let the big one be in work
+    pipeline.Clear();
+    EXPECT_TRUE(DeleteFileA(big.c_str())) << GetLastError();
+
+    for (const std::string& path : small)
+        pipeline.Push(path);
+    std::string path;
+    bool ok;
+    BYTE digest[16];
+    size_t popped = 0;
+    while (pipeline.Pop(path, ok, digest, true))
+        popped += ok;
+    EXPECT_EQ(small.size(), popped);
+    for (const std::string& name : small)
+        EXPECT_TRUE(DeleteFileA(name.c_str())) << name << " " << GetLastError();
+}

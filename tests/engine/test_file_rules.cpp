@@ -123,6 +123,91 @@ TEST(FileRules, FullDiskWalkReportsDigestKnownFiles)
     EXPECT_FALSE(TempFolder::Exists(root + "\\Folder.EXE\\test.dat"));
 }
 
+namespace {
+
+// The walk's own order of the lower-case paths: every entry as listed, dot
+// entries too, and a folder's entries just before the folder itself.
+void ListInWalkOrder(const std::string& folder, std::vector<std::string>& paths)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do
+    {
+        const std::string path = folder + "\\" + data.cFileName;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.cFileName[0] != '.')
+            ListInWalkOrder(path, paths);
+        paths.push_back(LowerText(path));
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+bool HasProgramName(const std::string& lowerPath)
+{
+    return lowerPath.find(".exe") != std::string::npos || lowerPath.find(".dll") != std::string::npos;
+}
+
+} // namespace
+
+TEST(FileRules, FullDiskWalkReportsInWalkOrderAndLeavesNoFileOpen)
+{
+    TempFolder temp;
+    const std::string root = temp.File("Ordered");
+    CreateDirectoryA(root.c_str(), NULL);
+    TestDatabase db;
+    std::vector<std::string> known; // lower case
+    DWORD program = 1;
+    // Large files early and small ones late, in several folders and depths,
+    // so that later digests often finish first.
+    for (const char* folder : {"", "\\B", "\\B\\Deep", "\\C", "\\C\\D.dll"})
+    {
+        CreateDirectoryA((root + folder).c_str(), NULL);
+        for (int i = 0; i < 6; ++i)
+        {
+            Bytes data((size_t)(i < 2 ? (3 << 20) - i * 4099 : 100 + i), (BYTE)program);
+            data[0] = (BYTE)(program >> 8);
+            const std::string name = root + folder + "\\P" + std::to_string(i) + (i % 2 ? ".DLL" : ".exe");
+            ASSERT_TRUE(TempFolder::Write(name, data));
+            ASSERT_TRUE(TempFolder::Write(root + folder + "\\other" + std::to_string(i) + ".txt", B("other")));
+            db.Digest(program++, Md5Of(data));
+            known.push_back(LowerText(name));
+        }
+    }
+    ASSERT_TRUE(db.Write(temp.File("db.bin")));
+
+    TestScan scan({4});
+    // The same path twice is walked twice.
+    scan.scanner.AddPath(root.c_str());
+    scan.scanner.AddPath(root.c_str());
+    ASSERT_TRUE(scan.Run(temp.File("db.bin")));
+
+    std::vector<std::string> walk;
+    ListInWalkOrder(root, walk);
+    std::vector<std::string> expectedItems, expectedChecks;
+    for (int twice = 0; twice < 2; ++twice)
+        for (const std::string& path : walk)
+        {
+            if (HasProgramName(path))
+                expectedChecks.push_back(path);
+            if (std::find(known.begin(), known.end(), path) != known.end())
+                expectedItems.push_back(path);
+        }
+    ASSERT_EQ(2 * known.size(), expectedItems.size());
+    std::vector<std::string> items, checks;
+    for (const ScanEvent& e : scan.listener.Items(4))
+        items.push_back(e.name);
+    EXPECT_EQ(expectedItems, items);
+    for (const ScanEvent& e : scan.listener.events)
+        if (e.kind == "folder")
+            checks.push_back(e.name);
+    EXPECT_EQ(expectedChecks, checks);
+
+    // The scan has closed every file it read: they can go at once.
+    for (const std::string& name : known)
+        EXPECT_TRUE(DeleteFileA(name.c_str())) << name << " error " << GetLastError();
+    EXPECT_FALSE(TempFolder::Exists(known[0]));
+}
+
 TEST(FileRules, FolderWalkDoesNotFollowLinks)
 {
     TempFolder temp;

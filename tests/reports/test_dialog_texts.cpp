@@ -1,24 +1,15 @@
 // Every text the crash-report and help-request dialogs ask for is in the
 // built English language file.
 
-#include "foundation/languagekey.h"
-#include "foundation/localizer.h"
-#include "foundation/syshelpers.h"
+#include "tests/reports/english_texts.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 TEST(DialogTexts, TheEnglishFileHoldsEveryKeyOfBothDialogs)
 {
-    const std::string temp = static_cast<LPCSTR>(CreateTempFileName("cwt"));
-    CMapStringToString macros;
-    macros.SetAt("{BR}", "\n");
-    macros.SetAt("{APPNAME}", "Telmin Cleanwarden");
-    macros.SetAt("{VER}", "2.1.153");
-    CLocalizer::Configure(LOCALIZER_KEY_TEXT, macros, temp.c_str(), GetModuleFolder() + "Lang");
+    EnglishTexts english;
+    ASSERT_TRUE(english.IsReady());
     CLocalizer* localizer = CLocalizer::Instance();
-    ASSERT_TRUE(localizer->SetLocale("English"));
 
     const struct
     {
@@ -43,6 +34,4 @@ TEST(DialogTexts, TheEnglishFileHoldsEveryKeyOfBothDialogs)
         }
     }
     EXPECT_STREQ("Telmin Cleanwarden - Problem Report", localizer->GetString("ExceptionDialog", "title"));
-    CLocalizer::DeleteInstance();
-    DeleteFileA((std::string(static_cast<LPCSTR>(GetTempFolder())) + temp).c_str());
 }

@@ -2,46 +2,13 @@
 // sending thread that outlives the form.
 
 #include "reports/helprequest.h"
+#include "tests/reports/gated_send.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
 #include <string>
-
-namespace {
-
-// A send that waits until the test lets it finish.
-struct GatedSend
-{
-    GatedSend()
-        : started(CreateEventA(NULL, TRUE, FALSE, NULL)), release(CreateEventA(NULL, TRUE, FALSE, NULL)),
-          finished(CreateEventA(NULL, TRUE, FALSE, NULL))
-    {
-    }
-    ~GatedSend()
-    {
-        CloseHandle(started);
-        CloseHandle(release);
-        CloseHandle(finished);
-    }
-
-    CHelpRequest::SendFunction Function(bool result)
-    {
-        return [this, result](const std::string& email, const std::string& subject, const std::string& description) {
-            seen = email + "|" + subject + "|" + description;
-            SetEvent(started);
-            WaitForSingleObject(release, 30000);
-            SetEvent(finished);
-            return result;
-        };
-    }
-
-    HANDLE started, release, finished;
-    std::string seen;
-};
-
-} // namespace
 
 TEST(HelpRequestAddress, NeedsAnAtSignAndADotAfterTheFirstCharacter)
 {

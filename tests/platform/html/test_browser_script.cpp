@@ -4,7 +4,7 @@
 #include "platform/html/htmlayout.h"
 #include "platform/html/htmlview.h"
 #include "platform/html/httprequestthread.h"
-#include "platform/html/webpagescript.h"
+#include "platform/html/htmlscriptcaller.h"
 #include "tests/foundation/http_test_server.h"
 
 #include <memory>
@@ -44,7 +44,7 @@ struct ScriptedPage
 TEST(BrowserScript, CallsReachNativeFunctionsInArgumentOrder)
 {
     ScriptedPage p;
-    CWebPageScript script;
+    CHtmlScriptCaller script;
     ASSERT_TRUE(script.SetDocument(p.document));
     VARIANT result;
     VariantInit(&result);
@@ -65,7 +65,7 @@ TEST(BrowserScript, CallsReachNativeFunctionsInArgumentOrder)
 
 TEST(BrowserScript, ErrorTexts)
 {
-    CWebPageScript script;
+    CHtmlScriptCaller script;
     EXPECT_FALSE(script.CallScript("Join", "x"));
     EXPECT_EQ(script.LastError(), "JSCall Error:\nCannot GetScript");
     IDispatch* none = nullptr;
@@ -75,11 +75,11 @@ TEST(BrowserScript, ErrorTexts)
     ScriptedPage p;
     script.SetDocument(p.document);
     EXPECT_FALSE(script.CallScript("NoSuchFunction", "x"));
-    EXPECT_EQ(script.LastError(), "JSCall Error:\n" + CWebPageScript::FormatErrorText(DISP_E_UNKNOWNNAME));
-    std::string system = CWebPageScript::FormatErrorText(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(script.LastError(), "JSCall Error:\n" + CHtmlScriptCaller::FormatErrorText(DISP_E_UNKNOWNNAME));
+    std::string system = CHtmlScriptCaller::FormatErrorText(ERROR_FILE_NOT_FOUND);
     EXPECT_NE(system, "FormatMessage Netive Error");
     EXPECT_FALSE(system.empty());
-    EXPECT_EQ(CWebPageScript::FormatErrorText(static_cast<HRESULT>(0x2FFF1234)), "FormatMessage Netive Error");
+    EXPECT_EQ(CHtmlScriptCaller::FormatErrorText(static_cast<HRESULT>(0x2FFF1234)), "FormatMessage Netive Error");
 
     // A script object kept past its page answers, but runs nothing.
     std::unique_ptr<CHtmlScriptHost> host(new CHtmlScriptHost());

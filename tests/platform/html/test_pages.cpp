@@ -7,7 +7,7 @@
 #include "platform/html/htmlayout.h"
 #include "platform/html/htmlview.h"
 #include "platform/html/utf8stream.h"
-#include "platform/html/webpagescript.h"
+#include "platform/html/htmlscriptcaller.h"
 #include "tests/platform/html/threatlist_functions.h"
 
 #include <cstdio>
@@ -68,7 +68,7 @@ TEST(Pages, ThreatListAnswersItsScriptFunctions)
                                       reinterpret_cast<const BYTE*>(fragment.data()), static_cast<DWORD>(fragment.size()), 0),
               HLDOM_OK);
     IDispatch* document = page.view->DocumentObject();
-    CWebPageScript script;
+    CHtmlScriptCaller script;
     script.SetDocument(document);
     auto checked = [&](const char* id) {
         VARIANT v;

@@ -1,4 +1,4 @@
-#include "platform/html/webpagescript.h"
+#include "platform/html/htmlscriptcaller.h"
 
 #include <memory>
 
@@ -14,13 +14,13 @@ BSTR ToBstr(const std::string& text)
 }
 }  // namespace
 
-bool CWebPageScript::SetDocument(IDispatch* document)
+bool CHtmlScriptCaller::SetDocument(IDispatch* document)
 {
     m_document = document;
     return true;
 }
 
-bool CWebPageScript::GetScript(IDispatch** script)
+bool CHtmlScriptCaller::GetScript(IDispatch** script)
 {
     *script = nullptr;
     if (!m_document)
@@ -47,12 +47,12 @@ bool CWebPageScript::GetScript(IDispatch** script)
     return *script != nullptr;
 }
 
-bool CWebPageScript::CallScript(const std::string& function, const std::string& argument, VARIANT* result)
+bool CHtmlScriptCaller::CallScript(const std::string& function, const std::string& argument, VARIANT* result)
 {
     return CallScriptArgs(function, std::vector<std::string>{argument}, result);
 }
 
-bool CWebPageScript::CallScriptArgs(const std::string& function, const std::vector<std::string>& arguments, VARIANT* result)
+bool CHtmlScriptCaller::CallScriptArgs(const std::string& function, const std::vector<std::string>& arguments, VARIANT* result)
 {
     IDispatch* script = nullptr;
     if (!GetScript(&script))
@@ -111,12 +111,12 @@ bool CWebPageScript::CallScriptArgs(const std::string& function, const std::vect
     return true;
 }
 
-void CWebPageScript::SetError(const std::string& text)
+void CHtmlScriptCaller::SetError(const std::string& text)
 {
     m_error = "JSCall Error:\n" + text;
 }
 
-std::string CWebPageScript::FormatErrorText(HRESULT code)
+std::string CHtmlScriptCaller::FormatErrorText(HRESULT code)
 {
     LPSTR buffer = nullptr;
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(code),

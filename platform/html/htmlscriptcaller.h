@@ -3,6 +3,7 @@
 // the page's document answers its "Script" property with the script object,
 // whose IDispatch finds the function and runs it. Failures are kept as the
 // last error text ("JSCall Error:\n" and the reason) and reported as false.
+// The application's CWebPageScript gives it the framework's string face.
 
 #include <windows.h>
 #include <oaidl.h>
@@ -10,13 +11,13 @@
 #include <string>
 #include <vector>
 
-class CWebPageScript
+class CHtmlScriptCaller
 {
 public:
-    CWebPageScript() = default;
-    virtual ~CWebPageScript() = default;
-    CWebPageScript(const CWebPageScript&) = delete;
-    CWebPageScript& operator=(const CWebPageScript&) = delete;
+    CHtmlScriptCaller() = default;
+    virtual ~CHtmlScriptCaller() = default;
+    CHtmlScriptCaller(const CHtmlScriptCaller&) = delete;
+    CHtmlScriptCaller& operator=(const CHtmlScriptCaller&) = delete;
 
     // The page's document; not owned and not reference-counted here.
     bool SetDocument(IDispatch* document);

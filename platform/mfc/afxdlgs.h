@@ -1,0 +1,4 @@
+#pragma once
+// The framework's common dialogs.
+
+#include "platform/mfc/cfiledialog.h"
