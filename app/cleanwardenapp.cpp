@@ -10,7 +10,6 @@
 #include "app/schedulemanager.h"
 #include "app/taskmanager.h"
 #include "engine/engineobjects.h"
-#include "engine/enginelogtext.h"
 #include "engine/proxystubs.h"
 #include "foundation/appsettings.h"
 #include "foundation/appstats.h"

@@ -74,8 +74,8 @@ public:
     void SetDefaultDialogSkinName(CString name) override;
     void LoadAppCursor(UINT id);
     HCURSOR GetLinkCursor() const { return m_hLinkCursor; }
-    // The engine: failures show the Part's message box ("Definition database
-    // was not found...") and return the failing HRESULT.
+    // The engine: a failure shows the message box "Definition database
+    // was not found..." and returns the failing HRESULT.
     HRESULT InitEngine();
     // InitEngine; after a failure the shutdown runs at once.
     HRESULT StartEngine();
@@ -101,7 +101,7 @@ public:
     void SetupSchedules();
 
     // Crash road and engine exceptions.
-    virtual void ShowExceptionReport(CString engineText, CString exceptionText) override;
+    void ShowExceptionReport(CString engineText, CString exceptionText) override;
     void BuildExceptionHeader(CString& text) const;
     const CString& GetExceptionReportText() const { return m_strExceptionReport; }
 

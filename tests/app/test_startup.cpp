@@ -246,7 +246,7 @@ TEST_F(StartupTest, MissingSettingsFilesAreMadeFromTheirDefaultsInAMissingDataFo
     m_app->ExitInstance();
 }
 
-TEST_F(StartupTest, EveryUnusableDatabaseGivesThePartsMessageAndTheFailedStepIsLogged)
+TEST_F(StartupTest, EveryUnusableDatabaseGivesTheSameMessageAndTheFailedStepIsLogged)
 {
     struct Case
     {
