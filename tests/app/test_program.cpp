@@ -9,6 +9,8 @@
 
 #include <thread>
 
+#include <shlwapi.h>
+
 #include "app/telmincleanwarden.h"
 #include "platform/atl/atlbase.h"
 #include "tests/app/program_test_support.h"
@@ -219,4 +221,18 @@ TEST_F(ProgramTest, StartedByComTheProgramServesWithoutAWindowAndEndsWithItsLast
         EXPECT_FALSE(TempFolder::Exists(m_install.DataFile("app_settings.xml")));
     });
     EXPECT_TRUE(WaitForNoServer(m_install.Program(), 30000));
+}
+
+TEST_F(ProgramTest, AFailedRegistrationEndsWithExitCodeOneAndLeavesNoHalfClass)
+{
+    // A volatile ProgID key cannot take the lasting "CLSID" subkey.
+    HKEY blocker = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, comserver::kProgId, 0, nullptr, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS, nullptr, &blocker, nullptr));
+    RegCloseKey(blocker);
+    EXPECT_EQ(1u, RunServer(m_install.Program(), "/RegServer"));
+    EXPECT_FALSE(KeyExists(comserver::kClassKey));
+    EXPECT_FALSE(KeyExists(std::string("TypeLib\\") + comserver::kLibId));
+    EXPECT_NE(std::string::npos, m_install.DebugLog().find("COM server registration failed: 0x")) << m_install.DebugLog();
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, comserver::kProgId);
 }
