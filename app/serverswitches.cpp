@@ -1,24 +1,27 @@
 #include "app/serverswitches.h"
 
-#include <windows.h>
+#include "platform/mfc/ccommandlineinfo.h"
+
+CServerSwitches ServerSwitchesFrom(const CCommandLineInfo& info)
+{
+    CServerSwitches switches;
+    if (info.m_nShellCommand == CCommandLineInfo::AppRegister)
+        switches.command = CServerSwitches::Register;
+    else if (info.m_nShellCommand == CCommandLineInfo::AppUnregister)
+        switches.command = CServerSwitches::Unregister;
+    switches.embedding = info.m_bRunEmbedded != FALSE;
+    switches.automation = info.m_bRunAutomated != FALSE;
+    return switches;
+}
 
 CServerSwitches ParseServerSwitches(int argc, const char* const* argv)
 {
-    CServerSwitches switches;
+    CCommandLineInfo info;
     for (int i = 1; i < argc; ++i)
     {
-        const char* arg = argv[i];
-        if (!arg || (arg[0] != '/' && arg[0] != '-'))
-            continue;
-        const char* word = arg + 1;
-        if (lstrcmpiA(word, "Regserver") == 0 || lstrcmpiA(word, "Register") == 0)
-            switches.command = CServerSwitches::Register;
-        else if (lstrcmpiA(word, "Unregserver") == 0 || lstrcmpiA(word, "Unregister") == 0)
-            switches.command = CServerSwitches::Unregister;
-        else if (lstrcmpiA(word, "Embedding") == 0)
-            switches.embedding = true;
-        else if (lstrcmpiA(word, "Automation") == 0)
-            switches.automation = true;
+        const char* param = argv[i] ? argv[i] : "";
+        const BOOL flag = param[0] == '/' || param[0] == '-';
+        info.ParseParam(flag ? param + 1 : param, flag, i + 1 == argc);
     }
-    return switches;
+    return ServerSwitchesFrom(info);
 }

@@ -1,9 +1,11 @@
 #pragma once
-// The command-line switches the COM server acts on, read as the framework's
-// command-line parser reads them: "/" or "-" before the word, case ignored;
-// "Regserver" or "Register", "Unregserver" or "Unregister" (the last of
-// them counts), "Embedding", "Automation". Other arguments are left to the
-// rest of the start-up.
+// The command-line switches the COM server acts on, as the framework's
+// command-line parser (CCommandLineInfo) reads them: "/" or "-" before the
+// word, case ignored; "Regserver" or "Register", "Unregserver" or
+// "Unregister" (the last of them counts), "Embedding", "Automation". Other
+// arguments are left to the rest of the start-up.
+
+class CCommandLineInfo;
 
 struct CServerSwitches
 {
@@ -17,5 +19,9 @@ struct CServerSwitches
     bool IsServerOnly() const { return embedding || automation; }
 };
 
-// argv[1] to argv[argc - 1], as the C runtime split the command line.
+// What the framework's parser found.
+CServerSwitches ServerSwitchesFrom(const CCommandLineInfo& info);
+
+// argv[1] to argv[argc - 1], as the C runtime split the command line, handed
+// to the framework's parser one by one.
 CServerSwitches ParseServerSwitches(int argc, const char* const* argv);

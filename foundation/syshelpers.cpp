@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+const char kDataFolderVariable[] = "CLEANWARDEN_DATA_FOLDER";
+
 namespace {
 
 const char kRunKey[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\";
@@ -152,7 +154,17 @@ void GetLocalAndNetworkDrives(CStringArray& list)
 
 CString GetProductDataFolder()
 {
+    // Tests run the program against a data folder of their own.
     char folder[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA(kDataFolderVariable, folder, MAX_PATH);
+    if (n > 0 && n < MAX_PATH)
+    {
+        CString planted(folder);
+        if (planted.Right(1) != "\\")
+            planted += "\\";
+        return planted;
+    }
+    folder[0] = '\0';
     if (!SHGetSpecialFolderPathA(NULL, folder, CSIDL_COMMON_APPDATA, TRUE))
         folder[0] = '\0';
     return CString(folder) + "\\Telmin\\Cleanwarden\\";

@@ -25,7 +25,12 @@ CString GetTempFolder();
 // name without the folder; the caller deletes it. Empty on failure.
 CString CreateTempFileName(const char* prefix);
 void GetLocalAndNetworkDrives(CStringArray& list);
+// The common application-data folder + "\\Telmin\\Cleanwarden\\", or the folder
+// (with a closing backslash) that the environment variable
+// CLEANWARDEN_DATA_FOLDER names: tests give the program a data folder of
+// their own with it.
 CString GetProductDataFolder();
+extern const char kDataFolderVariable[];
 // "AllDrives" (any case) means every fixed and network drive.
 void GetDriveList(const char* pathList, CStringArray& list);
 // The empty text means every fixed and network drive.

@@ -25,3 +25,12 @@ private:
     CException(const CException&) = delete;
     CException& operator=(const CException&) = delete;
 };
+
+// An argument outside what the operation accepts (an index past the end).
+class CInvalidArgException : public CException
+{
+public:
+    BOOL GetErrorMessage(LPSTR buf, UINT max, PUINT helpContext = NULL) override;
+};
+
+[[noreturn]] void AfxThrowInvalidArgException();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -16,30 +17,51 @@
 
 #include "foundation/syshelpers.h"
 
-// The stand-in program copied to "<temp>\Telmin Cleanwarden Test <pid>\" under
-// a name of its own, so its processes are told from any other.
+// A program of the build folder (the stand-in by default) copied to
+// "<temp>\Telmin Cleanwarden Test <pid>\" (or the folder stem given) under a
+// name of its own, so its processes are told from any other.
 class ServerCopy
 {
 public:
-    ServerCopy()
+    explicit ServerCopy(const char* builtName = "cw_com_server", const char* folderStem = "Telmin Cleanwarden Test")
     {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        char folder[MAX_PATH], name[64];
-        wsprintfA(folder, "%sTelmin Cleanwarden Test %lu", temp, GetCurrentProcessId());
-        wsprintfA(name, "cw_com_server_%lu.exe", GetCurrentProcessId());
+        char folder[MAX_PATH], name[96];
+        wsprintfA(folder, "%s%s %lu", temp, folderStem, GetCurrentProcessId());
+        wsprintfA(name, "%s_%lu.exe", builtName, GetCurrentProcessId());
         m_folder = folder;
         m_name = name;
         m_path = m_folder + "\\" + m_name;
         CreateDirectoryA(m_folder.c_str(), nullptr);
-        const std::string built = std::string(GetModuleFolder()) + "cw_com_server.exe";
+        const std::string built = std::string(GetModuleFolder()) + builtName + ".exe";
         m_copied = CopyFileA(built.c_str(), m_path.c_str(), FALSE) != FALSE;
     }
     ~ServerCopy()
     {
         DeleteFileA(m_path.c_str());
         DeleteFileA(File("sdebug.log").c_str());
+        for (const std::string& file : m_extraFiles)
+            DeleteFileA(file.c_str());
+        for (auto it = m_extraFolders.rbegin(); it != m_extraFolders.rend(); ++it)
+            RemoveDirectoryA(it->c_str());
         RemoveDirectoryA(m_folder.c_str());
+    }
+
+    // Copies a file of the build folder into the copy's folder (a relative
+    // name, whose folder is made); it goes with the copy.
+    bool AddBuiltFile(const std::string& relative)
+    {
+        const size_t slash = relative.rfind('\\');
+        if (slash != std::string::npos)
+        {
+            const std::string sub = m_folder + "\\" + relative.substr(0, slash);
+            if (CreateDirectoryA(sub.c_str(), nullptr))
+                m_extraFolders.push_back(sub);
+        }
+        const std::string target = File(relative.c_str());
+        m_extraFiles.push_back(target);
+        return CopyFileA((std::string(GetModuleFolder()) + relative).c_str(), target.c_str(), FALSE) != FALSE;
     }
 
     bool Copied() const { return m_copied; }
@@ -50,6 +72,7 @@ public:
 private:
     std::string m_folder, m_name, m_path;
     bool m_copied;
+    std::vector<std::string> m_extraFiles, m_extraFolders;
 };
 
 const DWORD kRunTimedOut = 0xDEADBEEF;
@@ -244,4 +267,81 @@ inline std::string DefaultValueOf(const std::string& path)
     std::map<std::string, std::string> values = ValuesOf(path);
     auto it = values.find("");
     return it == values.end() ? "<none>" : it->second;
+}
+
+// ------------------------------------------------------- the registered tree
+
+namespace comserver {
+
+const char kClsid[] = "{123232CE-589E-45CA-B013-AF06C3BAB413}";
+const char kAppId[] = "{9039EF7F-5A66-43AC-AF95-CE6D5820B17A}";
+const char kLibId[] = "{F991C314-B963-44B8-B348-D3E311AC5BB6}";
+const char kIid[] = "{99274197-0BB4-4AEC-85DB-54CD13A807E9}";
+const char kListenerClsid[] = "{2C63E1B6-3FA8-4CB8-9EA9-62C2505CF73B}";
+const char kProgId[] = "TelminCleanwarden.CleanwardenApplicat.1";
+const char kIndependentProgId[] = "TelminCleanwarden.CleanwardenApplicatio";
+const char kClassName[] = "CleanwardenApplication Class";
+const std::string kClassKey = std::string("CLSID\\") + kClsid;
+
+} // namespace comserver
+
+// The whole tree "/RegServer" writes for the server at serverPath.
+inline void ExpectRegisteredTree(const std::string& serverPath)
+{
+    using namespace comserver;
+    typedef std::set<std::string> Names;
+    typedef std::map<std::string, std::string> Values;
+
+    // The AppID script.
+    EXPECT_EQ((Values{{"", "TelminCleanwarden"}}), ValuesOf(std::string("AppID\\") + kAppId));
+    EXPECT_EQ(Names{}, SubkeysOf(std::string("AppID\\") + kAppId));
+    EXPECT_EQ((Values{{"AppID", kAppId}}), ValuesOf("AppID\\TelminCleanwarden.EXE"));
+    EXPECT_EQ(Names{}, SubkeysOf("AppID\\TelminCleanwarden.EXE"));
+
+    // The ProgIDs, cut at 39 characters.
+    EXPECT_EQ(39u, strlen(kProgId));
+    EXPECT_EQ(39u, strlen(kIndependentProgId));
+    EXPECT_EQ((Values{{"", kClassName}}), ValuesOf(kProgId));
+    EXPECT_EQ(Names{"CLSID"}, SubkeysOf(kProgId));
+    EXPECT_EQ((Values{{"", kClsid}}), ValuesOf(std::string(kProgId) + "\\CLSID"));
+    EXPECT_EQ((Values{{"", kClassName}}), ValuesOf(kIndependentProgId));
+    EXPECT_EQ((Names{"CLSID", "CurVer"}), SubkeysOf(kIndependentProgId));
+    EXPECT_EQ((Values{{"", kClsid}}), ValuesOf(std::string(kIndependentProgId) + "\\CLSID"));
+    EXPECT_EQ((Values{{"", kProgId}}), ValuesOf(std::string(kIndependentProgId) + "\\CurVer"));
+
+    // The class, its local server in quotes: the folder has blanks.
+    EXPECT_EQ((Values{{"", kClassName}}), ValuesOf(kClassKey));
+    EXPECT_EQ((Names{"LocalServer32", "ProgID", "Programmable", "TypeLib", "VersionIndependentProgID"}),
+              SubkeysOf(kClassKey));
+    EXPECT_EQ((Values{{"", "\"" + serverPath + "\""}}), ValuesOf(kClassKey + "\\LocalServer32"));
+    EXPECT_EQ((Values{{"", kProgId}}), ValuesOf(kClassKey + "\\ProgID"));
+    EXPECT_EQ((Values{{"", kIndependentProgId}}), ValuesOf(kClassKey + "\\VersionIndependentProgID"));
+    EXPECT_EQ(Values{}, ValuesOf(kClassKey + "\\Programmable"));
+    EXPECT_EQ(Names{}, SubkeysOf(kClassKey + "\\Programmable"));
+    EXPECT_EQ((Values{{"", kLibId}}), ValuesOf(kClassKey + "\\TypeLib"));
+
+    // The type library (TYPELIB 1 of the program) and the interface it
+    // describes, marshalled by the system's type-library marshaller.
+    const char* platform = sizeof(void*) == 8 ? "\\1.0\\0\\win64" : "\\1.0\\0\\win32";
+    EXPECT_EQ(serverPath, DefaultValueOf(std::string("TypeLib\\") + kLibId + platform));
+    EXPECT_EQ("{00020424-0000-0000-C000-000000000046}",
+              DefaultValueOf(std::string("Interface\\") + kIid + "\\ProxyStubClsid32"));
+
+    // The engine event sink has no registry script.
+    EXPECT_FALSE(KeyExists(std::string("CLSID\\") + kListenerClsid));
+}
+
+// What "/UnregServer" leaves: none of the server's keys, the shared ones.
+inline void ExpectNoRegisteredTree()
+{
+    using namespace comserver;
+    EXPECT_FALSE(KeyExists(kClassKey));
+    EXPECT_FALSE(KeyExists(kProgId));
+    EXPECT_FALSE(KeyExists(kIndependentProgId));
+    EXPECT_FALSE(KeyExists(std::string("AppID\\") + kAppId));
+    EXPECT_FALSE(KeyExists("AppID\\TelminCleanwarden.EXE"));
+    EXPECT_FALSE(KeyExists(std::string("TypeLib\\") + kLibId));
+    EXPECT_FALSE(KeyExists(std::string("Interface\\") + kIid));
+    EXPECT_TRUE(KeyExists("AppID"));
+    EXPECT_TRUE(KeyExists("CLSID"));
 }

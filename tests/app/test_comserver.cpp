@@ -12,19 +12,8 @@
 
 namespace {
 
-const char kClsid[] = "{123232CE-589E-45CA-B013-AF06C3BAB413}";
-const char kAppId[] = "{9039EF7F-5A66-43AC-AF95-CE6D5820B17A}";
-const char kLibId[] = "{F991C314-B963-44B8-B348-D3E311AC5BB6}";
-const char kIid[] = "{99274197-0BB4-4AEC-85DB-54CD13A807E9}";
-const char kListenerClsid[] = "{2C63E1B6-3FA8-4CB8-9EA9-62C2505CF73B}";
-const char kProgId[] = "TelminCleanwarden.CleanwardenApplicat.1";
-const char kIndependentProgId[] = "TelminCleanwarden.CleanwardenApplicatio";
-const char kClassName[] = "CleanwardenApplication Class";
+using namespace comserver;
 
-const std::string kClassKey = std::string("CLSID\\") + kClsid;
-
-typedef std::set<std::string> Names;
-typedef std::map<std::string, std::string> Values;
 
 class ComServerTest : public ::testing::Test
 {
@@ -131,44 +120,7 @@ private:
 TEST_F(ComServerTest, RegServerWritesTheWholeTreeWithTheQuotedServerPath)
 {
     Register();
-
-    // The AppID script.
-    EXPECT_EQ((Values{{"", "TelminCleanwarden"}}), ValuesOf(std::string("AppID\\") + kAppId));
-    EXPECT_EQ(Names{}, SubkeysOf(std::string("AppID\\") + kAppId));
-    EXPECT_EQ((Values{{"AppID", kAppId}}), ValuesOf("AppID\\TelminCleanwarden.EXE"));
-    EXPECT_EQ(Names{}, SubkeysOf("AppID\\TelminCleanwarden.EXE"));
-
-    // The ProgIDs, cut at 39 characters.
-    EXPECT_EQ(39u, strlen(kProgId));
-    EXPECT_EQ(39u, strlen(kIndependentProgId));
-    EXPECT_EQ((Values{{"", kClassName}}), ValuesOf(kProgId));
-    EXPECT_EQ(Names{"CLSID"}, SubkeysOf(kProgId));
-    EXPECT_EQ((Values{{"", kClsid}}), ValuesOf(std::string(kProgId) + "\\CLSID"));
-    EXPECT_EQ((Values{{"", kClassName}}), ValuesOf(kIndependentProgId));
-    EXPECT_EQ((Names{"CLSID", "CurVer"}), SubkeysOf(kIndependentProgId));
-    EXPECT_EQ((Values{{"", kClsid}}), ValuesOf(std::string(kIndependentProgId) + "\\CLSID"));
-    EXPECT_EQ((Values{{"", kProgId}}), ValuesOf(std::string(kIndependentProgId) + "\\CurVer"));
-
-    // The class, its local server in quotes: the folder has blanks.
-    EXPECT_EQ((Values{{"", kClassName}}), ValuesOf(kClassKey));
-    EXPECT_EQ((Names{"LocalServer32", "ProgID", "Programmable", "TypeLib", "VersionIndependentProgID"}),
-              SubkeysOf(kClassKey));
-    EXPECT_EQ((Values{{"", "\"" + Server().Path() + "\""}}), ValuesOf(kClassKey + "\\LocalServer32"));
-    EXPECT_EQ((Values{{"", kProgId}}), ValuesOf(kClassKey + "\\ProgID"));
-    EXPECT_EQ((Values{{"", kIndependentProgId}}), ValuesOf(kClassKey + "\\VersionIndependentProgID"));
-    EXPECT_EQ(Values{}, ValuesOf(kClassKey + "\\Programmable"));
-    EXPECT_EQ(Names{}, SubkeysOf(kClassKey + "\\Programmable"));
-    EXPECT_EQ((Values{{"", kLibId}}), ValuesOf(kClassKey + "\\TypeLib"));
-
-    // The type library (TYPELIB 1 of the program) and the interface it
-    // describes, marshalled by the system's type-library marshaller.
-    const char* platform = sizeof(void*) == 8 ? "\\1.0\\0\\win64" : "\\1.0\\0\\win32";
-    EXPECT_EQ(Server().Path(), DefaultValueOf(std::string("TypeLib\\") + kLibId + platform));
-    EXPECT_EQ("{00020424-0000-0000-C000-000000000046}",
-              DefaultValueOf(std::string("Interface\\") + kIid + "\\ProxyStubClsid32"));
-
-    // The engine event sink has no registry script.
-    EXPECT_FALSE(KeyExists(std::string("CLSID\\") + kListenerClsid));
+    ExpectRegisteredTree(Server().Path());
 }
 
 TEST_F(ComServerTest, UnregServerTakesTheTreeAwayAndLeavesTheSharedKeys)
@@ -181,15 +133,7 @@ TEST_F(ComServerTest, UnregServerTakesTheTreeAwayAndLeavesTheSharedKeys)
     RegCloseKey(planted);
 
     EXPECT_EQ(0u, RunServer(Server(), "/UnregServer"));
-    EXPECT_FALSE(KeyExists(kClassKey));
-    EXPECT_FALSE(KeyExists(kProgId));
-    EXPECT_FALSE(KeyExists(kIndependentProgId));
-    EXPECT_FALSE(KeyExists(std::string("AppID\\") + kAppId));
-    EXPECT_FALSE(KeyExists("AppID\\TelminCleanwarden.EXE"));
-    EXPECT_FALSE(KeyExists(std::string("TypeLib\\") + kLibId));
-    EXPECT_FALSE(KeyExists(std::string("Interface\\") + kIid));
-    EXPECT_TRUE(KeyExists("AppID"));
-    EXPECT_TRUE(KeyExists("CLSID"));
+    ExpectNoRegisteredTree();
 
     // Nothing left to take away is no failure.
     EXPECT_EQ(0u, RunServer(Server(), "/UnregServer"));

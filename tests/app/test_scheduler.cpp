@@ -22,6 +22,7 @@
 #include "foundation/scheduledupdatesettings.h"
 #include "foundation/scheduledupdatesoftsettings.h"
 #include "tests/app/app_test_support.h"
+#include "tests/app/fake_engine.h"
 #include "tests/app/update_test_server.h"
 
 namespace {
@@ -121,13 +122,9 @@ private:
 
 // The application's scanner as the scheduled scan sees it: it runs for a
 // while once told to, and notes the thread every call arrives on.
-class FakeScanner : public CComObjectRootEx<CComSingleThreadModel>, public IScanner
+class FakeScanner : public CScannerStub
 {
 public:
-    BEGIN_COM_MAP(FakeScanner)
-        COM_INTERFACE_ENTRY(IScanner)
-    END_COM_MAP()
-
     void RunFor(DWORD ms) { m_runningUntil = GetTickCount() + ms; }
     bool Running() const { return static_cast<LONG>(m_runningUntil - GetTickCount()) > 0; }
 
@@ -137,19 +134,6 @@ public:
         *running = Running() ? TRUE : FALSE;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Initialize(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_DatabasePath(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Paths(IPaths*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_Paths(IPaths**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_AreaEnabled(ScanAreaType, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_AreaEnabled(ScanAreaType, BOOL*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Results(IThreatCollection*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_Results(IThreatCollection**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_IgnoreList(IIgnoreList**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Start() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Pause(BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDatabaseInfo(ULONG*, ULONG*, ULONG*) override { return E_NOTIMPL; }
 
     std::vector<DWORD> callThreads;
 

@@ -45,16 +45,9 @@ std::wstring Wide(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-class UpdateRoadTest : public StaTest
+class UpdateRoadTest : public WithUpdateServer<StaTest>
 {
 protected:
-    static void SetUpTestSuite() { s_server = new UpdateTestServer; }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        s_server = nullptr;
-    }
-
     void SetUp() override
     {
         StaTest::SetUp();
@@ -83,7 +76,6 @@ protected:
         StaTest::TearDown();
     }
 
-    static UpdateTestServer& server() { return *s_server; }
     std::string InUse() const { return destination.File(CW_DEFINITIONS_FILE_NAME); }
     std::string Downloaded(const char* name = CW_DEFINITIONS_FILE_NAME) const { return downloads.File(name); }
 
@@ -134,14 +126,12 @@ protected:
         return client.ResultText();
     }
 
-    static UpdateTestServer* s_server;
     TempFolder downloads;
     TempFolder destination;
     DebugLogCapture debugLog;
     std::unique_ptr<CVostelUpdateManager> manager;
 };
 
-UpdateTestServer* UpdateRoadTest::s_server = nullptr;
 
 } // namespace
 

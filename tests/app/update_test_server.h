@@ -155,3 +155,20 @@ private:
     TempFolder m_root;
     int m_port = 0;
 };
+
+// One update service for all the tests of a suite.
+template <class Base>
+class WithUpdateServer : public Base
+{
+protected:
+    static void SetUpTestSuite() { s_server = new UpdateTestServer; }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        s_server = nullptr;
+    }
+    static UpdateTestServer& server() { return *s_server; }
+
+private:
+    static inline UpdateTestServer* s_server = nullptr;
+};

@@ -1,0 +1,238 @@
+// The real program, TelminCleanwarden.exe, run in the test prefix from a
+// folder with blanks in its name against a data folder of the test's own:
+// what a start leaves there, the message of a start without database, a
+// second start, the registration switches and a second process that asks
+// the running program through COM. Its message boxes are read and answered
+// as a user would.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include <shlwapi.h>
+
+#include "app/telmincleanwarden.h"
+#include "platform/atl/atlbase.h"
+#include "tests/app/program_test_support.h"
+
+#include <commctrl.h>
+#include "ui/programresources.h"
+
+namespace {
+
+const char kMainTitle[] = "Telmin Cleanwarden 2.1.153";
+
+std::string ReadText(const std::string& path)
+{
+    std::vector<BYTE> bytes = TempFolder::Read(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class ProgramTest : public ::testing::Test
+{
+protected:
+    ProgramTest() : m_override(m_install.DataFolder()) {}
+
+    void SetUp() override { ASSERT_TRUE(m_install.Ready()); }
+    void TearDown() override
+    {
+        EndServerProcesses(m_install.Program());
+        if (m_registered)
+        {
+            EXPECT_EQ(0u, RunServer(m_install.Program(), "/UnregServer"));
+            ExpectNoRegisteredTree();
+        }
+    }
+
+    // Starts the desktop program and waits for its main window.
+    HWND StartDesktop(ServerProcess& process)
+    {
+        if (!process.Start(m_install.Program(), ""))
+            return nullptr;
+        return WaitForProcessWindow(process.Id(), "#32770", kMainTitle);
+    }
+
+    void Register()
+    {
+        m_registered = true;
+        ASSERT_EQ(0u, RunServer(m_install.Program(), "/RegServer"));
+    }
+
+    ProgramInstall m_install;
+    DataFolderOverride m_override;
+    bool m_registered = false;
+};
+
+} // namespace
+
+TEST_F(ProgramTest, AValidDatabaseOpensTheMainWindowAndExitSavesTheData)
+{
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    ServerProcess program;
+    HWND main = StartDesktop(program);
+    ASSERT_NE(nullptr, main) << m_install.DebugLog();
+
+    // Every settings file made from its defaults, the quarantine folder and
+    // the open support report file.
+    for (const char* file : {"app_settings.xml", "app_stats.xml", "scanner_settings.xml", "scheduled_scan.xml",
+                             "scheduled_update.xml", "scheduled_updatesoft.xml", "report.html"})
+        EXPECT_TRUE(TempFolder::Exists(m_install.DataFile(file))) << file;
+    EXPECT_TRUE(TempFolder::Exists(m_install.DataFile("quarantine")));
+    EXPECT_NE(std::string::npos, ReadText(m_install.DataFile("app_settings.xml")).find("language=\"English\""));
+
+    // The page container with its five tabs.
+    HWND tabs = GetDlgItem(main, IDC_PAGE_CONTAINER);
+    ASSERT_NE(nullptr, tabs);
+    EXPECT_EQ(5, SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+
+    // Closing the window only hides it; Exit from the tray menu ends the program.
+    SendMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_EQ(kRunTimedOut, program.Wait(0));
+    PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, program.Wait(60000));
+
+    // What the shutdown saves and removes.
+    EXPECT_TRUE(TempFolder::Exists(m_install.DataFile("ilist.lst")));
+    EXPECT_FALSE(TempFolder::Exists(m_install.DataFile("report.html")));
+    const std::string stats = ReadText(m_install.DataFile("app_stats.xml"));
+    EXPECT_EQ(std::string::npos, stats.find("Signatures=\"0\"")) << stats;
+    EXPECT_EQ(std::string::npos, stats.find("DBVersion=\"\"")) << stats;
+    EXPECT_EQ(std::string::npos, m_install.DebugLog().find("start-up step")) << m_install.DebugLog();
+}
+
+TEST_F(ProgramTest, WithoutDataFolderTheFolderIsMadeAndTheMissingDatabaseIsTold)
+{
+    ASSERT_FALSE(TempFolder::Exists(m_install.DataFolder()));
+    ServerProcess program;
+    ASSERT_TRUE(program.Start(m_install.Program(), ""));
+    ProgramWindow box = WaitForMessageBox(program.Id(), "Unable to locate component");
+    ASSERT_NE(nullptr, box.hwnd) << m_install.DebugLog();
+    EXPECT_EQ("Definition database was not found. Re-installing the application may fix this problem", box.text);
+    EXPECT_EQ(nullptr, GetWindow(box.hwnd, GW_OWNER));
+    EXPECT_EQ(nullptr, FindProcessWindow(program.Id(), "#32770", kMainTitle));
+    AnswerMessageBox(box.hwnd, IDOK);
+    EXPECT_EQ(0u, program.Wait(60000));
+
+    // The data folder was made, so the settings of this first start are there.
+    for (const char* file : {"app_settings.xml", "app_stats.xml", "scanner_settings.xml", "scheduled_scan.xml"})
+        EXPECT_TRUE(TempFolder::Exists(m_install.DataFile(file))) << file;
+    EXPECT_FALSE(TempFolder::Exists(m_install.DataFile("report.html")));
+    EXPECT_NE(std::string::npos,
+              m_install.DebugLog().find("Message: start-up step \"read the signature database's records\" failed: "
+                                        "0x80070057\nFunction: CCleanwardenApp::InitEngine"))
+        << m_install.DebugLog();
+}
+
+TEST_F(ProgramTest, ASecondStartEndsAtOnceAndTheFirstGoesOn)
+{
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    ServerProcess first;
+    HWND main = StartDesktop(first);
+    ASSERT_NE(nullptr, main);
+
+    ServerProcess second;
+    ASSERT_TRUE(second.Start(m_install.Program(), ""));
+    EXPECT_EQ(0u, second.Wait(30000));
+    EXPECT_EQ(kRunTimedOut, first.Wait(0));
+    EXPECT_TRUE(IsWindow(main));
+
+    PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, first.Wait(60000));
+}
+
+TEST_F(ProgramTest, TheSwitchesRegisterAndUnregisterTheProgramWhileItRuns)
+{
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    ServerProcess program;
+    HWND main = StartDesktop(program);
+    ASSERT_NE(nullptr, main);
+
+    Register();
+    ExpectRegisteredTree(m_install.Program().Path());
+    EXPECT_EQ(0u, RunServer(m_install.Program(), "-unregserver"));
+    ExpectNoRegisteredTree();
+    m_registered = false;
+    EXPECT_EQ(kRunTimedOut, program.Wait(0));
+
+    PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, program.Wait(60000));
+}
+
+TEST_F(ProgramTest, AnotherProcessAsksTheRunningProgramToCloseThroughCom)
+{
+    Register();
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    ServerProcess program;
+    HWND main = StartDesktop(program);
+    ASSERT_NE(nullptr, main);
+    const DWORD programId = program.Id();
+
+    // The user answers the program's question: No, then Yes.
+    auto answer = [programId](int button, std::string* text) {
+        ProgramWindow box = WaitForMessageBox(programId, "Telmin Cleanwarden");
+        if (!box.hwnd)
+            return;
+        *text = box.text;
+        AnswerMessageBox(box.hwnd, button);
+    };
+    RunInApartment([&] {
+        CComPtr<ICleanwardenApplication> app;
+        ASSERT_EQ(S_OK, app.CoCreateInstance(CLSID_CleanwardenApplication, nullptr, CLSCTX_LOCAL_SERVER));
+        // This process's object answers for the running program.
+        unsigned char initialized = 0xEE;
+        EXPECT_EQ(S_OK, app->get_Initialized(&initialized));
+        EXPECT_EQ(1, initialized);
+
+        std::string asked;
+        std::thread no(answer, IDNO, &asked);
+        LONG result = 5;
+        EXPECT_EQ(S_FALSE, app->ShutDown(0, &result));
+        no.join();
+        EXPECT_EQ("Do you want close Telmin Cleanwarden?", asked);
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_TRUE(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+        asked.clear();
+        std::thread yes(answer, IDYES, &asked);
+        EXPECT_EQ(S_OK, app->ShutDown(0, &result));
+        yes.join();
+        EXPECT_EQ("Do you want close Telmin Cleanwarden?", asked);
+    });
+    EXPECT_EQ(0u, program.Wait(60000));
+}
+
+TEST_F(ProgramTest, StartedByComTheProgramServesWithoutAWindowAndEndsWithItsLastClient)
+{
+    Register();
+    RunInApartment([&] {
+        CComPtr<ICleanwardenApplication> app;
+        ASSERT_EQ(S_OK, app.CoCreateInstance(CLSID_CleanwardenApplication, nullptr, CLSCTX_LOCAL_SERVER));
+        const std::vector<DWORD> ids = ServerProcessIds(m_install.Program());
+        ASSERT_EQ(1u, ids.size());
+        unsigned char initialized = 0xEE;
+        EXPECT_EQ(S_OK, app->get_Initialized(&initialized));
+        EXPECT_EQ(0, initialized);
+        // Nobody to ask and no window: the answer is yes at once.
+        LONG result = 5;
+        EXPECT_EQ(S_OK, app->ShutDown(0, &result));
+        EXPECT_EQ(nullptr, FindProcessWindow(ids[0], "#32770"));
+        // No data folder is touched by a server without the desktop program.
+        EXPECT_FALSE(TempFolder::Exists(m_install.DataFile("app_settings.xml")));
+    });
+    EXPECT_TRUE(WaitForNoServer(m_install.Program(), 30000));
+}
+
+TEST_F(ProgramTest, AFailedRegistrationEndsWithExitCodeOneAndLeavesNoHalfClass)
+{
+    // A volatile ProgID key cannot take the lasting "CLSID" subkey.
+    HKEY blocker = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, comserver::kProgId, 0, nullptr, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS, nullptr, &blocker, nullptr));
+    RegCloseKey(blocker);
+    EXPECT_EQ(1u, RunServer(m_install.Program(), "/RegServer"));
+    EXPECT_FALSE(KeyExists(comserver::kClassKey));
+    EXPECT_FALSE(KeyExists(std::string("TypeLib\\") + comserver::kLibId));
+    EXPECT_NE(std::string::npos, m_install.DebugLog().find("COM server registration failed: 0x")) << m_install.DebugLog();
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, comserver::kProgId);
+}
