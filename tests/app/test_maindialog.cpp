@@ -387,7 +387,7 @@ TEST_F(MainDialogTest, ScanMessagesGoToTheScanPageAndTextsAreReloadedEverywhere)
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(2, Page(i)->textLoads) << i;
     EXPECT_EQ(CString("Spyware scan"), Page(0)->GetControlText(IDC_STANDIN_TITLE));
-    EXPECT_EQ(CString("This page is not part of this version of Telmin Cleanwarden yet."),
+    EXPECT_EQ(CString("This page is not part of this version of Telmin Cleanwarden."),
               Page(0)->GetControlText(IDC_STANDIN_NOTE));
 }
 
