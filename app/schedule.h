@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/messageexception.h"
+#include "foundation/messageexception.h"
 #include "app/nextrun.h"
 
 // The four schedules; each name is also its timer's name.

@@ -2,7 +2,7 @@
 // Base of the update manager: its state, the download object of its update
 // job, and the two texts handed to that object before each download.
 
-#include "app/messageexception.h"
+#include "foundation/messageexception.h"
 #include "foundation/httpfiledownload.h"
 
 // A failure of one download of the update manager.

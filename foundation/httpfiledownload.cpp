@@ -17,20 +17,6 @@ CString MessageOf(CException* e)
 
 }  // namespace
 
-CHttpFileDownloadException::CHttpFileDownloadException(LPCSTR message) : m_strMessage(message)
-{
-}
-
-BOOL CHttpFileDownloadException::GetErrorMessage(LPSTR buf, UINT max, PUINT helpContext)
-{
-    if (helpContext)
-        *helpContext = 0;
-    if (!buf || max == 0)
-        return FALSE;
-    lstrcpynA(buf, m_strMessage, static_cast<int>(max));
-    return !m_strMessage.IsEmpty();
-}
-
 CHttpFileDownload::CHttpFileDownload(const CString& url, const CString& target)
     : m_dwStarted(0),
       m_dwProgress(0),

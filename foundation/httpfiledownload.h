@@ -4,16 +4,12 @@
 
 #include "foundation/httpclient.h"
 #include "platform/mfc/event.h"
-#include "platform/mfc/exception.h"
+#include "foundation/messageexception.h"
 
-class CHttpFileDownloadException : public CException
+class CHttpFileDownloadException : public CMessageException
 {
 public:
-    explicit CHttpFileDownloadException(LPCSTR message);
-
-    BOOL GetErrorMessage(LPSTR buf, UINT max, PUINT helpContext = NULL) override;
-
-    CString m_strMessage;
+    explicit CHttpFileDownloadException(LPCSTR message) : CMessageException(message) {}
 };
 
 class CHttpFileDownload : public CHttpClient

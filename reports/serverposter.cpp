@@ -2,20 +2,6 @@
 
 #include <cstring>
 
-CUnhandledExceptionReporterException::CUnhandledExceptionReporterException(LPCSTR message) : m_strMessage(message)
-{
-}
-
-BOOL CUnhandledExceptionReporterException::GetErrorMessage(LPSTR buf, UINT max, PUINT helpContext)
-{
-    if (helpContext)
-        *helpContext = 0;
-    if (!buf || max == 0)
-        return FALSE;
-    lstrcpynA(buf, m_strMessage, static_cast<int>(max));
-    return !m_strMessage.IsEmpty();
-}
-
 CServerPoster::CServerPoster(const char* url)
 {
     m_client.m_strURL = url;

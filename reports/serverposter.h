@@ -5,18 +5,14 @@
 
 #include "foundation/httpclient.h"
 #include "platform/mfc/cstring.h"
-#include "platform/mfc/exception.h"
+#include "foundation/messageexception.h"
 
 #include <vector>
 
-class CUnhandledExceptionReporterException : public CException
+class CUnhandledExceptionReporterException : public CMessageException
 {
 public:
-    explicit CUnhandledExceptionReporterException(LPCSTR message);
-
-    BOOL GetErrorMessage(LPSTR buf, UINT max, PUINT helpContext = NULL) override;
-
-    CString m_strMessage;
+    explicit CUnhandledExceptionReporterException(LPCSTR message) : CMessageException(message) {}
 };
 
 class CServerPoster

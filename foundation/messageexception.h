@@ -1,6 +1,7 @@
 #pragma once
-// Base of the shell's exception classes that carry one message text. They
-// are thrown by pointer (made with new); the catcher frees them with Delete.
+// Base of the exception classes that carry one message text (downloads, the
+// scheduler, the updater, the crash reporter's poster). They are thrown by
+// pointer (made with new); the catcher frees them with Delete.
 
 #include "platform/mfc/cstring.h"
 #include "platform/mfc/exception.h"

@@ -1,4 +1,4 @@
-#include "app/messageexception.h"
+#include "foundation/messageexception.h"
 
 BOOL CMessageException::GetErrorMessage(LPSTR buf, UINT max, PUINT helpContext)
 {
