@@ -3,7 +3,7 @@
 back as source.
 
   skinbuilder.py build SOURCE OUT [--version 1.N]   source text -> packed skin file
-  skinbuilder.py list SKIN OUTDIR                   skin file -> OUTDIR/skin.txt + images
+  skinbuilder.py list SKIN OUTDIR                   skin file -> OUTDIR/skin.skin + images
   skinbuilder.py rc SKIN OUT.rc                     resource script: "SKIN" 187
 
 A skin file is a u32 unpacked size followed by LZO1X data; unpacked, a 188-byte
@@ -89,8 +89,11 @@ def default_font(face):
             "outprecision": 3, "clipprecision": 2, "quality": 1, "pitch": 0, "colour": 0}
 
 
-FONT_KEYS = ["width", "escapement", "orientation", "italic", "underline", "strikeout",
-             "charset", "outprecision", "clipprecision", "quality", "pitch"]
+# The LOGFONT numbers in record order; the source writes height and weight
+# in place and the rest as key=value.
+FONT_FIELDS = ["height", "width", "escapement", "orientation", "weight", "italic", "underline",
+               "strikeout", "charset", "outprecision", "clipprecision", "quality", "pitch"]
+FONT_KEYS = [k for k in FONT_FIELDS if k not in ("height", "weight")]
 
 KIND_SIZE = {"name": 51, "text50": 50, "text31": 31, "word": 4, "colour": 4, "rect": 16,
              "ref": 72, "grid": 88, "style": 16, "font": 64, "byte": 1, "bytes20": 20}
@@ -127,9 +130,7 @@ def pack_field(kind, v):
         return (struct.pack("<I", effect) + rgb_bytes(text) + bytes([alpha]) + rgb_bytes(shadow)
                 + b"\0" + struct.pack("<I", fmt))
     if kind == "font":
-        return (struct.pack("<5l8B", v["height"], v["width"], v["escapement"], v["orientation"],
-                            v["weight"], v["italic"], v["underline"], v["strikeout"], v["charset"],
-                            v["outprecision"], v["clipprecision"], v["quality"], v["pitch"])
+        return (struct.pack("<5l8B", *(v[k] for k in FONT_FIELDS))
                 + pack_text(v["face"], 32) + struct.pack("<I", v["colour"]))
     raise SkinError("unknown field kind " + kind)
 
@@ -157,10 +158,7 @@ def unpack_field(kind, data):
         return (struct.unpack("<I", data[:4])[0], colour_of(data[4:7]), data[7],
                 colour_of(data[8:11]), struct.unpack("<I", data[12:])[0])
     if kind == "font":
-        f = struct.unpack("<5l8B", data[:28])
-        keys = ["height", "width", "escapement", "orientation", "weight", "italic", "underline",
-                "strikeout", "charset", "outprecision", "clipprecision", "quality", "pitch"]
-        font = dict(zip(keys, f))
+        font = dict(zip(FONT_FIELDS, struct.unpack("<5l8B", data[:28])))
         font["face"] = unpack_text(data[28:60])
         font["colour"] = struct.unpack("<I", data[60:])[0]
         return font
@@ -937,6 +935,8 @@ def main(argv):
             minor = NEWEST
             if len(argv) > 5 and argv[4] == "--version":
                 major, _, minor = argv[5].partition(".")
+                if major != "1" or not minor.isdigit():
+                    raise SkinError("--version takes 1.N, not %r" % argv[5])
                 minor = int(minor)
             text, base = read_sources(argv[2])
             data = parse_source(text, base).packed(minor)

@@ -62,6 +62,39 @@ HHOOK ThreadHook(std::map<DWORD, HHOOK>& table)
     return it == table.end() ? NULL : it->second;
 }
 
+// Gives the thread its hook of the kind unless it has one; the error is the
+// thread's when that fails. Under the library lock.
+bool InstallThreadHook(std::map<DWORD, HHOOK>& table, int kind, HOOKPROC proc, DWORD thread, int error)
+{
+    if (table.count(thread))
+        return true;
+    HHOOK hook = SetWindowsHookExA(kind, proc, s_instance, thread);
+    if (!hook) {
+        SetSkinLibraryError(error);
+        return false;
+    }
+    table[thread] = hook;
+    return true;
+}
+
+void RemoveThreadHook(std::map<DWORD, HHOOK>& table, DWORD thread)
+{
+    std::map<DWORD, HHOOK>::iterator it = table.find(thread);
+    if (it != table.end()) {
+        UnhookWindowsHookEx(it->second);
+        table.erase(it);
+    }
+}
+
+// The calls that need the start-up answer FALSE with error 19 without it.
+bool CheckInitialised()
+{
+    if (s_initialised)
+        return true;
+    SetSkinLibraryError(SKINERR_NOTINIT);
+    return false;
+}
+
 bool ClassIs(HWND hwnd, LPCSTR name, bool ignoreCase)
 {
     char buffer[100];
@@ -253,22 +286,9 @@ BOOL WINAPI InitSkinLibrary(HINSTANCE instance, LPCSTR, LPCSTR, DWORD)
     if (!s_initialised && !StartLibrary(instance))
         return FALSE;
     const DWORD thread = GetCurrentThreadId();
-    if (!s_callWndHooks.count(thread)) {
-        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, SkinCallWndProcHook, s_instance, thread);
-        if (!hook) {
-            SetSkinLibraryError(SKINERR_CALLWNDHOOK);
-            return FALSE;
-        }
-        s_callWndHooks[thread] = hook;
-    }
-    if (!s_keyboardHooks.count(thread)) {
-        HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, SkinKeyboardHook, s_instance, thread);
-        if (!hook) {
-            SetSkinLibraryError(SKINERR_KEYBOARDHOOK);
-            return FALSE;
-        }
-        s_keyboardHooks[thread] = hook;
-    }
+    if (!InstallThreadHook(s_callWndHooks, WH_CALLWNDPROC, SkinCallWndProcHook, thread, SKINERR_CALLWNDHOOK)
+        || !InstallThreadHook(s_keyboardHooks, WH_KEYBOARD, SkinKeyboardHook, thread, SKINERR_KEYBOARDHOOK))
+        return FALSE;
     SetSkinLibraryError(SKINERR_NONE);
     return TRUE;
 }
@@ -279,26 +299,16 @@ void WINAPI ExitSkinLibrary()
     if (!s_initialised)
         return;
     const DWORD thread = GetCurrentThreadId();
-    std::map<DWORD, HHOOK>::iterator it = s_callWndHooks.find(thread);
-    if (it != s_callWndHooks.end()) {
-        UnhookWindowsHookEx(it->second);
-        s_callWndHooks.erase(it);
-    }
-    it = s_keyboardHooks.find(thread);
-    if (it != s_keyboardHooks.end()) {
-        UnhookWindowsHookEx(it->second);
-        s_keyboardHooks.erase(it);
-    }
+    RemoveThreadHook(s_callWndHooks, thread);
+    RemoveThreadHook(s_keyboardHooks, thread);
     if (s_callWndHooks.empty())
         TearDownLibrary();
 }
 
 BOOL WINAPI LoadSkinFromResource(HMODULE module, LPCSTR name, LPCSTR type)
 {
-    if (!s_initialised) {
-        SetSkinLibraryError(SKINERR_NOTINIT);
+    if (!CheckInitialised())
         return FALSE;
-    }
     HRSRC resource = FindResourceA(module, name, type);
     if (!resource) {
         SetSkinLibraryError(SKINERR_NORESOURCE);
@@ -324,10 +334,8 @@ BOOL WINAPI LoadSkinFromResource(HMODULE module, LPCSTR name, LPCSTR type)
 
 BOOL WINAPI SetDialogSkin(LPCSTR name)
 {
-    if (!s_initialised) {
-        SetSkinLibraryError(SKINERR_NOTINIT);
+    if (!CheckInitialised())
         return FALSE;
-    }
     CSkinLockScope scope(s_libraryLock);
     lstrcpynA(s_dialogName, name ? name : "", sizeof(s_dialogName));
     return TRUE;
@@ -340,10 +348,8 @@ BOOL WINAPI ClearDialogSkin()
 
 BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name)
 {
-    if (!s_initialised) {
-        SetSkinLibraryError(SKINERR_NOTINIT);
+    if (!CheckInitialised())
         return FALSE;
-    }
     int error = SKINERR_NONE;
     BOOL result = s_manager.SetWindowSkin(hwnd, name, &error);
     if (!result && error)
@@ -353,19 +359,15 @@ BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name)
 
 BOOL WINAPI RemoveWindowSkin(HWND hwnd)
 {
-    if (!s_initialised) {
-        SetSkinLibraryError(SKINERR_NOTINIT);
+    if (!CheckInitialised())
         return FALSE;
-    }
     return s_manager.RemoveSkin(hwnd, CSkinManager::RemoveDetach);
 }
 
 BOOL WINAPI SetControlSkin(HWND hwnd, LPCSTR name, LPCSTR container)
 {
-    if (!s_initialised) {
-        SetSkinLibraryError(SKINERR_NOTINIT);
+    if (!CheckInitialised())
         return FALSE;
-    }
     int error = SKINERR_NOOBJECT;
     BOOL result = s_manager.SetControlSkin(hwnd, name, container, &error);
     if (!result)

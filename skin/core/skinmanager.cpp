@@ -313,8 +313,8 @@ BOOL CSkinManager::InstallStore(CSkinStore* store)
 void CSkinManager::RemoveAll()
 {
     CSkinLockScope scope(m_lock);
-    // Detaching a parent removes its children's entries: work on a copy and
-    // detach only what is still registered.
+    // Detaching a parent removes its children's entries: take out one
+    // registered entry at a time.
     while (!m_windows.empty()) {
         std::map<HWND, CSkinWnd*>::iterator it = m_windows.begin();
         CSkinWnd* skinner = it->second;

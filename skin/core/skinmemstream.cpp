@@ -5,6 +5,8 @@
 
 #include <lzo/lzo1x.h>
 
+#include "foundation/byteorder.h"
+
 CSkinMemStream::CSkinMemStream(const void* data, DWORD length, DWORD growth)
     : m_size(0), m_position(0), m_buffer(NULL), m_capacity(0),
       m_growth(growth ? growth : (DWORD)DefaultGrowth), m_corrupt(false), m_nesting(0)
@@ -91,10 +93,9 @@ DWORD CSkinMemStream::Write(const void* source, DWORD n)
 bool CSkinMemStream::ReadDword(DWORD& value)
 {
     BYTE bytes[4];
-    if (Read(bytes, 4) != 4) {
+    if (Read(bytes, 4) != 4)
         return false;
-    }
-    value = (DWORD)bytes[0] | ((DWORD)bytes[1] << 8) | ((DWORD)bytes[2] << 16) | ((DWORD)bytes[3] << 24);
+    value = LoadLE32(bytes);
     return true;
 }
 
@@ -125,8 +126,7 @@ bool CSkinMemStream::Unpack(const CSkinMemStream& packed, CSkinMemStream& target
 {
     if (!packed.m_buffer || packed.m_size < 4)
         return false;
-    const BYTE* p = packed.m_buffer;
-    DWORD size = (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
+    const DWORD size = LoadLE32(packed.m_buffer);
     if (size == 0 || size > MaxUnpackedSize)
         return false;
     if (lzo_init() != LZO_E_OK)
@@ -135,7 +135,7 @@ bool CSkinMemStream::Unpack(const CSkinMemStream& packed, CSkinMemStream& target
     if (!scratch)
         return false;
     lzo_uint produced = size;
-    int rc = lzo1x_decompress_safe(p + 4, packed.m_size - 4, scratch, &produced, NULL);
+    int rc = lzo1x_decompress_safe(packed.m_buffer + 4, packed.m_size - 4, scratch, &produced, NULL);
     bool ok = rc == LZO_E_OK && produced == size;
     if (ok) {
         target.Reserve(size);
@@ -159,8 +159,7 @@ bool CSkinMemStream::Pack(const CSkinMemStream& source, CSkinMemStream& packed)
     if (out && work) {
         lzo_uint outLength = bound;
         if (lzo1x_1_compress(source.m_buffer, source.m_size, out + 4, &outLength, work) == LZO_E_OK) {
-            DWORD size = source.m_size;
-            memcpy(out, &size, 4);
+            StoreLE32(out, source.m_size);
             packed.Reserve(4 + (DWORD)outLength);
             ok = packed.Write(out, 4 + (DWORD)outLength) == 4 + outLength;
         }

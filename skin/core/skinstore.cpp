@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "foundation/byteorder.h"
 #include "skin/core/skinversion.h"
 #include "skin/objects/skinobjectfactory.h"
 #include "skin/objects/skinresourceobjects.h"
@@ -20,8 +21,9 @@ CSkinStore::~CSkinStore()
     Clear();
 }
 
-void CSkinStore::ClearMaps()
+void CSkinStore::Clear()
 {
+    CSkinLockScope scope(m_lock);
     ObjectMap* maps[3] = {&m_objects, &m_images, &m_sounds};
     for (int i = 0; i < 3; ++i) {
         for (ObjectMap::iterator it = maps[i]->begin(); it != maps[i]->end(); ++it)
@@ -29,12 +31,6 @@ void CSkinStore::ClearMaps()
         maps[i]->clear();
     }
     m_sysColorTable = NULL;
-}
-
-void CSkinStore::Clear()
-{
-    CSkinLockScope scope(m_lock);
-    ClearMaps();
     m_version.major = 1;
     m_version.minor = SKIN_NEWEST_MINOR;
     SetSkinVersion(1, SKIN_NEWEST_MINOR);
@@ -42,11 +38,8 @@ void CSkinStore::Clear()
 
 BOOL CSkinStore::Fail(int error)
 {
-    ClearMaps();
+    Clear();
     m_error = error;
-    m_version.major = 1;
-    m_version.minor = SKIN_NEWEST_MINOR;
-    SetSkinVersion(1, SKIN_NEWEST_MINOR);
     return FALSE;
 }
 
@@ -112,7 +105,7 @@ BOOL CSkinStore::Load(const CSkinMemStream& packed)
     CSkinLockScope scope(m_lock);
     m_error = sleNone;
 
-    CSkinMemStream s(NULL, 0, CSkinMemStream::DefaultGrowth);
+    CSkinMemStream s;
     if (!CSkinMemStream::Unpack(packed, s))
         return Fail(sleUnpack);
     s.Rewind();
@@ -136,8 +129,7 @@ BOOL CSkinStore::Load(const CSkinMemStream& packed)
 
 bool CSkinStore::LoadObjects(CSkinMemStream& s)
 {
-    const BYTE* p = m_header + CountOffset;
-    DWORD count = (DWORD)p[0] | ((DWORD)p[1] << 8) | ((DWORD)p[2] << 16) | ((DWORD)p[3] << 24);
+    const DWORD count = LoadLE32(m_header + CountOffset);
     if (count > s.Remaining() / 4)
         return false;
     for (DWORD i = 0; i < count; ++i) {
@@ -188,8 +180,7 @@ bool CSkinStore::Save(CSkinMemStream& out) const
     memcpy(header, SKIN_FILE_MAGIC, MagicLength);
     header[20] = 1;
     header[21] = SKIN_NEWEST_MINOR;
-    DWORD count = (DWORD)m_objects.size();
-    memcpy(header + CountOffset, &count, 4);
+    StoreLE32(header + CountOffset, (DWORD)m_objects.size());
     out.Reserve(HeaderSize);
     out.Write(header, HeaderSize);
     for (ObjectMap::const_iterator it = m_objects.begin(); it != m_objects.end(); ++it)

@@ -65,8 +65,8 @@ private:
     CSkinStore(const CSkinStore&);
     CSkinStore& operator=(const CSkinStore&);
 
+    // Empties the store and keeps the error.
     BOOL Fail(int error);
-    void ClearMaps();
     bool LoadObjects(CSkinMemStream& s);
     bool LoadList(CSkinMemStream& s, ObjectMap& map, int type);
     static void Enter(ObjectMap& map, CSkinObject* object);

@@ -7,6 +7,19 @@
 
 const char SKIN_OBJECT_PROP[] = "OBJECT";
 
+// The window procedure calls in the window's own character set.
+static LONG_PTR SetWindowProc(HWND hwnd, bool unicode, WNDPROC proc)
+{
+    return unicode ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)
+                   : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)proc);
+}
+
+static LRESULT CallProc(bool unicode, WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return unicode ? CallWindowProcW(proc, hwnd, message, wParam, lParam)
+                   : CallWindowProcA(proc, hwnd, message, wParam, lParam);
+}
+
 CSkinWnd::CSkinWnd() : m_object(NULL), m_hwnd(NULL), m_savedProc(NULL), m_unicode(false), m_beingDestroyed(0)
 {
 }
@@ -35,9 +48,7 @@ BOOL CSkinWnd::Attach(HWND hwnd)
     SkinChildren(hwnd, m_object);
     m_unicode = IsWindowUnicode(hwnd) != FALSE;
     SetPropA(hwnd, SKIN_OBJECT_PROP, (HANDLE)this);
-    LONG_PTR previous = m_unicode
-        ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)SharedWindowProc)
-        : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)SharedWindowProc);
+    LONG_PTR previous = SetWindowProc(hwnd, m_unicode, SharedWindowProc);
     if (!previous)
         return FALSE;
     m_savedProc = (WNDPROC)previous;
@@ -50,12 +61,8 @@ BOOL CSkinWnd::Attach(HWND hwnd)
 
 void CSkinWnd::RestoreWindowProc()
 {
-    if (m_hwnd && m_savedProc) {
-        if (m_unicode)
-            SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, (LONG_PTR)m_savedProc);
-        else
-            SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, (LONG_PTR)m_savedProc);
-    }
+    if (m_hwnd && m_savedProc)
+        SetWindowProc(m_hwnd, m_unicode, m_savedProc);
     if (m_hwnd)
         RemovePropA(m_hwnd, SKIN_OBJECT_PROP);
     m_savedProc = NULL;
@@ -90,8 +97,7 @@ LRESULT CSkinWnd::CallSaved(UINT message, WPARAM wParam, LPARAM lParam)
     if (!m_savedProc)
         return m_unicode ? DefWindowProcW(m_hwnd, message, wParam, lParam)
                          : DefWindowProcA(m_hwnd, message, wParam, lParam);
-    return m_unicode ? CallWindowProcW(m_savedProc, m_hwnd, message, wParam, lParam)
-                     : CallWindowProcA(m_savedProc, m_hwnd, message, wParam, lParam);
+    return CallProc(m_unicode, m_savedProc, m_hwnd, message, wParam, lParam);
 }
 
 LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -105,12 +111,8 @@ LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         bool unicode = m_unicode;
         m_beingDestroyed = 1;
         GetSkinManager().RemoveSkin(hwnd, CSkinManager::RemoveDestroyed);
-        if (!saved)
-            return 0;
-        if (unicode)
-            CallWindowProcW(saved, hwnd, WM_NCDESTROY, 0, 0);
-        else
-            CallWindowProcA(saved, hwnd, WM_NCDESTROY, 0, 0);
+        if (saved)
+            CallProc(unicode, saved, hwnd, WM_NCDESTROY, 0, 0);
         return 0;
     }
     case WM_SKIN_FORGET_CHILD:
@@ -160,16 +162,11 @@ BOOL CSkinWnd::SkinChild(HWND child, CSkinObject* object)
         return FALSE;
     const int id = (int)GetWindowLongA(child, GWL_ID);
     CSkinStore* store = manager.GetStore();
-    CSkinObject* found = NULL;
-    if (type == sotLinkWnd) {
-        found = FindControlObject(object, id, sotStatic);
-        if (!found && store)
-            found = store->FindFirstOfType(sotStatic);
-    } else {
-        found = FindControlObject(object, id, type);
-        if (!found && store)
-            found = store->FindFirstOfType(type);
-    }
+    // Link windows draw with Static objects.
+    const int objectType = type == sotLinkWnd ? sotStatic : type;
+    CSkinObject* found = FindControlObject(object, id, objectType);
+    if (!found && store)
+        found = store->FindFirstOfType(objectType);
     std::map<HWND, CSkinWnd*>::iterator known = m_children.find(child);
     if (found && known == m_children.end()) {
         CSkinWnd* skinner = manager.CreateControlSkinner(type, this);

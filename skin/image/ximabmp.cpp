@@ -146,10 +146,7 @@ bool CxImage::DecodeBmp(CxMemFile& file)
     }
 
     bool ok = true;
-    if (bpp <= 8 && compression == BI_RGB) {
-        ok = file.Remaining() / m_effWidth >= height
-            && file.Read(m_bits, m_effWidth, height) == height;
-    } else if (bpp == 24) {
+    if ((bpp <= 8 || bpp == 24) && compression == BI_RGB) {
         ok = file.Remaining() / m_effWidth >= height
             && file.Read(m_bits, m_effWidth, height) == height;
     } else if (bpp == 16 || bpp == 32) {

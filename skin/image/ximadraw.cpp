@@ -121,16 +121,10 @@ bool CxImage::Draw(HDC dc, long x, long y, long cx, long cy, const RECT* clip) c
                     BYTE alpha;
                     bool transparent;
                     RGBQUAD c = SampleColour(sx, sy, alpha, transparent);
+                    if (!plain && (transparent || alpha == 0))
+                        continue;
                     BYTE* d = canvas.Pixel(vx, vy);
-                    if (plain) {
-                        d[0] = c.rgbBlue;
-                        d[1] = c.rgbGreen;
-                        d[2] = c.rgbRed;
-                        continue;
-                    }
-                    if (transparent || alpha == 0)
-                        continue;
-                    if (alpha == 255) {
+                    if (plain || alpha == 255) {
                         d[0] = c.rgbBlue;
                         d[1] = c.rgbGreen;
                         d[2] = c.rgbRed;

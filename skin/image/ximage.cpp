@@ -472,10 +472,7 @@ bool CxImage::Crop(long left, long top, long right, long bottom, CxImage* destin
         for (DWORD y = 0; y < h; ++y)
             memcpy(cut.m_alpha + (size_t)y * w, m_alpha + (size_t)(firstRow + y) * GetWidth() + left, w);
     }
-    if (destination)
-        destination->Transfer(cut);
-    else
-        Transfer(cut);
+    (destination ? destination : this)->Transfer(cut);
     return true;
 }
 
@@ -545,8 +542,8 @@ bool CxImage::Rotate(float angle, CxImage* destination)
         minY = ry < minY ? ry : minY;
         maxY = ry > maxY ? ry : maxY;
     }
-    const long nw = (long)(floor(maxX + 0.5) - floor(minX + 0.5)) > 0 ? (long)floor(maxX - minX + 0.5) : 1;
-    const long nh = (long)floor(maxY - minY + 0.5) > 0 ? (long)floor(maxY - minY + 0.5) : 1;
+    const long roundedW = (long)floor(maxX - minX + 0.5), roundedH = (long)floor(maxY - minY + 0.5);
+    const long nw = roundedW > 0 ? roundedW : 1, nh = roundedH > 0 ? roundedH : 1;
     CxImage turned(m_type);
     if (!turned.Create((DWORD)nw, (DWORD)nh, m_head.biBitCount, m_type))
         return Fail(turned.m_lastError);
@@ -574,10 +571,7 @@ bool CxImage::Rotate(float angle, CxImage* destination)
         }
         m_progress = (BYTE)(y * 100 / nh);
     }
-    if (destination)
-        destination->Transfer(turned);
-    else
-        Transfer(turned);
+    (destination ? destination : this)->Transfer(turned);
     return true;
 }
 
@@ -600,10 +594,7 @@ bool CxImage::Rotate180(CxImage* destination)
         }
         m_progress = (BYTE)(y * 100 / h);
     }
-    if (destination)
-        destination->Transfer(turned);
-    else
-        Transfer(turned);
+    (destination ? destination : this)->Transfer(turned);
     return true;
 }
 
@@ -642,7 +633,7 @@ bool CxImage::Decode(CxFile* file, DWORD type)
     Destroy();
     if (!file)
         return Fail("null file handler");
-    // The decoders read from memory; copy a foreign stream in first.
+    // The decoders read from memory; another kind of stream is refused.
     CxMemFile* memory = dynamic_cast<CxMemFile*>(file);
     if (!memory)
         return Fail("Decode: Unknown or wrong format");

@@ -49,13 +49,13 @@ void CSkinButtonObject::Load(CSkinMemStream& s)
         CSkinFontObject::Load(s);
     else
         CSkinObject::Load(s);
-    ReadButtonStates(s, m_states, StateCount);
+    ReadArray(s, m_states);
     s.ReadText(m_text, SKIN_TEXT50_LEN);
     s.ReadDword(m_word1);
     // Files up to 1.7 carry the font again, with the control id, before the
     // last word; at 1.7 after a font base as well.
     if (!SkinVersionFrom(8)) {
-        ReadFont(s, m_font);
+        ReadPlain(s, m_font);
         s.ReadDword(m_controlId);
     }
     s.ReadDword(m_word2);
@@ -86,7 +86,7 @@ void CSkinCheckObject::Save(CSkinMemStream& s) const
 void CSkinCheckObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadCheckStates(s, m_states, StateCount);
+    ReadArray(s, m_states);
     s.ReadText(m_text, SKIN_TEXT50_LEN);
     s.ReadDword(m_word);
     if (SkinVersionFrom(17))
@@ -119,8 +119,7 @@ void CSkinComboBoxObject::Save(CSkinMemStream& s) const
 void CSkinComboBoxObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    for (int i = 0; i < 4; ++i)
-        ReadGrid(s, m_grids[i]);
+    ReadArray(s, m_grids);
     s.ReadDword(m_word);
     if (SkinVersionFrom(11)) {
         s.ReadDword(m_colour4);
@@ -155,7 +154,7 @@ void CSkinEditObject::Save(CSkinMemStream& s) const
 void CSkinEditObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadRef(s, m_border);
+    ReadPlain(s, m_border);
     if (!SkinVersionFrom(11)) {
         m_colour1 = GetSysColor(COLOR_WINDOW);
         m_colour2 = GetSysColor(COLOR_WINDOWTEXT);
@@ -185,14 +184,12 @@ void CSkinTreeViewObject::Load(CSkinMemStream& s)
 {
     CSkinEditObject::Load(s);
     if (SkinVersionFrom(12)) {
-        ReadGrid(s, m_grids[0]);
-        ReadGrid(s, m_grids[1]);
+        ReadArray(s, m_grids);
         ReadArray(s, m_words);
         ReadArray(s, m_rects);
     }
     if (SkinVersionFrom(15)) {
-        for (int i = 0; i < 4; ++i)
-            ReadRef(s, m_images[i]);
+        ReadArray(s, m_images);
         s.ReadDword(m_word);
     }
 }
@@ -217,7 +214,7 @@ void CSkinGroupBoxObject::Save(CSkinMemStream& s) const
 void CSkinGroupBoxObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadGrid(s, m_frame);
+    ReadPlain(s, m_frame);
     s.ReadDword(m_parentBackground);
     ReadPlain(s, m_text);
     s.ReadDword(m_word);
@@ -245,7 +242,7 @@ void CSkinProgressObject::Save(CSkinMemStream& s) const
 void CSkinProgressObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadGrid(s, m_bar);
+    ReadPlain(s, m_bar);
     ReadArray(s, m_words);
 }
 
@@ -261,20 +258,20 @@ CSkinScrollBarObject::CSkinScrollBarObject() : CSkinFontObject(sotScrollBar)
 void CSkinScrollBarObject::Save(CSkinMemStream& s) const
 {
     CSkinFontObject::Save(s);
-    s.Write(m_states, sizeof(SkinScrollBarState) * 4);
+    WriteItems(s, m_states, 4);
     WritePlain(s, m_sizeGrip);
     WriteArray(s, m_words);
-    s.Write(m_states + 4, sizeof(SkinScrollBarState) * 4);
+    WriteItems(s, m_states + 4, 4);
 }
 
 void CSkinScrollBarObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadScrollBarStates(s, m_states, 4);
-    ReadRef(s, m_sizeGrip);
+    ReadItems(s, m_states, 4);
+    ReadPlain(s, m_sizeGrip);
     ReadArray(s, m_words);
     if (SkinVersionFrom(12))
-        ReadScrollBarStates(s, m_states + 4, 4);
+        ReadItems(s, m_states + 4, 4);
 }
 
 // ---------------------------------------------------------------- Slider
@@ -300,12 +297,12 @@ void CSkinSliderObject::Save(CSkinMemStream& s) const
 void CSkinSliderObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadGrid(s, m_channel);
+    ReadPlain(s, m_channel);
     ReadArray(s, m_words);
-    ReadGrid(s, m_thumb);
+    ReadPlain(s, m_thumb);
     if (SkinVersionFrom(9)) {
         s.ReadDword(m_word);
-        ReadGrid(s, m_verticalThumb);
+        ReadPlain(s, m_verticalThumb);
     }
 }
 
@@ -360,8 +357,8 @@ void CSkinStatusBarObject::Save(CSkinMemStream& s) const
 void CSkinStatusBarObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadGrid(s, m_part);
-    ReadRef(s, m_grip);
+    ReadPlain(s, m_part);
+    ReadPlain(s, m_grip);
 }
 
 // ---------------------------------------------------------------- Tab
@@ -384,8 +381,8 @@ void CSkinTabObject::Save(CSkinMemStream& s) const
 void CSkinTabObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadButtonStates(s, m_items, 4);
-    ReadGrid(s, m_page);
+    ReadArray(s, m_items);
+    ReadPlain(s, m_page);
     if (SkinVersionFrom(9))
         s.ReadDword(m_word);
 }
@@ -408,9 +405,8 @@ void CSkinToolBarObject::Save(CSkinMemStream& s) const
 void CSkinToolBarObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    for (int i = 0; i < 4; ++i)
-        ReadGrid(s, m_buttons[i]);
-    ReadGrid(s, m_separator);
+    ReadArray(s, m_buttons);
+    ReadPlain(s, m_separator);
 }
 
 // ---------------------------------------------------------------- Spin
@@ -429,9 +425,9 @@ void CSkinSpinObject::Save(CSkinMemStream& s) const
 void CSkinSpinObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadSpinStates(s, m_states, 4);
+    ReadItems(s, m_states, 4);
     if (SkinVersionFrom(13))
-        ReadSpinStates(s, m_states + 4, 4);
+        ReadItems(s, m_states + 4, 4);
 }
 
 // ---------------------------------------------------------------- DateTime
@@ -459,11 +455,10 @@ void CSkinDateTimeObject::Save(CSkinMemStream& s) const
 void CSkinDateTimeObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    for (int i = 0; i < 3; ++i)
-        ReadGrid(s, m_grids[i]);
-    ReadRef(s, m_button);
+    ReadArray(s, m_grids);
+    ReadPlain(s, m_button);
     ReadPlain(s, m_buttonRect);
-    ReadRef(s, m_disabledButton);
+    ReadPlain(s, m_disabledButton);
     ReadPlain(s, m_rect);
     s.ReadDword(m_word);
 }
@@ -486,8 +481,7 @@ void CSkinMonthCalObject::Save(CSkinMemStream& s) const
 void CSkinMonthCalObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    for (int i = 0; i < 6; ++i)
-        ReadGrid(s, m_grids[i]);
+    ReadArray(s, m_grids);
     ReadArray(s, m_words);
 }
 
@@ -509,7 +503,7 @@ void CSkinRebarObject::Save(CSkinMemStream& s) const
 void CSkinRebarObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadGrid(s, m_band);
+    ReadPlain(s, m_band);
     ReadPlain(s, m_margins);
 }
 
@@ -530,7 +524,7 @@ void CSkinHeaderObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
     ReadPlain(s, m_margins);
-    ReadGrid(s, m_item);
+    ReadPlain(s, m_item);
 }
 
 CSkinAnimateObject::CSkinAnimateObject() : CSkinFontObject(sotAnimate)
@@ -547,7 +541,7 @@ void CSkinAnimateObject::Save(CSkinMemStream& s) const
 void CSkinAnimateObject::Load(CSkinMemStream& s)
 {
     CSkinFontObject::Load(s);
-    ReadRef(s, m_image);
+    ReadPlain(s, m_image);
 }
 
 // ---------------------------------------------------------------- EntryList

@@ -2,73 +2,44 @@
 
 #include <string.h>
 
-void SanitizeRef(SkinImageRef& ref)
+void Sanitize(SkinImageRef& ref)
 {
     ref.name[sizeof(ref.name) - 1] = '\0';
 }
 
-void SanitizeGrid(SkinImageGrid& grid)
+void Sanitize(SkinImageGrid& grid)
 {
     grid.name[sizeof(grid.name) - 1] = '\0';
 }
 
-void SanitizeFont(SkinFontBlock& font)
+void Sanitize(SkinFontBlock& font)
 {
     font.font.lfFaceName[LF_FACESIZE - 1] = '\0';
 }
 
-void ReadRef(CSkinMemStream& s, SkinImageRef& ref)
+void Sanitize(SkinButtonState& state)
 {
-    s.Read(&ref, sizeof(ref));
-    SanitizeRef(ref);
+    Sanitize(state.image);
 }
 
-void ReadGrid(CSkinMemStream& s, SkinImageGrid& grid)
+void Sanitize(SkinCheckState& state)
 {
-    s.Read(&grid, sizeof(grid));
-    SanitizeGrid(grid);
+    Sanitize(state.background);
+    Sanitize(state.mark);
 }
 
-void ReadFont(CSkinMemStream& s, SkinFontBlock& font)
+void Sanitize(SkinSpinState& state)
 {
-    s.Read(&font, sizeof(font));
-    SanitizeFont(font);
+    Sanitize(state.button);
+    Sanitize(state.arrow);
 }
 
-void ReadButtonStates(CSkinMemStream& s, SkinButtonState* states, int count)
+void Sanitize(SkinScrollBarState& state)
 {
-    s.Read(states, sizeof(*states) * count);
-    for (int i = 0; i < count; ++i)
-        SanitizeGrid(states[i].image);
-}
-
-void ReadCheckStates(CSkinMemStream& s, SkinCheckState* states, int count)
-{
-    s.Read(states, sizeof(*states) * count);
-    for (int i = 0; i < count; ++i) {
-        SanitizeGrid(states[i].background);
-        SanitizeRef(states[i].mark);
-    }
-}
-
-void ReadSpinStates(CSkinMemStream& s, SkinSpinState* states, int count)
-{
-    s.Read(states, sizeof(*states) * count);
-    for (int i = 0; i < count; ++i) {
-        SanitizeRef(states[i].button);
-        SanitizeRef(states[i].arrow);
-    }
-}
-
-void ReadScrollBarStates(CSkinMemStream& s, SkinScrollBarState* states, int count)
-{
-    s.Read(states, sizeof(*states) * count);
-    for (int i = 0; i < count; ++i) {
-        SanitizeRef(states[i].arrow1);
-        SanitizeRef(states[i].arrow2);
-        SanitizeGrid(states[i].thumb);
-        SanitizeGrid(states[i].track);
-    }
+    Sanitize(state.arrow1);
+    Sanitize(state.arrow2);
+    Sanitize(state.thumb);
+    Sanitize(state.track);
 }
 
 void WriteText(CSkinMemStream& s, const char* field, DWORD size)

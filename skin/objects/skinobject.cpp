@@ -239,8 +239,8 @@ void CSkinFontObject::Save(CSkinMemStream& s) const
 void CSkinFontObject::Load(CSkinMemStream& s)
 {
     CSkinObject::Load(s);
-    ReadFont(s, m_font);
-    ReadGrid(s, m_background);
+    ReadPlain(s, m_font);
+    ReadPlain(s, m_background);
     if (SkinVersionBetween(4, 7)) {
         RECT discarded;
         ReadPlain(s, discarded);
@@ -325,10 +325,9 @@ void CSkinShapeObject::Save(CSkinMemStream& s) const
 void CSkinShapeObject::Load(CSkinMemStream& s)
 {
     CSkinObject::Load(s);
-    for (int i = 0; i < ImageCount; ++i)
-        ReadRef(s, m_frameImages[i]);
+    ReadArray(s, m_frameImages);
     ReadArray(s, m_layout);
-    ReadFont(s, m_captionFont);
+    ReadPlain(s, m_captionFont);
     s.ReadDword(m_shapeValue1);
     s.ReadDword(m_shapeValue2);
     s.ReadDword(m_activeColour);
@@ -339,8 +338,7 @@ void CSkinShapeObject::Load(CSkinMemStream& s)
     if (!SkinVersionFrom(9))
         m_captionStyle = DefaultSkinTextStyle();
     if (SkinVersionFrom(13)) {
-        ReadGrid(s, m_grids[0]);
-        ReadGrid(s, m_grids[1]);
+        ReadArray(s, m_grids);
     }
 }
 
@@ -409,7 +407,7 @@ void CSkinCaptionElementObject::Save(CSkinMemStream& s) const
 void CSkinCaptionElementObject::Load(CSkinMemStream& s)
 {
     CSkinObject::Load(s);
-    ReadRef(s, m_image);
+    ReadPlain(s, m_image);
     if (SkinVersionBetween(0, 7))
         ReadPlain(s, m_bounds);
     s.ReadDword(m_anchor);
@@ -450,18 +448,17 @@ void CSkinCaptionBarObject::Save(CSkinMemStream& s) const
 void CSkinCaptionBarObject::Load(CSkinMemStream& s)
 {
     CSkinCaptionElementObject::Load(s);
-    ReadFont(s, m_font);
+    ReadPlain(s, m_font);
     ReadArray(s, m_rects);
     s.ReadDword(m_word4);
-    ReadGrid(s, m_grid1);
+    ReadPlain(s, m_grid1);
     ReadPlain(s, m_rect4);
     s.ReadDword(m_word5);
-    ReadGrid(s, m_grid2);
+    ReadPlain(s, m_grid2);
     if (SkinVersionFrom(2)) {
-        for (int i = 0; i < 11; ++i)
-            ReadRef(s, m_buttonImages[i]);
-        ReadRef(s, m_iconImage);
+        ReadArray(s, m_buttonImages);
+        ReadPlain(s, m_iconImage);
     }
     if (SkinVersionFrom(3))
-        ReadGrid(s, m_grid3);
+        ReadPlain(s, m_grid3);
 }

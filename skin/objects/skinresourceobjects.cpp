@@ -112,7 +112,7 @@ void CSkinImageListObject::Load(CSkinMemStream& s)
 {
     CSkinObject::Load(s);
     ReadArray(s, m_words);
-    ReadRef(s, m_image);
+    ReadPlain(s, m_image);
 }
 
 // ---------------------------------------------------------------- SysColorTable

@@ -1,6 +1,5 @@
 #include "skin/objects/skinwindowobjects.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 #include "skin/core/skinversion.h"
@@ -36,7 +35,7 @@ void CSkinFrameWndObject::Load(CSkinMemStream& s)
     s.LeaveNesting();
     if (SkinVersionFrom(6)) {
         s.ReadDword(m_backgroundFlag);
-        ReadRef(s, m_mdiBackground);
+        ReadPlain(s, m_mdiBackground);
     }
 }
 
@@ -74,7 +73,7 @@ void CSkinShapeWndObject::Save(CSkinMemStream& s) const
 void CSkinShapeWndObject::Load(CSkinMemStream& s)
 {
     CSkinObject::Load(s);
-    ReadRef(s, m_image);
+    ReadPlain(s, m_image);
     ReadArray(s, m_rects);
     ReadPlain(s, m_byte);
     ReadArray(s, m_words);
@@ -109,11 +108,10 @@ void CSkinPopupMenuObject::Load(CSkinMemStream& s)
     CSkinShapeObject::Load(s);
     ReadArray(s, m_rects);
     ReadArray(s, m_words);
-    ReadGrid(s, m_grids2[0]);
-    ReadGrid(s, m_grids2[1]);
-    ReadRef(s, m_images[0]);
+    ReadArray(s, m_grids2);
+    ReadPlain(s, m_images[0]);
     if (SkinVersionFrom(3))
-        ReadRef(s, m_images[1]);
+        ReadPlain(s, m_images[1]);
 }
 
 // ---------------------------------------------------------------- Tooltip
@@ -171,8 +169,7 @@ void CSkinCaptionButtonObject::Save(CSkinMemStream& s) const
 void CSkinCaptionButtonObject::Load(CSkinMemStream& s)
 {
     CSkinCaptionElementObject::Load(s);
-    for (int i = 0; i < 3; ++i)
-        ReadRef(s, m_images[i]);
+    ReadArray(s, m_images);
     s.ReadDword(m_kind);
     s.ReadDword(m_word);
 }
@@ -213,7 +210,7 @@ void CSkinCaptionStaticObject::Load(CSkinMemStream& s)
     s.ReadDword(m_word4);
     ReadArray(s, m_bytes);
     s.ReadDword(m_word5);
-    ReadFont(s, m_font);
+    ReadPlain(s, m_font);
     ReadPlain(s, m_rect);
     s.ReadText(m_caption, SKIN_NAME_LEN);
     ReadArray(s, m_words);

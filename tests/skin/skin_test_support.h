@@ -47,22 +47,28 @@ inline std::vector<BYTE> BuiltinSkinFile()
     return ReadTestFile("skin\\builtin.skn");
 }
 
+inline std::vector<BYTE> BytesOf(const CSkinMemStream& s)
+{
+    return std::vector<BYTE>(s.GetBuffer(), s.GetBuffer() + s.GetSize());
+}
+
+// Bytes through Pack or Unpack; empty when it fails.
+inline std::vector<BYTE> Converted(const std::vector<BYTE>& data,
+                                   bool (*convert)(const CSkinMemStream&, CSkinMemStream&))
+{
+    CSkinMemStream in(data.empty() ? NULL : &data[0], (DWORD)data.size());
+    CSkinMemStream out;
+    return convert(in, out) ? BytesOf(out) : std::vector<BYTE>();
+}
+
 inline std::vector<BYTE> Unpacked(const std::vector<BYTE>& packed)
 {
-    CSkinMemStream in(packed.empty() ? NULL : &packed[0], (DWORD)packed.size());
-    CSkinMemStream out;
-    if (!CSkinMemStream::Unpack(in, out))
-        return std::vector<BYTE>();
-    return std::vector<BYTE>(out.GetBuffer(), out.GetBuffer() + out.GetSize());
+    return Converted(packed, CSkinMemStream::Unpack);
 }
 
 inline std::vector<BYTE> Packed(const std::vector<BYTE>& unpacked)
 {
-    CSkinMemStream in(unpacked.empty() ? NULL : &unpacked[0], (DWORD)unpacked.size());
-    CSkinMemStream out;
-    if (!CSkinMemStream::Pack(in, out))
-        return std::vector<BYTE>();
-    return std::vector<BYTE>(out.GetBuffer(), out.GetBuffer() + out.GetSize());
+    return Converted(unpacked, CSkinMemStream::Pack);
 }
 
 // Loads packed bytes into store; answers the load result.
@@ -76,7 +82,7 @@ inline std::vector<BYTE> SavedBytes(const CSkinStore& store)
 {
     CSkinMemStream out;
     store.Save(out);
-    return std::vector<BYTE>(out.GetBuffer(), out.GetBuffer() + out.GetSize());
+    return BytesOf(out);
 }
 
 // A skinner that only subclasses its window; counts what happens to it.

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include <vector>
 
 #include "skin/image/skindrawutils.h"

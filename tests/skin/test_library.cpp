@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include "skin_test_support.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/menus/skintooltip.h"

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
-
 #include "skin_test_support.h"
 #include "skin/image/ximage.h"
 #include "skin/objects/skincontrolobjects.h"
