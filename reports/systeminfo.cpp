@@ -1,5 +1,6 @@
 #include "reports/systeminfo.h"
 
+#include "platform/mfc/cwaitcursor.h"
 #include "reg/scanhelper.h"
 
 #include <intrin.h>
@@ -12,16 +13,6 @@ namespace {
 const char kUnknown[] = "Unknown";
 const char kWriteDenied[] = "Write access denied !";
 const ULONGLONG kMegabyte = 1048576;
-
-class CWaitCursor
-{
-public:
-    CWaitCursor() : m_previous(SetCursor(LoadCursor(NULL, IDC_WAIT))) {}
-    ~CWaitCursor() { SetCursor(m_previous); }
-
-private:
-    HCURSOR m_previous;
-};
 
 class CReadKey
 {
