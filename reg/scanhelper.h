@@ -37,12 +37,6 @@ public:
     static std::vector<CRegValueRecord> RegEnumSubkeys(HKEY root, const std::string& keyPath);
     static std::vector<CRegValueRecord> RegEnumValues(HKEY root, const std::string& keyPath);
 
-    // Reads one value of an open key as text; false when it is missing, larger
-    // than a megabyte, or keeps changing size while it is read.
-    static bool ReadValueText(HKEY key, const char* valueName, std::string& text);
-    // Reads a REG_DWORD value (or 4 binary bytes) of an open key.
-    static bool ReadValueDword(HKEY key, const char* valueName, DWORD& value);
-
     // Replaces a leading "%NAME%" by the variable's value (the name matched
     // whole and without regard to case); without such a variable only the
     // rest remains. Paths not beginning with "%" come back unchanged.
