@@ -3,6 +3,7 @@
 #include "foundation/syshelpers.h"
 #include "reg/fileversion.h"
 #include "reg/readkey.h"
+#include "reports/handleowner.h"
 #include "reports/systeminfo.h"
 
 #include <tlhelp32.h>
@@ -13,24 +14,6 @@ namespace {
 
 const DWORD kServicePortion = 2048;
 const DWORD kMaxUninstallIndex = 65536;
-
-class CHandleOwner
-{
-public:
-    explicit CHandleOwner(HANDLE handle) : m_handle(handle) {}
-    ~CHandleOwner()
-    {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    bool Valid() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-    operator HANDLE() const { return m_handle; }
-
-private:
-    CHandleOwner(const CHandleOwner&) = delete;
-    CHandleOwner& operator=(const CHandleOwner&) = delete;
-    HANDLE m_handle;
-};
 
 class CServiceHandle
 {
