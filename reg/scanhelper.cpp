@@ -172,3 +172,14 @@ void CScanHelper::AddFileFields(CXmlRecord& record, const char* field, const std
     if (!md5.empty())
         record.AddField("MD5", md5);
 }
+
+CXmlRecord CScanHelper::ClassRecord(const char* tag, const char* kind, const std::string& clsid, bool expandServer)
+{
+    CXmlRecord record(tag);
+    record.AddField("kind", kind);
+    record.AddField("name", ClassName(clsid));
+    record.AddField("clsid", clsid);
+    const std::string server = ClassServer(clsid);
+    AddFileFields(record, "filename", expandServer ? ExpandEnvPath(server) : server);
+    return record;
+}

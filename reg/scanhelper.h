@@ -52,6 +52,10 @@ public:
 
     // Adds field = path and "MD5" = its digest, each only when not empty.
     static void AddFileFields(CXmlRecord& record, const char* field, const std::string& path);
+    // The record of a COM class: "kind", "name" (the class's name), "clsid",
+    // then "filename" (its in-process server, with a leading variable
+    // expanded when asked) and "MD5" as AddFileFields writes them.
+    static CXmlRecord ClassRecord(const char* tag, const char* kind, const std::string& clsid, bool expandServer);
 };
 
 // The name of a predefined root as the records write it.
