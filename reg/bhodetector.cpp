@@ -10,11 +10,6 @@ void CBhoDetector::Detect()
     {
         if (helper.m_name.empty() || helper.m_name[0] != '{')
             continue;
-        CXmlRecord record("o2");
-        record.AddField("kind", "BHO");
-        record.AddField("name", CScanHelper::ClassName(helper.m_name));
-        record.AddField("clsid", helper.m_name);
-        CScanHelper::AddFileFields(record, "filename", CScanHelper::ClassServer(helper.m_name));
-        Add(record);
+        Add(CScanHelper::ClassRecord("o2", "BHO", helper.m_name, false));
     }
 }

@@ -1,9 +1,9 @@
 #include "reg/hostsfiledetector.h"
 
+#include "engine/internalremove.h"
 #include "reg/xmlrecord.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -29,10 +29,8 @@ CHostsFileDetector::CHostsFileDetector(const std::string& path) : m_path(path)
 
 std::string CHostsFileDetector::SystemHostsPath()
 {
-    char folder[MAX_PATH] = "";
-    if (!SHGetSpecialFolderPathA(NULL, folder, CSIDL_SYSTEM, FALSE))
-        return std::string();
-    return std::string(folder) + "\\drivers\\etc\\hosts";
+    // The file the engine scans and repairs.
+    return static_cast<LPCSTR>(CInternalRemove::GetHostsPath());
 }
 
 void CHostsFileDetector::Detect()

@@ -29,7 +29,7 @@ void SplitHost(const std::string& text, std::string& name, INTERNET_PORT& port)
 
 CHttpPostClient::CHttpPostClient(const char* host, bool secure)
     : m_hInternet(NULL), m_hConnection(NULL), m_hRequest(NULL), m_lastError(0), m_secure(secure), m_port(0),
-      m_hasHeaders(true), m_headers(kFormHeaders), m_capacity(0), m_status(0)
+      m_headers(kFormHeaders), m_capacity(0), m_status(0)
 {
     if (host)
         SplitHost(host, m_host, m_port);
@@ -99,9 +99,10 @@ bool CHttpPostClient::SendRequest(const char* verb, const char* path, const void
     m_hRequest = HttpOpenRequestA(m_hConnection, verb, path, NULL, referrer, acceptTypes, RequestFlags(m_secure), 1);
     if (!SetLastErrorFromResult(m_hRequest != NULL))
         return false;
-    const DWORD headerLength = m_hasHeaders ? static_cast<DWORD>(-1) : 0;
-    if (!SetLastErrorFromResult(HttpSendRequestA(m_hRequest, m_hasHeaders ? m_headers.c_str() : NULL, headerLength,
-                                                 const_cast<void*>(data), data ? length : 0) != FALSE))
+    const bool hasHeaders = !m_headers.empty();
+    if (!SetLastErrorFromResult(HttpSendRequestA(m_hRequest, hasHeaders ? m_headers.c_str() : NULL,
+                                                 hasHeaders ? static_cast<DWORD>(-1) : 0, const_cast<void*>(data),
+                                                 data ? length : 0) != FALSE))
     {
         CloseRequest();
         return false;
@@ -143,7 +144,6 @@ void CHttpPostClient::Close()
 
 void CHttpPostClient::SetHeaders(const char* headers)
 {
-    m_hasHeaders = headers != NULL;
     m_headers = headers ? headers : "";
 }
 

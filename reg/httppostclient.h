@@ -29,7 +29,7 @@ public:
     void Disconnect();
     void Close();
 
-    // NULL sends no extra headers.
+    // NULL or "" sends no extra headers.
     void SetHeaders(const char* headers);
     // Grows the response buffer to hold n bytes; contents are not kept.
     void ReserveResponse(DWORD n);
@@ -61,8 +61,7 @@ private:
     bool m_secure;
     std::string m_host;
     INTERNET_PORT m_port;  // 0: by the secure flag
-    bool m_hasHeaders;
-    std::string m_headers;
+    std::string m_headers;  // empty: none
     std::vector<BYTE> m_response;
     DWORD m_capacity;
     DWORD m_status;

@@ -1,6 +1,7 @@
 #include "reg/scanhelper.h"
 
 #include "engine/digestpipeline.h"
+#include "reg/readkey.h"
 #include "reg/xmlrecord.h"
 
 #include <cstring>
@@ -8,33 +9,9 @@
 
 namespace {
 
-// Values above this size are not part of any place the detectors read.
-const DWORD kMaxValueBytes = 1u << 20;
 // Registry key names are at most 255 characters.
 const DWORD kKeyNameChars = 256;
 const int kReadAttempts = 3;
-
-// Owns an open key.
-class CRegKey
-{
-public:
-    CRegKey() : m_key(NULL) {}
-    ~CRegKey()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    bool Open(HKEY root, const std::string& path, REGSAM access)
-    {
-        return RegOpenKeyExA(root, path.c_str(), 0, access, &m_key) == ERROR_SUCCESS;
-    }
-    operator HKEY() const { return m_key; }
-
-private:
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY m_key;
-};
 
 std::string TextOf(const std::vector<char>& bytes, DWORD size)
 {
@@ -65,61 +42,25 @@ const char* RootName(HKEY root)
     return "";
 }
 
-bool CScanHelper::ReadValueText(HKEY key, const char* valueName, std::string& text)
-{
-    text.clear();
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt)
-    {
-        DWORD size = 0;
-        if (RegQueryValueExA(key, valueName, NULL, NULL, NULL, &size) != ERROR_SUCCESS || size > kMaxValueBytes)
-            return false;
-        // One spare zero byte ends data that was stored without a terminator.
-        std::vector<char> buffer(size + 1, '\0');
-        DWORD got = size;
-        LONG rc = RegQueryValueExA(key, valueName, NULL, NULL, reinterpret_cast<BYTE*>(buffer.data()), &got);
-        if (rc == ERROR_MORE_DATA)
-            continue;  // the value grew meanwhile
-        if (rc != ERROR_SUCCESS)
-            return false;
-        text = TextOf(buffer, got < size ? got : size);
-        return true;
-    }
-    return false;
-}
-
 std::string CScanHelper::RegReadString(HKEY root, const std::string& keyPath, const std::string& valueName)
 {
-    CRegKey key;
     std::string text;
-    if (key.Open(root, keyPath, KEY_QUERY_VALUE))
-        ReadValueText(key, valueName.c_str(), text);
+    CReadKey(root, keyPath.c_str()).ReadText(valueName.c_str(), text);
     return text;
-}
-
-bool CScanHelper::ReadValueDword(HKEY key, const char* valueName, DWORD& value)
-{
-    DWORD read = 0, type = 0, size = sizeof(read);
-    if (RegQueryValueExA(key, valueName, NULL, &type, reinterpret_cast<BYTE*>(&read), &size) != ERROR_SUCCESS ||
-        size != sizeof(read) || (type != REG_DWORD && type != REG_BINARY))
-        return false;
-    value = read;
-    return true;
 }
 
 DWORD CScanHelper::RegReadDword(HKEY root, const std::string& keyPath, const std::string& valueName)
 {
-    CRegKey key;
     DWORD value = 0;
-    if (!key.Open(root, keyPath, KEY_QUERY_VALUE) || !ReadValueDword(key, valueName.c_str(), value))
-        return 0;
+    CReadKey(root, keyPath.c_str()).ReadDword(valueName.c_str(), value);
     return value;
 }
 
 std::vector<CRegValueRecord> CScanHelper::RegEnumSubkeys(HKEY root, const std::string& keyPath)
 {
     std::vector<CRegValueRecord> found;
-    CRegKey key;
-    if (!key.Open(root, keyPath, KEY_ENUMERATE_SUB_KEYS))
+    CReadKey key(root, keyPath.c_str(), KEY_ENUMERATE_SUB_KEYS);
+    if (!key.IsOpen())
         return found;
     for (DWORD index = 0;; ++index)
     {
@@ -139,8 +80,8 @@ std::vector<CRegValueRecord> CScanHelper::RegEnumSubkeys(HKEY root, const std::s
 std::vector<CRegValueRecord> CScanHelper::RegEnumValues(HKEY root, const std::string& keyPath)
 {
     std::vector<CRegValueRecord> found;
-    CRegKey key;
-    if (!key.Open(root, keyPath, KEY_QUERY_VALUE))
+    CReadKey key(root, keyPath.c_str());
+    if (!key.IsOpen())
         return found;
     DWORD count = 0, maxName = 0, maxData = 0;
     if (RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &count, &maxName, &maxData, NULL, NULL) !=
@@ -163,9 +104,9 @@ std::vector<CRegValueRecord> CScanHelper::RegEnumValues(HKEY root, const std::st
                 // The value changed since the key was asked: grow within the bound and retry.
                 if (name.size() < 32768)
                     name.resize(32768);
-                if (dataSize >= data.size() && dataSize <= kMaxValueBytes)
+                if (dataSize >= data.size() && dataSize <= CReadKey::kMaxValueBytes)
                     data.resize(dataSize + 1);
-                else if (data.size() <= kMaxValueBytes)
+                else if (data.size() <= CReadKey::kMaxValueBytes)
                     data.resize(data.size() * 2);
                 continue;
             }
@@ -230,4 +171,15 @@ void CScanHelper::AddFileFields(CXmlRecord& record, const char* field, const std
     const std::string md5 = GetFileMd5(path);
     if (!md5.empty())
         record.AddField("MD5", md5);
+}
+
+CXmlRecord CScanHelper::ClassRecord(const char* tag, const char* kind, const std::string& clsid, bool expandServer)
+{
+    CXmlRecord record(tag);
+    record.AddField("kind", kind);
+    record.AddField("name", ClassName(clsid));
+    record.AddField("clsid", clsid);
+    const std::string server = ClassServer(clsid);
+    AddFileFields(record, "filename", expandServer ? ExpandEnvPath(server) : server);
+    return record;
 }

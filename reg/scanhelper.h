@@ -37,12 +37,6 @@ public:
     static std::vector<CRegValueRecord> RegEnumSubkeys(HKEY root, const std::string& keyPath);
     static std::vector<CRegValueRecord> RegEnumValues(HKEY root, const std::string& keyPath);
 
-    // Reads one value of an open key as text; false when it is missing, larger
-    // than a megabyte, or keeps changing size while it is read.
-    static bool ReadValueText(HKEY key, const char* valueName, std::string& text);
-    // Reads a REG_DWORD value (or 4 binary bytes) of an open key.
-    static bool ReadValueDword(HKEY key, const char* valueName, DWORD& value);
-
     // Replaces a leading "%NAME%" by the variable's value (the name matched
     // whole and without regard to case); without such a variable only the
     // rest remains. Paths not beginning with "%" come back unchanged.
@@ -58,6 +52,10 @@ public:
 
     // Adds field = path and "MD5" = its digest, each only when not empty.
     static void AddFileFields(CXmlRecord& record, const char* field, const std::string& path);
+    // The record of a COM class: "kind", "name" (the class's name), "clsid",
+    // then "filename" (its in-process server, with a leading variable
+    // expanded when asked) and "MD5" as AddFileFields writes them.
+    static CXmlRecord ClassRecord(const char* tag, const char* kind, const std::string& clsid, bool expandServer);
 };
 
 // The name of a predefined root as the records write it.

@@ -11,11 +11,6 @@ void CSsodlDetector::Detect()
         const std::string& clsid = value.m_data;
         if (clsid.empty() || clsid[0] != '{')
             continue;
-        CXmlRecord record("o21");
-        record.AddField("kind", "SSODL");
-        record.AddField("name", CScanHelper::ClassName(clsid));
-        record.AddField("clsid", clsid);
-        CScanHelper::AddFileFields(record, "filename", CScanHelper::ExpandEnvPath(CScanHelper::ClassServer(clsid)));
-        Add(record);
+        Add(CScanHelper::ClassRecord("o21", "SSODL", clsid, true));
     }
 }

@@ -1,5 +1,6 @@
 #include "reg/startupfolderdetector.h"
 
+#include "platform/atl/atlbase.h"
 #include "reg/scanhelper.h"
 #include "reg/xmlrecord.h"
 
@@ -11,23 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Releases a COM interface when it goes out of scope.
-template <class T> class CComRelease
-{
-public:
-    CComRelease() : p(NULL) {}
-    ~CComRelease()
-    {
-        if (p)
-            p->Release();
-    }
-    T* p;
-
-private:
-    CComRelease(const CComRelease&) = delete;
-    CComRelease& operator=(const CComRelease&) = delete;
-};
 
 // COM on this thread for one shortcut; left alone when the thread had it in
 // another mode already.
@@ -67,33 +51,33 @@ bool CStartupFolderDetector::ReadShortcutTarget(const std::string& linkPath, std
 {
     target.clear();
     CComScope com;
-    CComRelease<IShellLinkA> link;
+    CComPtr<IShellLinkA> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&link.p));
+                                  reinterpret_cast<void**>(&link));
     if (FAILED(hr))
     {
         printf("CoCreateInstance Error - hres = %08x\n", static_cast<unsigned>(hr));
         return false;
     }
-    CComRelease<IPersistFile> file;
-    if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
+    CComPtr<IPersistFile> file;
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
     {
         printf("QueryInterface Error\n");
         return false;
     }
     WCHAR widePath[MAX_PATH];
     if (!MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH) ||
-        FAILED(file.p->Load(widePath, STGM_READ)))
+        FAILED(file->Load(widePath, STGM_READ)))
     {
         printf("IPersistFile Load Error\n");
         return false;
     }
     // Without a window, and without rewriting the shortcut: detectors only read.
-    if (FAILED(link.p->Resolve(NULL, SLR_ANY_MATCH | SLR_NO_UI | SLR_NOUPDATE)))
+    if (FAILED(link->Resolve(NULL, SLR_ANY_MATCH | SLR_NO_UI | SLR_NOUPDATE)))
         return false;
     char shortPath[MAX_PATH] = "";
     WIN32_FIND_DATAA data;
-    if (link.p->GetPath(shortPath, MAX_PATH, &data, SLGP_SHORTPATH) != S_OK)
+    if (link->GetPath(shortPath, MAX_PATH, &data, SLGP_SHORTPATH) != S_OK)
     {
         printf("GetPath failed!\n");
         return false;

@@ -12,13 +12,7 @@ void CToolbarDetector::Detect()
         {
             if (value.m_name.empty() || value.m_name[0] != '{')
                 continue;
-            CXmlRecord record("o3");
-            record.AddField("kind", "ToolBar");
-            record.AddField("name", CScanHelper::ClassName(value.m_name));
-            record.AddField("clsid", value.m_name);
-            CScanHelper::AddFileFields(record, "filename",
-                                       CScanHelper::ExpandEnvPath(CScanHelper::ClassServer(value.m_name)));
-            Add(record);
+            Add(CScanHelper::ClassRecord("o3", "ToolBar", value.m_name, true));
         }
     }
 }

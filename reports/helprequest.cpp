@@ -74,9 +74,6 @@ bool CHelpRequest::Start(const CString& email, const CString& subject, const CSt
         m_shared->subject = subject.GetString();
         m_shared->description = description.GetString();
     }
-    m_email = email;
-    m_subject = subject;
-    m_description = description;
 
     std::shared_ptr<Shared>* handOver = new std::shared_ptr<Shared>(m_shared);
     m_thread = reinterpret_cast<HANDLE>(_beginthreadex(NULL, 0, ThreadProc, handOver, 0, NULL));
@@ -124,6 +121,12 @@ bool CHelpRequest::GetResult() const
 {
     std::lock_guard<std::mutex> guard(m_shared->lock);
     return m_shared->result;
+}
+
+CString CHelpRequest::GetSubject() const
+{
+    std::lock_guard<std::mutex> guard(m_shared->lock);
+    return m_shared->subject.c_str();
 }
 
 CHelpRequest::EnterAction CHelpRequest::GetEnterAction() const

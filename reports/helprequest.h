@@ -54,9 +54,8 @@ public:
     // True once the sending thread has ended (at once when none was started).
     bool WaitForThread(DWORD timeoutMs) const;
 
-    const CString& GetEmail() const { return m_email; }
-    const CString& GetSubject() const { return m_subject; }
-    const CString& GetDescription() const { return m_description; }
+    // The subject given to Start; empty before.
+    CString GetSubject() const;
 
 private:
     CHelpRequest(const CHelpRequest&) = delete;
@@ -67,7 +66,4 @@ private:
 
     std::shared_ptr<Shared> m_shared;
     HANDLE m_thread;
-    CString m_email;
-    CString m_subject;
-    CString m_description;
 };

@@ -1,6 +1,7 @@
 #include "reports/systeminfo.h"
 
-#include "reg/scanhelper.h"
+#include "platform/mfc/cwaitcursor.h"
+#include "reg/readkey.h"
 
 #include <intrin.h>
 
@@ -12,49 +13,6 @@ namespace {
 const char kUnknown[] = "Unknown";
 const char kWriteDenied[] = "Write access denied !";
 const ULONGLONG kMegabyte = 1048576;
-
-class CWaitCursor
-{
-public:
-    CWaitCursor() : m_previous(SetCursor(LoadCursor(NULL, IDC_WAIT))) {}
-    ~CWaitCursor() { SetCursor(m_previous); }
-
-private:
-    HCURSOR m_previous;
-};
-
-class CReadKey
-{
-public:
-    CReadKey(HKEY root, const char* path) : m_key(NULL)
-    {
-        if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &m_key) != ERROR_SUCCESS)
-            m_key = NULL;
-    }
-    ~CReadKey() { Close(); }
-    bool Close()
-    {
-        if (!m_key)
-            return false;
-        const bool closed = RegCloseKey(m_key) == ERROR_SUCCESS;
-        m_key = NULL;
-        return closed;
-    }
-    bool IsOpen() const { return m_key != NULL; }
-    bool ReadText(const char* name, std::string& text) const
-    {
-        return m_key && CScanHelper::ReadValueText(m_key, name, text);
-    }
-    bool ReadDword(const char* name, DWORD& value) const
-    {
-        return m_key && CScanHelper::ReadValueDword(m_key, name, value);
-    }
-
-private:
-    CReadKey(const CReadKey&) = delete;
-    CReadKey& operator=(const CReadKey&) = delete;
-    HKEY m_key;
-};
 
 CString FolderLine(const char* label, const char* folder)
 {

@@ -2,7 +2,8 @@
 
 #include "foundation/syshelpers.h"
 #include "reg/fileversion.h"
-#include "reg/scanhelper.h"
+#include "reg/readkey.h"
+#include "reports/handleowner.h"
 #include "reports/systeminfo.h"
 
 #include <tlhelp32.h>
@@ -13,24 +14,6 @@ namespace {
 
 const DWORD kServicePortion = 2048;
 const DWORD kMaxUninstallIndex = 65536;
-
-class CHandleOwner
-{
-public:
-    explicit CHandleOwner(HANDLE handle) : m_handle(handle) {}
-    ~CHandleOwner()
-    {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    bool Valid() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-    operator HANDLE() const { return m_handle; }
-
-private:
-    CHandleOwner(const CHandleOwner&) = delete;
-    CHandleOwner& operator=(const CHandleOwner&) = delete;
-    HANDLE m_handle;
-};
 
 class CServiceHandle
 {
@@ -289,8 +272,8 @@ void CSystemReport::AddInstalledPrograms()
 {
     m_text = "\nINSTALL PROGRAMS\n";
     const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-    HKEY uninstall = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
+    CReadKey uninstall(HKEY_LOCAL_MACHINE, kUninstall, KEY_READ);
+    if (!uninstall.IsOpen())
         return;
     static const struct
     {
@@ -311,22 +294,20 @@ void CSystemReport::AddInstalledPrograms()
         if (rc != ERROR_SUCCESS)
             continue;
         name[sizeof(name) - 1] = '\0';
-        HKEY program = NULL;
-        if (RegOpenKeyExA(uninstall, name, 0, KEY_QUERY_VALUE, &program) != ERROR_SUCCESS)
+        CReadKey program(uninstall, name);
+        if (!program.IsOpen())
             continue;
         m_text += CString("===================================================\n") + name + ":\n\n";
         for (const auto& item : kValues)
         {
             // Each value is read with the size it needs.
             std::string value;
-            if (!CScanHelper::ReadValueText(program, item.value, value))
+            if (!program.ReadText(item.value, value))
                 continue;
             std::vector<char> oem(value.begin(), value.end());
             oem.push_back('\0');
             CharToOemA(oem.data(), oem.data());
             m_text += CString(item.label) + oem.data() + "\n";
         }
-        RegCloseKey(program);
     }
-    RegCloseKey(uninstall);
 }

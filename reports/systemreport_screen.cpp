@@ -1,32 +1,11 @@
 #include "reports/systemreport.h"
 
 #include "foundation/packarchive.h"
+#include "reports/handleowner.h"
 
 #include <vector>
 
 namespace {
-
-class CFileHandle
-{
-public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    ~CFileHandle() { Close(); }
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    bool Close()
-    {
-        if (!Valid())
-            return false;
-        const bool closed = CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-    operator HANDLE() const { return m_handle; }
-
-private:
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    HANDLE m_handle;
-};
 
 bool WriteAll(HANDLE file, const void* data, DWORD size)
 {
@@ -79,7 +58,7 @@ bool CSystemReport::WriteBitmapFile(HBITMAP bitmap, const char* path)
     file.bfOffBits = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + header.size());
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
 
-    CFileHandle out(CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    CHandleOwner out(CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
     if (!out.Valid())
         return false;
     const bool written = WriteAll(out, &file, sizeof(file)) &&
@@ -127,7 +106,7 @@ bool CSystemReport::CaptureScreen(const char* archivePath)
 
     // A fresh archive each time, closed so it is complete when we return.
     bool packed = false;
-    CFileHandle fresh(CreateFileA(archivePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+    CHandleOwner fresh(CreateFileA(archivePath, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, NULL));
     if (fresh.Close())
     {

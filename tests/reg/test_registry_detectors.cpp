@@ -251,7 +251,7 @@ TEST_F(RegistryDetectors, ReadingAnEmptyRegistryCreatesNothing)
 
 TEST_F(RegistryDetectors, ReadingPlantedClassesCreatesNoFurtherKeys)
 {
-    // Classes whose InProcServer32 key is missing: the original helper made them.
+    // Classes whose InProcServer32 key is missing: opening it to create would add it.
     const char kHelpers[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
     m_registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(kHelpers) + "\\{H9}");
     m_registry.SetBytes(HKEY_CURRENT_USER, std::string(kIE) + "\\Toolbar\\WebBrowser", "{T9}", "\x01", REG_BINARY);

@@ -31,11 +31,31 @@ std::string RunTool(const std::string& arguments, DWORD* exitCode)
     if (CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, NULL, &start, &process))
     {
         CloseHandle(writeEnd);
-        char buffer[4096];
-        DWORD read;
-        while (ReadFile(readEnd, buffer, sizeof(buffer), &read, NULL) && read > 0)
-            output.append(buffer, read);
-        WaitForSingleObject(process.hProcess, 60000);
+        // Reads only what is there, so a tool that hangs ends the wait at the
+        // deadline instead of blocking the read; the pipe breaks when it exits.
+        const DWORD started = GetTickCount();
+        DWORD available = 0;
+        while (PeekNamedPipe(readEnd, NULL, 0, NULL, &available, NULL))
+        {
+            if (available > 0)
+            {
+                char buffer[4096];
+                DWORD read = 0;
+                if (!ReadFile(readEnd, buffer, available < sizeof(buffer) ? available : sizeof(buffer), &read, NULL))
+                    break;
+                output.append(buffer, read);
+            }
+            else if (GetTickCount() - started > 60000)
+            {
+                TerminateProcess(process.hProcess, 999);
+                break;
+            }
+            else
+            {
+                Sleep(10);
+            }
+        }
+        WaitForSingleObject(process.hProcess, 10000);
         GetExitCodeProcess(process.hProcess, exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
