@@ -1,9 +1,9 @@
 #pragma once
 // Shared pieces of the shell's tests: a single-threaded apartment with the
 // engine's proxies, message pumping with a bound (the window tests'
-// PumpUntil), the update-road test data, the debug log captured in a folder
-// of the test's own, and a message-only window that records what is posted
-// to it.
+// PumpUntil), message boxes recorded, the update-road test data, the debug
+// log captured in a folder of the test's own, and a message-only window
+// that records what is posted to it.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -41,6 +41,27 @@ private:
 inline void PumpFor(DWORD ms)
 {
     PumpUntil([] { return false; }, ms);
+}
+
+// The framework's message-box seam for the tests
+// (AfxSetMessageBoxHandler(&RecordBox)): every box is noted and answered
+// IDOK; g_onBox, when set, runs after each.
+struct RecordedBox
+{
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+inline std::vector<RecordedBox> g_boxes;
+inline std::function<void()> g_onBox;
+
+inline int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    g_boxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    if (g_onBox)
+        g_onBox();
+    return IDOK;
 }
 
 // The databases of tests/tools/make_update_testdata.py.
