@@ -1,5 +1,6 @@
 #include "app/cleanwardenapp.h"
 
+#include <commctrl.h>
 #include <locale.h>
 #include <shlobj.h>
 #include <string.h>
@@ -27,8 +28,6 @@
 #include "ui/debuglogsink.h"
 #include "ui/maindialog.h"
 #include "ui/programresources.h"
-
-#include <commctrl.h>
 
 IMPLEMENT_DYNAMIC(CCleanwardenApp, CWinApp)
 

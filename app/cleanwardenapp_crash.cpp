@@ -2,8 +2,6 @@
 
 #include "app/cleanwardenapp.h"
 
-#include <stdio.h>
-
 #include "app/appconstants.h"
 #include "app/cleanwardenapplication.h"
 #include "engine/enginelogtext.h"

@@ -4,7 +4,6 @@
 // update dialog. Until the pages are built, plain stand-ins hold their
 // places here (a page that names itself, a small About box, a message).
 
-#include "platform/mfc/cstring.h"
 #include "ui/maindialoghost.h"
 
 class CWnd;

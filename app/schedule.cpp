@@ -9,6 +9,13 @@ namespace {
 
 CString g_timerNameSuffix;
 
+// The schedule values of one of the three schedule settings files.
+template <class Settings>
+CScheduleRule RuleOf(const Settings* s)
+{
+    return CScheduleRule(s->GetScheduleType(), s->GetDays(), s->GetDayOfMonth(), s->GetStartTime());
+}
+
 } // namespace
 
 void CSchedule::SetTimerNameSuffix(LPCSTR suffix)
@@ -83,20 +90,11 @@ void CSettingsSchedule::ReadSettings()
 {
     // Names are compared exactly.
     if (m_strName == UPDATE_SCHEDULE_NAME)
-    {
-        const CScheduledUpdateSettings* s = CScheduledUpdateSettings::Instance();
-        m_rule = CScheduleRule(s->GetScheduleType(), s->GetDays(), s->GetDayOfMonth(), s->GetStartTime());
-    }
-    else if (m_strName != UPDATE_SOFT_SCHEDULE_NAME)
-    {
-        const CScheduledScanSettings* s = CScheduledScanSettings::Instance();
-        m_rule = CScheduleRule(s->GetScheduleType(), s->GetDays(), s->GetDayOfMonth(), s->GetStartTime());
-    }
+        m_rule = RuleOf(CScheduledUpdateSettings::Instance());
+    else if (m_strName == UPDATE_SOFT_SCHEDULE_NAME)
+        m_rule = RuleOf(CScheduledUpdateSoftSettings::Instance());
     else
-    {
-        const CScheduledUpdateSoftSettings* s = CScheduledUpdateSoftSettings::Instance();
-        m_rule = CScheduleRule(s->GetScheduleType(), s->GetDays(), s->GetDayOfMonth(), s->GetStartTime());
-    }
+        m_rule = RuleOf(CScheduledScanSettings::Instance());
     m_bRuleRead = true;
 }
 

@@ -58,21 +58,20 @@ void CScanTask::Run()
     {
         // The UI thread starts the scan when it gets to the message: wait
         // (boundedly) for it to begin, then for it to end, so that no other
-        // task acts meanwhile.
-        HANDLE tick = ::CreateEventA(NULL, FALSE, FALSE, NULL);
+        // task acts meanwhile. Between the questions this thread's messages
+        // flow (a wait on no handle: only the time ends it).
         const DWORD begin = ::GetTickCount();
         BOOL running = FALSE;
         do
         {
             running = IsScanRunning(scanner);
-            ::WaitForSingleObjectWithMessages(tick, 100);
+            ::WaitForMultipleObjectsWithMessages(0, NULL, FALSE, 100);
         } while (!running && ::GetTickCount() - begin < ScanStartWaitMs);
         while (running)
         {
             running = IsScanRunning(scanner);
-            ::WaitForSingleObjectWithMessages(tick, 100);
+            ::WaitForMultipleObjectsWithMessages(0, NULL, FALSE, 100);
         }
-        ::CloseHandle(tick);
     }
     if (m_pSchedule)
         m_pSchedule->SetNextRun();

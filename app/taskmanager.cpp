@@ -6,9 +6,9 @@
 
 #include "app/schedulerhost.h"
 #include "engine/proxystubs.h"
-#include "engine/sehguard.h"
 #include "foundation/debuglog.h"
 #include "foundation/syshelpers.h"
+#include "platform/sehguard.h"
 
 namespace {
 

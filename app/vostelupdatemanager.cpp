@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <mutex>
 #include <vector>
 
 #include "app/appconstants.h"
@@ -20,16 +21,6 @@ const char kVersionsFile[] = "tcw.php";
 const char kLatestInfoFile[] = "latest.txt";
 const char kInstallerFile[] = "new_temp.exe";
 const char kVersionsUnreadable[] = "CVostelUpdateManager: cannot open versions file.";
-
-class CLock
-{
-public:
-    explicit CLock(CRITICAL_SECTION& section) : m_section(section) { ::EnterCriticalSection(&m_section); }
-    ~CLock() { ::LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION& m_section;
-};
 
 bool FileExists(const CString& path)
 {
@@ -81,25 +72,23 @@ CVostelUpdateManager::CVostelUpdateManager()
       m_hCancel(::CreateEventA(NULL, TRUE, FALSE, NULL)),
       m_lJobRunning(JobIdle)
 {
-    ::InitializeCriticalSection(&m_lock);
 }
 
 CVostelUpdateManager::~CVostelUpdateManager()
 {
     Stop();
     ::CloseHandle(m_hCancel);
-    ::DeleteCriticalSection(&m_lock);
 }
 
 CString CVostelUpdateManager::Setting(const CString& field) const
 {
-    CLock lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     return field;
 }
 
 void CVostelUpdateManager::SetSetting(CString& field, const CString& value)
 {
-    CLock lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     field = value;
 }
 
@@ -120,7 +109,7 @@ void CVostelUpdateManager::SetDestinationFolder(const CString& folder)
 
 void CVostelUpdateManager::SetDatabaseTime(__time64_t time)
 {
-    CLock lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_lock);
     m_tDatabaseTime = time;
 }
 
@@ -303,7 +292,7 @@ BOOL CVostelUpdateManager::CheckVersionsFile()
     m_lVersionsStamp = static_cast<LONG>(LoadLE32(stamp));
     __time64_t databaseTime;
     {
-        CLock lock(m_lock);
+        std::lock_guard<std::mutex> lock(m_lock);
         databaseTime = m_tDatabaseTime;
     }
     if (databaseTime < m_lVersionsStamp)

@@ -7,6 +7,8 @@
 // scheduler's program-update task calls DownloadLatestInfo on its own
 // thread, with a download object of its own.
 
+#include <mutex>
+
 #include "app/updatemanager.h"
 #include "foundation/workerthread.h"
 
@@ -107,7 +109,7 @@ private:
     CString m_strVersionsUrl;
     CString m_strLatestInfoUrl;
     CString m_strInstallerUrl;
-    mutable CRITICAL_SECTION m_lock;
+    mutable std::mutex m_lock;
     // Manual reset; set by Cancel, cleared when a job starts.
     HANDLE m_hCancel;
     volatile LONG m_lJobRunning;

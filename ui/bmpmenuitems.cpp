@@ -193,9 +193,13 @@ int CBmpMenuItems::ItemFromPoint(CPoint point) const
 void CBmpMenuItems::SimulateClick(int index, WPARAM flags)
 {
     CRect rect;
-    if (!GetItemRect(index, rect))
-        return;
-    const LPARAM at = MAKELPARAM(rect.left + 1, rect.top + 1);
+    if (GetItemRect(index, rect))
+        ClickAt(CPoint(rect.left + 1, rect.top + 1), flags);
+}
+
+void CBmpMenuItems::ClickAt(CPoint point, WPARAM flags)
+{
+    const LPARAM at = MAKELPARAM(point.x, point.y);
     SendMessage(WM_LBUTTONDOWN, flags, at);
     if (m_hWnd != nullptr)
         SendMessage(WM_LBUTTONUP, flags, at);
@@ -346,12 +350,7 @@ void CBmpMenuItems::OnMouseHover(UINT, CPoint point)
     if (item == nullptr || ItemFromPoint(point) != m_nHoverIndex)
         return;
     if (item->HasSubMenu())
-    {
-        const LPARAM at = MAKELPARAM(m_ptHover.x, m_ptHover.y);
-        SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-        if (m_hWnd != nullptr)
-            SendMessage(WM_LBUTTONUP, MK_LBUTTON, at);
-    }
+        ClickAt(m_ptHover, MK_LBUTTON);
     else
     {
         m_pMenu->CloseSubMenus();

@@ -65,6 +65,8 @@ protected:
 private:
     // Presses the button as a click at one pixel inside its top-left corner.
     void SimulateClick(int index, WPARAM flags);
+    // A button-down and (while the strip lives) a button-up at the point.
+    void ClickAt(CPoint point, WPARAM flags);
     void Mnemonic(UINT key);
     void NoteHotItem(const CBmpMenuItem& item);
     void DrawCheck(CDC* pDC, const CRect& square, const CBmpMenuItem& item, bool hot) const;

@@ -253,16 +253,14 @@ LRESULT CMainDialog::OnEngineException(WPARAM wParam, LPARAM)
         return 0;
     m_bEngineException = true;
     // The reporting part ends its worker after the report; the crash report
-    // waits for that, with the window's messages flowing.
-    HANDLE tick = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    // waits for that, with the window's messages flowing (a wait on no
+    // handle: only the time ends it).
     bool busy;
     do
     {
         busy = IsEngineBusy(wParam != 0);
-        ::WaitForSingleObjectWithMessages(tick, 100);
+        ::WaitForMultipleObjectsWithMessages(0, nullptr, FALSE, 100);
     } while (busy);
-    if (tick)
-        ::CloseHandle(tick);
     if (m_pHost)
         m_pHost->ShowExceptionReport(CEngineLogText.Get(), CString());
     EndDialog(0);

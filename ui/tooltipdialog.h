@@ -6,7 +6,7 @@
 
 #include "ui/resizabledialog.h"
 
-#include "mothtrap.h"
+#include "engine/mothtrap.h"
 
 class CToolTipDialog : public CResizableDialog
 {

@@ -1,8 +1,9 @@
 #pragma once
 // Shared pieces of the shell's tests: a single-threaded apartment with the
-// engine's proxies, message pumping with a bound, the update-road test data,
-// the debug log captured in a folder of the test's own, and a message-only
-// window that records what is posted to it.
+// engine's proxies, message pumping with a bound (the window tests'
+// PumpUntil), message boxes recorded, the update-road test data, the debug
+// log captured in a folder of the test's own, and a message-only window
+// that records what is posted to it.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include "foundation/debuglog.h"
 #include "foundation/syshelpers.h"
 #include "tests/foundation/temp_folder.h"
+#include "tests/platform/mfc/window_test_support.h"
 
 class StaTest : public ::testing::Test
 {
@@ -35,34 +37,31 @@ private:
     DWORD m_proxies = 0;
 };
 
-inline void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Pumps this thread's messages until done() or the time-out; done()'s last answer.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD begin = GetTickCount();
-    for (;;)
-    {
-        PumpMessages();
-        if (done())
-            return true;
-        if (GetTickCount() - begin > timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
+// Dispatches this thread's messages for the time given.
 inline void PumpFor(DWORD ms)
 {
     PumpUntil([] { return false; }, ms);
+}
+
+// The framework's message-box seam for the tests
+// (AfxSetMessageBoxHandler(&RecordBox)): every box is noted and answered
+// IDOK; g_onBox, when set, runs after each.
+struct RecordedBox
+{
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+inline std::vector<RecordedBox> g_boxes;
+inline std::function<void()> g_onBox;
+
+inline int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    g_boxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    if (g_onBox)
+        g_onBox();
+    return IDOK;
 }
 
 // The databases of tests/tools/make_update_testdata.py.

@@ -30,38 +30,43 @@ public:
     HRESULT STDMETHODCALLTYPE GetDatabaseInfo(ULONG*, ULONG*, ULONG*) override { return E_NOTIMPL; }
 };
 
-class CFakeScanner : public CScannerStub
+// The running state of a stand-in: "running" for runningAnswers questions
+// (-1: always), then idle; the questions are counted.
+struct CRunningAnswers
 {
-public:
     int runningAnswers = 0;
     int runningQuestions = 0;
 
-    HRESULT STDMETHODCALLTYPE get_Running(BOOL* running) override
+    bool AnswerRunning()
     {
         ++runningQuestions;
-        *running = runningAnswers != 0;
+        const bool running = runningAnswers != 0;
         if (runningAnswers > 0)
             --runningAnswers;
+        return running;
+    }
+};
+
+class CFakeScanner : public CScannerStub, public CRunningAnswers
+{
+public:
+    HRESULT STDMETHODCALLTYPE get_Running(BOOL* running) override
+    {
+        *running = AnswerRunning() ? TRUE : FALSE;
         return S_OK;
     }
 };
 
-class CFakeQuarantine : public CComObjectRootEx<CComSingleThreadModel>, public IQuarantine
+class CFakeQuarantine : public CComObjectRootEx<CComSingleThreadModel>, public IQuarantine, public CRunningAnswers
 {
 public:
     BEGIN_COM_MAP(CFakeQuarantine)
         COM_INTERFACE_ENTRY(IQuarantine)
     END_COM_MAP()
 
-    int runningAnswers = 0;
-    int runningQuestions = 0;
-
     HRESULT STDMETHODCALLTYPE get_Running(LONG* running) override
     {
-        ++runningQuestions;
-        *running = runningAnswers != 0 ? 1 : 0;
-        if (runningAnswers > 0)
-            --runningAnswers;
+        *running = AnswerRunning() ? 1 : 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }

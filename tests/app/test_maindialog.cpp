@@ -46,25 +46,6 @@ BOOL WINAPI RecordTray(DWORD message, PNOTIFYICONDATAA data)
     return TRUE;
 }
 
-// ---------------------------------------------------------- message box seam
-
-struct Box
-{
-    HWND owner;
-    std::string text, caption;
-    UINT type;
-};
-std::vector<Box> g_boxes;
-std::function<void()> g_onBox;
-
-int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
-{
-    g_boxes.push_back({owner, text, caption, type});
-    if (g_onBox)
-        g_onBox();
-    return IDOK;
-}
-
 // ------------------------------------------------------------------- pages
 
 // A stand-in page that records the private messages it gets and its text loads.

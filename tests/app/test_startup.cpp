@@ -31,25 +31,6 @@ typedef std::vector<std::string> Steps;
 const char kBadDatabaseText[] = "Definition database was not found. Re-installing the application may fix this problem";
 const char kBadDatabaseCaption[] = "Unable to locate component";
 
-struct Box
-{
-    HWND owner;
-    std::string text;
-    std::string caption;
-    UINT type;
-};
-
-std::vector<Box> g_boxes;
-std::function<void()> g_onBox;
-
-int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
-{
-    g_boxes.push_back({owner, text ? text : "", caption ? caption : "", type});
-    if (g_onBox)
-        g_onBox();
-    return IDOK;
-}
-
 std::string InstanceName()
 {
     static int counter;
