@@ -314,11 +314,6 @@ void CCssStyle::InheritFrom(const CCssStyle& p)
     pointer = p.pointer;
 }
 
-int CCssStyle::HorizontalExtras(int reference) const
-{
-    return margin[1].Resolve(reference) + margin[3].Resolve(reference) + BorderPaddingH();
-}
-
 bool ParseCssColor(const std::wstring& input, CssColor& color)
 {
     std::wstring text = Lower(Trim(input));

@@ -755,13 +755,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                 space = 0;
             }
             CHtmlFragment f;
-            bool checkBox = false;
-            if (e->Is(HtmlTag::Input))
-            {
-                const std::wstring* type = e->Attribute("type");
-                checkBox = type && (_wcsicmp(type->c_str(), L"checkbox") == 0 || _wcsicmp(type->c_str(), L"radio") == 0);
-            }
-            f.kind = checkBox ? CHtmlFragment::CheckBox : CHtmlFragment::Box;
+            f.kind = CHtmlFragment::Box;
             f.node = e;
             f.x = line.x + space;
             f.width = w;

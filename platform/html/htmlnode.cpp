@@ -44,17 +44,6 @@ void CHtmlNode::SetAttribute(const char* name, const std::wstring& value)
     attributes.emplace_back(name, value);
 }
 
-bool CHtmlNode::RemoveAttribute(const char* name)
-{
-    for (size_t i = 0; i < attributes.size(); ++i)
-        if (attributes[i].first == name)
-        {
-            attributes.erase(attributes.begin() + i);
-            return true;
-        }
-    return false;
-}
-
 bool CHtmlNode::HasClass(const wchar_t* name, size_t len) const
 {
     const std::wstring* cls = Attribute("class");
@@ -128,9 +117,4 @@ size_t CHtmlNode::CountNodes() const
     for (const CHtmlNode* c : children)
         n += c->CountNodes();
     return n;
-}
-
-bool IsVoidTag(const std::string& tag)
-{
-    return (HtmlTagFlags(LookupHtmlTag(tag)) & kTagVoid) != 0;
 }

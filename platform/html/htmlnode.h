@@ -80,7 +80,6 @@ public:
     uint32_t TagFlags() const { return HtmlTagFlags(id); }
     const std::wstring* Attribute(const char* name) const;
     void SetAttribute(const char* name, const std::wstring& value);
-    bool RemoveAttribute(const char* name);
     bool HasClass(const wchar_t* name, size_t len) const;
 
     void AppendChild(CHtmlNode* child);          // takes the caller's reference
@@ -98,6 +97,3 @@ private:
     ~CHtmlNode();
     long m_refs = 1;
 };
-
-// Tags that never have content.
-bool IsVoidTag(const std::string& tag);

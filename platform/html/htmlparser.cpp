@@ -432,7 +432,6 @@ bool IsNameStart(wchar_t c)
 void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
 {
     size_t i = 0;
-    std::wstring text;
     auto flushText = [&](size_t from, size_t to) {
         if (to > from)
         {
@@ -464,7 +463,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
             if (i + 3 < n && s[i + 2] == L'-' && s[i + 3] == L'-')
             {
                 const wchar_t* end = nullptr;
-                for (size_t k = i + 4; k + 2 < n + 0 && !end; ++k)
+                for (size_t k = i + 4; k + 2 < n && !end; ++k)
                     if (s[k] == L'-' && s[k + 1] == L'-' && s[k + 2] == L'>')
                         end = s + k + 3;
                 i = end ? static_cast<size_t>(end - s) : n;

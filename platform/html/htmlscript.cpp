@@ -112,18 +112,6 @@ CHtmlScriptValue CHtmlScriptValue::FromVariant(const VARIANT& in)
     }
 }
 
-bool CHtmlScriptValue::ToBool() const
-{
-    switch (m_kind)
-    {
-    case Bool: return m_bool;
-    case Number: return m_number != 0 && !std::isnan(m_number);
-    case String: return !m_string.empty();
-    case Element: return true;
-    default: return false;
-    }
-}
-
 double CHtmlScriptValue::ToNumber() const
 {
     switch (m_kind)

@@ -31,7 +31,6 @@ public:
     static CHtmlScriptValue FromVariant(const VARIANT& v);
 
     Kind kind() const { return m_kind; }
-    bool ToBool() const;
     double ToNumber() const;
     int ToInt() const;
     std::wstring ToString() const;
