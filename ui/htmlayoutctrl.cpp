@@ -52,12 +52,9 @@ BOOL CHTMLayoutCtrl::CreateWithExStyle(DWORD dwExStyle, DWORD dwStyle, const REC
 
 BOOL CHTMLayoutCtrl::LoadHtmlResource(LPCSTR lpszName, HMODULE hModule)
 {
-    HMODULE module = hModule ? hModule : AfxGetResourceHandle();
-    HRSRC found = ::FindResourceA(module, lpszName, MAKEINTRESOURCEA(23));
-    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-    const BYTE* bytes = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
-    DWORD size = bytes ? ::SizeofResource(module, found) : 0;
-    if (!size)
+    const BYTE* bytes = nullptr;
+    DWORD size = 0;
+    if (!LoadResourceBytes(hModule ? hModule : AfxGetResourceHandle(), lpszName, MAKEINTRESOURCEA(23), &bytes, &size))
         return FALSE;
     return HTMLayoutLoadHtml(m_hWnd, bytes, size);
 }
