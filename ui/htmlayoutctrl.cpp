@@ -1,5 +1,6 @@
 #include "ui/htmlayoutctrl.h"
 
+#include "platform/atl/atlbase.h"
 #include "platform/html/resourceuri.h"
 #include "ui/htmlbehavior.h"
 
@@ -140,13 +141,7 @@ LRESULT CHTMLayoutCtrl::OnHyperlink(NMHL_HYPERLINK* pnm)
     int length = static_cast<int>(wcsnlen(pnm->href, ARRAYSIZE(pnm->href)));
     if (length == 0)
         return 0;
-    int n = ::WideCharToMultiByte(CP_ACP, 0, pnm->href, length, nullptr, 0, nullptr, nullptr);
-    CString target;
-    if (n > 0)
-    {
-        ::WideCharToMultiByte(CP_ACP, 0, pnm->href, length, target.GetBuffer(n), n, nullptr, nullptr);
-        target.ReleaseBuffer(n);
-    }
+    CW2A target(pnm->href, length, CP_ACP);
     g_shellExecute(m_hWnd, "open", target, nullptr, nullptr, SW_SHOW);
     return 0;
 }

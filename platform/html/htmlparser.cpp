@@ -758,14 +758,14 @@ std::wstring DecodeCharacterReferences(const wchar_t* s, size_t n)
     return out;
 }
 
-std::string Utf16ToUtf8(const std::wstring& text)
+std::string WideToMultiByte(UINT codePage, const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    int len = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int len = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(len > 0 ? len : 0, '\0');
     if (len > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], len, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], len, nullptr, nullptr);
     return out;
 }
 
