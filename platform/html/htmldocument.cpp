@@ -630,10 +630,10 @@ void CHtmlDocument::Click(CHtmlNode* target)
     target->AddRef();
     if (target->tag == "input")
     {
-        const std::wstring* type = target->Attribute("type");
-        if (type && _wcsicmp(type->c_str(), L"checkbox") == 0)
+        std::wstring type = target->InputType();
+        if (type == L"checkbox")
             target->checked = !target->checked;
-        else if (type && _wcsicmp(type->c_str(), L"radio") == 0)
+        else if (type == L"radio")
             target->checked = true;
         Changed();
     }

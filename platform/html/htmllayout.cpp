@@ -149,11 +149,7 @@ void CHtmlLayout::ReplacedSize(const CHtmlNode* e, int& width, int& height)
     }
     else if (e->Is(HtmlTag::Input))
     {
-        const std::wstring* type = e->Attribute("type");
-        std::wstring t = type ? *type : L"text";
-        for (wchar_t& c : t)
-            c = towlower(c);
-        bool box = t == L"checkbox" || t == L"radio";
+        bool box = e->IsCheckType();
         if (width < 0)
             width = box ? 13 : 150;
         if (height < 0)

@@ -64,6 +64,21 @@ bool CHtmlNode::HasClass(const wchar_t* name, size_t len) const
     return false;
 }
 
+std::wstring CHtmlNode::InputType() const
+{
+    const std::wstring* type = Attribute("type");
+    std::wstring t = type ? *type : L"text";
+    for (wchar_t& c : t)
+        c = towlower(c);
+    return t;
+}
+
+bool CHtmlNode::IsCheckType() const
+{
+    std::wstring t = InputType();
+    return t == L"checkbox" || t == L"radio";
+}
+
 void CHtmlNode::AppendChild(CHtmlNode* child)
 {
     child->parent = this;

@@ -107,8 +107,7 @@ void TagDefaults(CCssStyle& s, const CHtmlNode* e)
         break;
     case T::Input: case T::Button: case T::Select:
     {
-        const std::wstring* type = e->Attribute("type");
-        bool box = type && (_wcsicmp(type->c_str(), L"checkbox") == 0 || _wcsicmp(type->c_str(), L"radio") == 0);
+        bool box = e->IsCheckType();
         if (box)
         {
             s.margin[0] = s.margin[1] = s.margin[2] = CssLength::Pixels(3);
