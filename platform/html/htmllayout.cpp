@@ -241,6 +241,25 @@ void CHtmlLayout::EnsureFlows(CHtmlNode* e)
     closeRun();
 }
 
+std::vector<CHtmlNode*> CHtmlLayout::TableRows(CHtmlNode* table)
+{
+    EnsureFlows(table);
+    std::vector<CHtmlNode*> rows;
+    for (CHtmlFlow& f : table->flows)
+    {
+        CHtmlNode* c = f.element;
+        if (IsRowGroup(c))
+        {
+            EnsureFlows(c);
+            for (CHtmlFlow& g : c->flows)
+                rows.push_back(g.element);
+        }
+        else
+            rows.push_back(c);
+    }
+    return rows;
+}
+
 void CHtmlLayout::LayoutRoot(CHtmlNode* root, int width, int height)
 {
     Layout(root, std::max(0, width), -1, false, height);
@@ -380,22 +399,8 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
 {
     const CCssStyle& s = table->style;
     CHtmlBox& b = table->box;
-    EnsureFlows(table);
     int spacing = AttributeInt(table, "cellspacing", 2, 0, 1000);
-    // Rows in order, through their groups.
-    std::vector<CHtmlNode*> rows;
-    for (CHtmlFlow& f : table->flows)
-    {
-        CHtmlNode* c = f.element;
-        if (IsRowGroup(c))
-        {
-            EnsureFlows(c);
-            for (CHtmlFlow& g : c->flows)
-                rows.push_back(g.element);
-        }
-        else
-            rows.push_back(c);
-    }
+    std::vector<CHtmlNode*> rows = TableRows(table);
     // Column constraints from the cells.
     int columns = 0;
     std::vector<int> colMin, colMax, colFixed;
@@ -986,22 +991,9 @@ void CHtmlLayout::Intrinsic(CHtmlNode* e, int& minWidth, int& maxWidth)
     }
     else if (s.display == CssDisplay::Table)
     {
-        EnsureFlows(e);
         int spacing = AttributeInt(e, "cellspacing", 2, 0, 1000);
         std::vector<int> cmin, cmax;
-        std::vector<CHtmlNode*> rows;
-        for (CHtmlFlow& f : e->flows)
-        {
-            if (IsRowGroup(f.element))
-            {
-                EnsureFlows(f.element);
-                for (CHtmlFlow& g : f.element->flows)
-                    rows.push_back(g.element);
-            }
-            else
-                rows.push_back(f.element);
-        }
-        for (CHtmlNode* row : rows)
+        for (CHtmlNode* row : TableRows(e))
         {
             EnsureFlows(row);
             size_t col = 0;
