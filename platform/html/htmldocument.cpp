@@ -499,11 +499,14 @@ void CHtmlDocument::UpdateHover(CHtmlNode* target)
 void CHtmlDocument::MouseMove(int x, int y)
 {
     UpdateLayout();
+    // A dragged thumb moves the content as far as its share of the track.
+    auto dragged = [&](const CHtmlPainter::ScrollBar& p) {
+        int track = std::max(1, (p.trackBottom - p.trackTop) - (p.thumbBottom - p.thumbTop));
+        return m_dragStartScroll + static_cast<int>(static_cast<long long>(y - m_dragStartY) * p.maxScroll / track);
+    };
     if (m_dragViewport)
     {
-        CHtmlPainter::ScrollBar p = CHtmlPainter::Measure(m_height, m_root->box.height, m_height, m_scrollY);
-        int track = std::max(1, (p.trackBottom - p.trackTop) - (p.thumbBottom - p.thumbTop));
-        ScrollViewport(m_dragStartScroll + static_cast<int>(static_cast<long long>(y - m_dragStartY) * p.maxScroll / track));
+        ScrollViewport(dragged(CHtmlPainter::Measure(m_height, m_root->box.height, m_height, m_scrollY)));
         return;
     }
     if (m_drag)
@@ -511,10 +514,7 @@ void CHtmlDocument::MouseMove(int x, int y)
         RECT bar;
         CHtmlPainter::ScrollBar p;
         if (Of(m_drag) == this && CHtmlPainter::ElementScrollBar(m_drag, bar, p))
-        {
-            int track = std::max(1, (p.trackBottom - p.trackTop) - (p.thumbBottom - p.thumbTop));
-            ScrollElement(m_drag, m_dragStartScroll + static_cast<int>(static_cast<long long>(y - m_dragStartY) * p.maxScroll / track));
-        }
+            ScrollElement(m_drag, dragged(p));
         return;
     }
     CHtmlNode* target = ElementAt(x, y);

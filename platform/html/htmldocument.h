@@ -93,7 +93,7 @@ public:
     int ViewportScroll() const { return m_scrollY; }
     void ScrollViewport(int y);
 
-    // Mouse input in viewport coordinates; true when the page changed.
+    // Mouse input in viewport coordinates.
     void MouseMove(int x, int y);
     void MouseDown(int x, int y);
     void MouseUp(int x, int y);
