@@ -175,11 +175,13 @@ bool ExpandSides(const std::vector<std::wstring>& w, std::wstring out[4])
     }
 }
 
+// The sides of a box in the order of the style's arrays.
+const char* const kSides[4] = {"top", "right", "bottom", "left"};
+
 int SideIndex(const std::string& name, size_t at)
 {
-    static const char* sides[] = {"top", "right", "bottom", "left"};
     for (int i = 0; i < 4; ++i)
-        if (name.compare(at, std::string::npos, sides[i]) == 0)
+        if (name.compare(at, std::string::npos, kSides[i]) == 0)
             return i;
     return -1;
 }
@@ -462,7 +464,7 @@ bool ApplyCssProperty(CCssStyle& style, const CCssStyle* parent, const std::stri
         if (!ExpandSides(SplitWords(v), sides))
             return false;
         for (int i = 0; i < 4; ++i)
-            ApplyCssProperty(style, parent, name + "-" + (i == 0 ? "top" : i == 1 ? "right" : i == 2 ? "bottom" : "left"), sides[i]);
+            ApplyCssProperty(style, parent, name + "-" + kSides[i], sides[i]);
         return true;
     }
     if (name.compare(0, 7, "margin-") == 0)
@@ -493,17 +495,14 @@ bool ApplyCssProperty(CCssStyle& style, const CCssStyle* parent, const std::stri
             return false;
         std::string kind = name.substr(7);
         for (int i = 0; i < 4; ++i)
-            ApplyCssProperty(style, parent,
-                             std::string("border-") + (i == 0 ? "top" : i == 1 ? "right" : i == 2 ? "bottom" : "left") + "-" + kind,
-                             sides[i]);
+            ApplyCssProperty(style, parent, std::string("border-") + kSides[i] + "-" + kind, sides[i]);
         return true;
     }
     if (name.compare(0, 7, "border-") == 0)
     {
-        static const char* sides[] = {"top", "right", "bottom", "left"};
         for (int i = 0; i < 4; ++i)
         {
-            std::string base = std::string("border-") + sides[i];
+            std::string base = std::string("border-") + kSides[i];
             if (name == base)
             {
                 ApplyBorderShorthand(style, i, value);
