@@ -143,7 +143,7 @@ bool CHtmlView::LoadUrl(const std::wstring& url)
             name = name.substr(slash + 1);
         const BYTE* data = nullptr;
         DWORD size = 0;
-        std::string narrow(name.begin(), name.end());
+        std::string narrow = WideToMultiByte(CP_ACP, name);
         if (!narrow.empty() && narrow.find_first_not_of("0123456789") == std::string::npos)
             narrow = "#" + narrow;  // a number is the resource's id
         if (!LoadResourceBytes(m_module, narrow.c_str(), MAKEINTRESOURCEA(23), &data, &size))
@@ -210,9 +210,8 @@ bool CHtmlView::LoadDocumentData(const std::wstring& url, std::vector<BYTE>& dat
             delivered = true;
         else
         {
-            char narrow[MAX_PATH] = {};
-            WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
-            delivered = narrow[0] && LoadResourceBytes(m_module, narrow, MAKEINTRESOURCEA(2110), &bytes, &size);
+            std::string narrow = WideToMultiByte(CP_ACP, name);
+            delivered = !narrow.empty() && LoadResourceBytes(m_module, narrow.c_str(), MAKEINTRESOURCEA(2110), &bytes, &size);
         }
         if (delivered)
             data.assign(bytes, bytes + size);
