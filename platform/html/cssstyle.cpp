@@ -726,22 +726,28 @@ void ApplyCssDeclarations(CCssStyle& style, const CCssStyle* parent, const wchar
 namespace
 {
 std::mutex g_internLock;
+
+// The set lives as long as the process: styles point into it.
+template <class String>
+const String* Intern(const String& text)
+{
+    static std::set<String>* strings = new std::set<String>();
+    std::lock_guard<std::mutex> hold(g_internLock);
+    auto known = strings->find(text);
+    if (known != strings->end())
+        return &*known;
+    if (strings->size() > 4096)  // hostile pages cannot grow it for ever
+        return &*strings->insert(String()).first;
+    return &*strings->insert(text).first;
 }
+}  // namespace
 
 const std::wstring* InternCssString(const std::wstring& text)
 {
-    static std::set<std::wstring>* strings = new std::set<std::wstring>();
-    std::lock_guard<std::mutex> hold(g_internLock);
-    if (strings->size() > 4096)  // hostile pages cannot grow it for ever
-        return &*strings->insert(L"").first;
-    return &*strings->insert(text).first;
+    return Intern(text);
 }
 
 const std::string* InternCssName(const std::string& text)
 {
-    static std::set<std::string>* names = new std::set<std::string>();
-    std::lock_guard<std::mutex> hold(g_internLock);
-    if (names->size() > 4096)
-        return &*names->insert("").first;
-    return &*names->insert(text).first;
+    return Intern(text);
 }
