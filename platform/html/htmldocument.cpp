@@ -179,7 +179,6 @@ void CHtmlDocument::Restyle(CHtmlNode* element)
 
 void CHtmlDocument::Changed()
 {
-    m_idsValid = false;
     if (m_host)
         m_host->DocumentChanged();
 }
@@ -303,6 +302,7 @@ bool CHtmlDocument::SetHtml(CHtmlNode* e, const std::wstring& html, int placemen
         Restyle(m_root);
     }
     parent->MarkDirty();
+    m_idsValid = false;
     Changed();
     return true;
 }
@@ -319,6 +319,7 @@ bool CHtmlDocument::SetText(CHtmlNode* e, const std::wstring& text)
         e->AppendChild(t);
     }
     e->MarkDirty();
+    m_idsValid = false;
     Changed();
     return true;
 }
@@ -348,6 +349,8 @@ void CHtmlDocument::SetAttribute(CHtmlNode* e, const char* name, const std::wstr
     e->SetAttribute(name, value);
     if (strcmp(name, "checked") == 0)
         e->checked = true;
+    else if (strcmp(name, "id") == 0)
+        m_idsValid = false;
     Restyle(e);
     if (e->parent)
         e->parent->MarkDirty();

@@ -125,7 +125,7 @@ private:
     CHtmlLayout m_layout;
     std::map<std::wstring, std::unique_ptr<CHtmlImage>> m_images;
     std::unordered_map<std::wstring, CHtmlNode*> m_ids;
-    bool m_idsValid = false;
+    bool m_idsValid = false;            // read again only after the tree or an id changed
     int m_width = 0, m_height = 0;
     int m_layoutWidth = -1, m_layoutHeight = -1;
     bool m_allowScrollBar = true;
