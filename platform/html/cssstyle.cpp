@@ -1,5 +1,7 @@
 #include "platform/html/cssstyle.h"
 
+#include "platform/html/htmltags.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
@@ -714,11 +716,9 @@ void ApplyCssDeclarations(CCssStyle& style, const CCssStyle* parent, const wchar
                 break;
             ++end;
         }
-        std::wstring name = Lower(Trim(std::wstring(text + i, colon - i)));
-        std::string narrow;
-        for (wchar_t c : name)
-            narrow += static_cast<char>(c < 128 ? c : '?');
-        ApplyCssProperty(style, parent, narrow, std::wstring(text + colon + 1, end - colon - 1));
+        std::wstring name = Trim(std::wstring(text + i, colon - i));
+        ApplyCssProperty(style, parent, LowerAsciiName(name.data(), name.size()),
+                         std::wstring(text + colon + 1, end - colon - 1));
         i = end + 1;
     }
 }

@@ -127,18 +127,6 @@ bool IsSpace(wchar_t c)
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
 }
 
-std::string LowerName(const wchar_t* s, size_t n)
-{
-    std::string out;
-    out.reserve(n);
-    for (size_t i = 0; i < n; ++i)
-    {
-        wchar_t c = s[i];
-        out += static_cast<char>(c < 128 ? (c >= L'A' && c <= L'Z' ? c + 32 : c) : '?');
-    }
-    return out;
-}
-
 using Tag = HtmlTag;
 
 bool In(Tag tag, std::initializer_list<Tag> tags)
@@ -504,7 +492,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
         size_t nameStart = p;
         while (p < n && !IsSpace(s[p]) && s[p] != L'>' && s[p] != L'/')
             ++p;
-        std::string tag = LowerName(s + nameStart, p - nameStart);
+        std::string tag = LowerAsciiName(s + nameStart, p - nameStart);
         HtmlTag id = LookupHtmlTag(tag);
         uint32_t flags = HtmlTagFlags(id);
         std::vector<std::pair<std::string, std::wstring>> attrs;
@@ -540,7 +528,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                 ++p;  // a stray '=' without a name
                 continue;
             }
-            std::string name = LowerName(s + an, p - an);
+            std::string name = LowerAsciiName(s + an, p - an);
             while (p < n && IsSpace(s[p]))
                 ++p;
             std::wstring value;
@@ -592,7 +580,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                 size_t len = tag.size();
                 for (; k < n; ++k)
                     if (s[k] == L'<' && k + 1 + len < n && s[k + 1] == L'/' &&
-                        LowerName(s + k + 2, std::min(len, n - k - 2)) == tag)
+                        LowerAsciiName(s + k + 2, std::min(len, n - k - 2)) == tag)
                         break;
                 if (k > i)
                 {

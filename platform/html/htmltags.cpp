@@ -78,3 +78,15 @@ uint32_t HtmlTagFlags(HtmlTag tag)
 {
     return TagTables().flags[static_cast<int>(tag)];
 }
+
+std::string LowerAsciiName(const wchar_t* text, size_t length)
+{
+    std::string out;
+    out.reserve(length);
+    for (size_t i = 0; i < length; ++i)
+    {
+        wchar_t c = text[i];
+        out += static_cast<char>(c < 128 ? (c >= L'A' && c <= L'Z' ? c + 32 : c) : '?');
+    }
+    return out;
+}

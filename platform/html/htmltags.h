@@ -28,3 +28,7 @@ enum HtmlTagFlag : uint32_t
 
 HtmlTag LookupHtmlTag(const std::string& name);
 uint32_t HtmlTagFlags(HtmlTag tag);
+
+// A tag, attribute or property name as the engine keeps it: ASCII letters in
+// lower case, characters past ASCII as '?'.
+std::string LowerAsciiName(const wchar_t* text, size_t length);
