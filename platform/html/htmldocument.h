@@ -69,7 +69,7 @@ public:
     static CHtmlDocument* Of(const CHtmlNode* node);
 
     CHtmlNode* GetElementById(const std::wstring& id);
-    // Calls each for every element under (not including) root that matches,
+    // Calls each for every matching element below under (not under itself),
     // in document order, until it returns true. False for a bad selector.
     bool Select(CHtmlNode* under, const std::wstring& selector, const std::function<bool(CHtmlNode*)>& each);
 
