@@ -1,5 +1,6 @@
 #include "ui/htmlayoutctrl.h"
 
+#include "platform/atl/atlbase.h"
 #include "platform/html/resourceuri.h"
 #include "ui/htmlbehavior.h"
 
@@ -52,12 +53,9 @@ BOOL CHTMLayoutCtrl::CreateWithExStyle(DWORD dwExStyle, DWORD dwStyle, const REC
 
 BOOL CHTMLayoutCtrl::LoadHtmlResource(LPCSTR lpszName, HMODULE hModule)
 {
-    HMODULE module = hModule ? hModule : AfxGetResourceHandle();
-    HRSRC found = ::FindResourceA(module, lpszName, MAKEINTRESOURCEA(23));
-    HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
-    const BYTE* bytes = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
-    DWORD size = bytes ? ::SizeofResource(module, found) : 0;
-    if (!size)
+    const BYTE* bytes = nullptr;
+    DWORD size = 0;
+    if (!LoadResourceBytes(hModule ? hModule : AfxGetResourceHandle(), lpszName, MAKEINTRESOURCEA(23), &bytes, &size))
         return FALSE;
     return HTMLayoutLoadHtml(m_hWnd, bytes, size);
 }
@@ -143,13 +141,7 @@ LRESULT CHTMLayoutCtrl::OnHyperlink(NMHL_HYPERLINK* pnm)
     int length = static_cast<int>(wcsnlen(pnm->href, ARRAYSIZE(pnm->href)));
     if (length == 0)
         return 0;
-    int n = ::WideCharToMultiByte(CP_ACP, 0, pnm->href, length, nullptr, 0, nullptr, nullptr);
-    CString target;
-    if (n > 0)
-    {
-        ::WideCharToMultiByte(CP_ACP, 0, pnm->href, length, target.GetBuffer(n), n, nullptr, nullptr);
-        target.ReleaseBuffer(n);
-    }
+    CW2A target(pnm->href, length, CP_ACP);
     g_shellExecute(m_hWnd, "open", target, nullptr, nullptr, SW_SHOW);
     return 0;
 }

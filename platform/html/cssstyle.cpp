@@ -1,5 +1,7 @@
 #include "platform/html/cssstyle.h"
 
+#include "platform/html/htmltags.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
@@ -175,11 +177,13 @@ bool ExpandSides(const std::vector<std::wstring>& w, std::wstring out[4])
     }
 }
 
+// The sides of a box in the order of the style's arrays.
+const char* const kSides[4] = {"top", "right", "bottom", "left"};
+
 int SideIndex(const std::string& name, size_t at)
 {
-    static const char* sides[] = {"top", "right", "bottom", "left"};
     for (int i = 0; i < 4; ++i)
-        if (name.compare(at, std::string::npos, sides[i]) == 0)
+        if (name.compare(at, std::string::npos, kSides[i]) == 0)
             return i;
     return -1;
 }
@@ -312,11 +316,6 @@ void CCssStyle::InheritFrom(const CCssStyle& p)
     whiteSpace = p.whiteSpace;
     hidden = p.hidden;
     pointer = p.pointer;
-}
-
-int CCssStyle::HorizontalExtras(int reference) const
-{
-    return margin[1].Resolve(reference) + margin[3].Resolve(reference) + BorderPaddingH();
 }
 
 bool ParseCssColor(const std::wstring& input, CssColor& color)
@@ -467,7 +466,7 @@ bool ApplyCssProperty(CCssStyle& style, const CCssStyle* parent, const std::stri
         if (!ExpandSides(SplitWords(v), sides))
             return false;
         for (int i = 0; i < 4; ++i)
-            ApplyCssProperty(style, parent, name + "-" + (i == 0 ? "top" : i == 1 ? "right" : i == 2 ? "bottom" : "left"), sides[i]);
+            ApplyCssProperty(style, parent, name + "-" + kSides[i], sides[i]);
         return true;
     }
     if (name.compare(0, 7, "margin-") == 0)
@@ -498,17 +497,14 @@ bool ApplyCssProperty(CCssStyle& style, const CCssStyle* parent, const std::stri
             return false;
         std::string kind = name.substr(7);
         for (int i = 0; i < 4; ++i)
-            ApplyCssProperty(style, parent,
-                             std::string("border-") + (i == 0 ? "top" : i == 1 ? "right" : i == 2 ? "bottom" : "left") + "-" + kind,
-                             sides[i]);
+            ApplyCssProperty(style, parent, std::string("border-") + kSides[i] + "-" + kind, sides[i]);
         return true;
     }
     if (name.compare(0, 7, "border-") == 0)
     {
-        static const char* sides[] = {"top", "right", "bottom", "left"};
         for (int i = 0; i < 4; ++i)
         {
-            std::string base = std::string("border-") + sides[i];
+            std::string base = std::string("border-") + kSides[i];
             if (name == base)
             {
                 ApplyBorderShorthand(style, i, value);
@@ -720,11 +716,9 @@ void ApplyCssDeclarations(CCssStyle& style, const CCssStyle* parent, const wchar
                 break;
             ++end;
         }
-        std::wstring name = Lower(Trim(std::wstring(text + i, colon - i)));
-        std::string narrow;
-        for (wchar_t c : name)
-            narrow += static_cast<char>(c < 128 ? c : '?');
-        ApplyCssProperty(style, parent, narrow, std::wstring(text + colon + 1, end - colon - 1));
+        std::wstring name = Trim(std::wstring(text + i, colon - i));
+        ApplyCssProperty(style, parent, LowerAsciiName(name.data(), name.size()),
+                         std::wstring(text + colon + 1, end - colon - 1));
         i = end + 1;
     }
 }
@@ -732,22 +726,28 @@ void ApplyCssDeclarations(CCssStyle& style, const CCssStyle* parent, const wchar
 namespace
 {
 std::mutex g_internLock;
+
+// The set lives as long as the process: styles point into it.
+template <class String>
+const String* Intern(const String& text)
+{
+    static std::set<String>* strings = new std::set<String>();
+    std::lock_guard<std::mutex> hold(g_internLock);
+    auto known = strings->find(text);
+    if (known != strings->end())
+        return &*known;
+    if (strings->size() > 4096)  // hostile pages cannot grow it for ever
+        return &*strings->insert(String()).first;
+    return &*strings->insert(text).first;
 }
+}  // namespace
 
 const std::wstring* InternCssString(const std::wstring& text)
 {
-    static std::set<std::wstring>* strings = new std::set<std::wstring>();
-    std::lock_guard<std::mutex> hold(g_internLock);
-    if (strings->size() > 4096)  // hostile pages cannot grow it for ever
-        return &*strings->insert(L"").first;
-    return &*strings->insert(text).first;
+    return Intern(text);
 }
 
 const std::string* InternCssName(const std::string& text)
 {
-    static std::set<std::string>* names = new std::set<std::string>();
-    std::lock_guard<std::mutex> hold(g_internLock);
-    if (names->size() > 4096)
-        return &*names->insert("").first;
-    return &*names->insert(text).first;
+    return Intern(text);
 }

@@ -70,7 +70,6 @@ struct CCssStyle
     // The inherited half is taken from the parent, the rest reset.
     void InheritFrom(const CCssStyle& parent);
 
-    int HorizontalExtras(int reference) const;  // margins + borders + padding, left and right
     int BorderPaddingH() const { return borderWidth[1] + borderWidth[3] + padding[1] + padding[3]; }
     int BorderPaddingV() const { return borderWidth[0] + borderWidth[2] + padding[0] + padding[2]; }
 };

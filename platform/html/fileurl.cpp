@@ -41,7 +41,7 @@ std::wstring PathFromFileUrl(const std::wstring& url)
     std::wstring out;
     for (size_t i = 0; i < p.size(); ++i)
     {
-        if (p[i] == L'%' && i + 2 < p.size() + 0 && iswxdigit(p[i + 1]) && iswxdigit(p[i + 2]))
+        if (p[i] == L'%' && i + 2 < p.size() && iswxdigit(p[i + 1]) && iswxdigit(p[i + 2]))
         {
             out += static_cast<wchar_t>(wcstol(p.substr(i + 1, 2).c_str(), nullptr, 16));
             i += 2;

@@ -108,9 +108,8 @@ bool CGifAnimation::LoadFromResource(HWND window, HMODULE module, LPCSTR name, L
     DWORD size = 0;
     if (!LoadResourceBytes(module ? module : GetModuleHandleA(nullptr), name, type, &data, &size))
         return false;
-    // A copy, as the resource's memory is the module's.
-    std::vector<BYTE> copy(data, data + size);
-    return Load(window, copy.data(), copy.size());
+    // Load keeps copies (one picture per frame), never the resource's bytes.
+    return Load(window, data, size);
 }
 
 bool CGifAnimation::Load(HWND window, const BYTE* data, size_t size)

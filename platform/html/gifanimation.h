@@ -42,7 +42,6 @@ public:
     void SetBackgroundColor(COLORREF color);
     COLORREF BackgroundColor() const;
     bool IsAnimated() const;  // a GIF of two frames or more
-    bool IsGif() const { return m_isGif; }
     bool Playing() const;
     int Width() const { return m_width; }
     int Height() const { return m_height; }

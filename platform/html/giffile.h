@@ -29,7 +29,6 @@ public:
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    size_t GlobalTableSize() const { return m_tableSize; }
     // The global table's entry at the background index, if there is one.
     bool BackgroundColor(COLORREF& color) const;
     size_t FirstBlock() const { return 13 + m_tableSize; }

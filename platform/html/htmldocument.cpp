@@ -179,7 +179,6 @@ void CHtmlDocument::Restyle(CHtmlNode* element)
 
 void CHtmlDocument::Changed()
 {
-    m_idsValid = false;
     if (m_host)
         m_host->DocumentChanged();
 }
@@ -303,6 +302,7 @@ bool CHtmlDocument::SetHtml(CHtmlNode* e, const std::wstring& html, int placemen
         Restyle(m_root);
     }
     parent->MarkDirty();
+    m_idsValid = false;
     Changed();
     return true;
 }
@@ -319,6 +319,7 @@ bool CHtmlDocument::SetText(CHtmlNode* e, const std::wstring& text)
         e->AppendChild(t);
     }
     e->MarkDirty();
+    m_idsValid = false;
     Changed();
     return true;
 }
@@ -348,6 +349,8 @@ void CHtmlDocument::SetAttribute(CHtmlNode* e, const char* name, const std::wstr
     e->SetAttribute(name, value);
     if (strcmp(name, "checked") == 0)
         e->checked = true;
+    else if (strcmp(name, "id") == 0)
+        m_idsValid = false;
     Restyle(e);
     if (e->parent)
         e->parent->MarkDirty();
@@ -499,11 +502,14 @@ void CHtmlDocument::UpdateHover(CHtmlNode* target)
 void CHtmlDocument::MouseMove(int x, int y)
 {
     UpdateLayout();
+    // A dragged thumb moves the content as far as its share of the track.
+    auto dragged = [&](const CHtmlPainter::ScrollBar& p) {
+        int track = std::max(1, (p.trackBottom - p.trackTop) - (p.thumbBottom - p.thumbTop));
+        return m_dragStartScroll + static_cast<int>(static_cast<long long>(y - m_dragStartY) * p.maxScroll / track);
+    };
     if (m_dragViewport)
     {
-        CHtmlPainter::ScrollBar p = CHtmlPainter::Measure(m_height, m_root->box.height, m_height, m_scrollY);
-        int track = std::max(1, (p.trackBottom - p.trackTop) - (p.thumbBottom - p.thumbTop));
-        ScrollViewport(m_dragStartScroll + static_cast<int>(static_cast<long long>(y - m_dragStartY) * p.maxScroll / track));
+        ScrollViewport(dragged(CHtmlPainter::Measure(m_height, m_root->box.height, m_height, m_scrollY)));
         return;
     }
     if (m_drag)
@@ -511,10 +517,7 @@ void CHtmlDocument::MouseMove(int x, int y)
         RECT bar;
         CHtmlPainter::ScrollBar p;
         if (Of(m_drag) == this && CHtmlPainter::ElementScrollBar(m_drag, bar, p))
-        {
-            int track = std::max(1, (p.trackBottom - p.trackTop) - (p.thumbBottom - p.thumbTop));
-            ScrollElement(m_drag, m_dragStartScroll + static_cast<int>(static_cast<long long>(y - m_dragStartY) * p.maxScroll / track));
-        }
+            ScrollElement(m_drag, dragged(p));
         return;
     }
     CHtmlNode* target = ElementAt(x, y);
@@ -630,10 +633,10 @@ void CHtmlDocument::Click(CHtmlNode* target)
     target->AddRef();
     if (target->tag == "input")
     {
-        const std::wstring* type = target->Attribute("type");
-        if (type && _wcsicmp(type->c_str(), L"checkbox") == 0)
+        std::wstring type = target->InputType();
+        if (type == L"checkbox")
             target->checked = !target->checked;
-        else if (type && _wcsicmp(type->c_str(), L"radio") == 0)
+        else if (type == L"radio")
             target->checked = true;
         Changed();
     }

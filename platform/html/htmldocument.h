@@ -69,7 +69,7 @@ public:
     static CHtmlDocument* Of(const CHtmlNode* node);
 
     CHtmlNode* GetElementById(const std::wstring& id);
-    // Calls each for every element under (not including) root that matches,
+    // Calls each for every matching element below under (not under itself),
     // in document order, until it returns true. False for a bad selector.
     bool Select(CHtmlNode* under, const std::wstring& selector, const std::function<bool(CHtmlNode*)>& each);
 
@@ -93,7 +93,7 @@ public:
     int ViewportScroll() const { return m_scrollY; }
     void ScrollViewport(int y);
 
-    // Mouse input in viewport coordinates; true when the page changed.
+    // Mouse input in viewport coordinates.
     void MouseMove(int x, int y);
     void MouseDown(int x, int y);
     void MouseUp(int x, int y);
@@ -125,7 +125,7 @@ private:
     CHtmlLayout m_layout;
     std::map<std::wstring, std::unique_ptr<CHtmlImage>> m_images;
     std::unordered_map<std::wstring, CHtmlNode*> m_ids;
-    bool m_idsValid = false;
+    bool m_idsValid = false;            // read again only after the tree or an id changed
     int m_width = 0, m_height = 0;
     int m_layoutWidth = -1, m_layoutHeight = -1;
     bool m_allowScrollBar = true;

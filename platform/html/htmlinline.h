@@ -10,7 +10,7 @@ class CHtmlFont;
 
 struct CHtmlFragment
 {
-    enum Kind : uint8_t { Text, Box, CheckBox };
+    enum Kind : uint8_t { Text, Box };
     Kind kind = Text;
     CHtmlNode* node = nullptr;     // text node, or the element of a box
     CHtmlFont* font = nullptr;     // text only

@@ -149,11 +149,7 @@ void CHtmlLayout::ReplacedSize(const CHtmlNode* e, int& width, int& height)
     }
     else if (e->Is(HtmlTag::Input))
     {
-        const std::wstring* type = e->Attribute("type");
-        std::wstring t = type ? *type : L"text";
-        for (wchar_t& c : t)
-            c = towlower(c);
-        bool box = t == L"checkbox" || t == L"radio";
+        bool box = e->IsCheckType();
         if (width < 0)
             width = box ? 13 : 150;
         if (height < 0)
@@ -243,6 +239,25 @@ void CHtmlLayout::EnsureFlows(CHtmlNode* e)
             runHasContent = true;
     }
     closeRun();
+}
+
+std::vector<CHtmlNode*> CHtmlLayout::TableRows(CHtmlNode* table)
+{
+    EnsureFlows(table);
+    std::vector<CHtmlNode*> rows;
+    for (CHtmlFlow& f : table->flows)
+    {
+        CHtmlNode* c = f.element;
+        if (IsRowGroup(c))
+        {
+            EnsureFlows(c);
+            for (CHtmlFlow& g : c->flows)
+                rows.push_back(g.element);
+        }
+        else
+            rows.push_back(c);
+    }
+    return rows;
 }
 
 void CHtmlLayout::LayoutRoot(CHtmlNode* root, int width, int height)
@@ -384,22 +399,8 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
 {
     const CCssStyle& s = table->style;
     CHtmlBox& b = table->box;
-    EnsureFlows(table);
     int spacing = AttributeInt(table, "cellspacing", 2, 0, 1000);
-    // Rows in order, through their groups.
-    std::vector<CHtmlNode*> rows;
-    for (CHtmlFlow& f : table->flows)
-    {
-        CHtmlNode* c = f.element;
-        if (IsRowGroup(c))
-        {
-            EnsureFlows(c);
-            for (CHtmlFlow& g : c->flows)
-                rows.push_back(g.element);
-        }
-        else
-            rows.push_back(c);
-    }
+    std::vector<CHtmlNode*> rows = TableRows(table);
     // Column constraints from the cells.
     int columns = 0;
     std::vector<int> colMin, colMax, colFixed;
@@ -755,13 +756,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                 space = 0;
             }
             CHtmlFragment f;
-            bool checkBox = false;
-            if (e->Is(HtmlTag::Input))
-            {
-                const std::wstring* type = e->Attribute("type");
-                checkBox = type && (_wcsicmp(type->c_str(), L"checkbox") == 0 || _wcsicmp(type->c_str(), L"radio") == 0);
-            }
-            f.kind = checkBox ? CHtmlFragment::CheckBox : CHtmlFragment::Box;
+            f.kind = CHtmlFragment::Box;
             f.node = e;
             f.x = line.x + space;
             f.width = w;
@@ -996,22 +991,9 @@ void CHtmlLayout::Intrinsic(CHtmlNode* e, int& minWidth, int& maxWidth)
     }
     else if (s.display == CssDisplay::Table)
     {
-        EnsureFlows(e);
         int spacing = AttributeInt(e, "cellspacing", 2, 0, 1000);
         std::vector<int> cmin, cmax;
-        std::vector<CHtmlNode*> rows;
-        for (CHtmlFlow& f : e->flows)
-        {
-            if (IsRowGroup(f.element))
-            {
-                EnsureFlows(f.element);
-                for (CHtmlFlow& g : f.element->flows)
-                    rows.push_back(g.element);
-            }
-            else
-                rows.push_back(f.element);
-        }
-        for (CHtmlNode* row : rows)
+        for (CHtmlNode* row : TableRows(e))
         {
             EnsureFlows(row);
             size_t col = 0;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class CHtmlNode;
 class CHtmlImage;
@@ -51,6 +52,8 @@ private:
     void LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int width);
     void LayoutAtomic(CHtmlNode* e, int available);
     void EnsureFlows(CHtmlNode* e);
+    // The rows of a table in order, through their groups.
+    std::vector<CHtmlNode*> TableRows(CHtmlNode* table);
     void Intrinsic(CHtmlNode* e, int& minWidth, int& maxWidth);
     void InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWidth);
     void LoadImages(CHtmlNode* e);

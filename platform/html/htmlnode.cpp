@@ -44,17 +44,6 @@ void CHtmlNode::SetAttribute(const char* name, const std::wstring& value)
     attributes.emplace_back(name, value);
 }
 
-bool CHtmlNode::RemoveAttribute(const char* name)
-{
-    for (size_t i = 0; i < attributes.size(); ++i)
-        if (attributes[i].first == name)
-        {
-            attributes.erase(attributes.begin() + i);
-            return true;
-        }
-    return false;
-}
-
 bool CHtmlNode::HasClass(const wchar_t* name, size_t len) const
 {
     const std::wstring* cls = Attribute("class");
@@ -73,6 +62,21 @@ bool CHtmlNode::HasClass(const wchar_t* name, size_t len) const
             return true;
     }
     return false;
+}
+
+std::wstring CHtmlNode::InputType() const
+{
+    const std::wstring* type = Attribute("type");
+    std::wstring t = type ? *type : L"text";
+    for (wchar_t& c : t)
+        c = towlower(c);
+    return t;
+}
+
+bool CHtmlNode::IsCheckType() const
+{
+    std::wstring t = InputType();
+    return t == L"checkbox" || t == L"radio";
 }
 
 void CHtmlNode::AppendChild(CHtmlNode* child)
@@ -128,9 +132,4 @@ size_t CHtmlNode::CountNodes() const
     for (const CHtmlNode* c : children)
         n += c->CountNodes();
     return n;
-}
-
-bool IsVoidTag(const std::string& tag)
-{
-    return (HtmlTagFlags(LookupHtmlTag(tag)) & kTagVoid) != 0;
 }

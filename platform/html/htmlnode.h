@@ -80,8 +80,11 @@ public:
     uint32_t TagFlags() const { return HtmlTagFlags(id); }
     const std::wstring* Attribute(const char* name) const;
     void SetAttribute(const char* name, const std::wstring& value);
-    bool RemoveAttribute(const char* name);
     bool HasClass(const wchar_t* name, size_t len) const;
+    // The type attribute in lower case; "text" without one, as for an input.
+    std::wstring InputType() const;
+    // Whether the type makes a check box or a radio button.
+    bool IsCheckType() const;
 
     void AppendChild(CHtmlNode* child);          // takes the caller's reference
     void InsertChild(size_t index, CHtmlNode* child);
@@ -98,6 +101,3 @@ private:
     ~CHtmlNode();
     long m_refs = 1;
 };
-
-// Tags that never have content.
-bool IsVoidTag(const std::string& tag);

@@ -21,20 +21,6 @@ COLORREF Shade(COLORREF c, int percent)
 {
     return RGB(GetRValue(c) * percent / 100, GetGValue(c) * percent / 100, GetBValue(c) * percent / 100);
 }
-
-bool IsChecked(const CHtmlNode* e)
-{
-    return e->checked;
-}
-
-std::wstring InputType(const CHtmlNode* e)
-{
-    const std::wstring* type = e->Attribute("type");
-    std::wstring t = type ? *type : L"text";
-    for (wchar_t& c : t)
-        c = towlower(c);
-    return t;
-}
 }  // namespace
 
 void CHtmlPainter::Paint(CHtmlNode* root, HDC dc, int x, int y, const RECT& clip)
@@ -160,11 +146,11 @@ void CHtmlPainter::PaintReplaced(CHtmlNode* e, HDC dc, const RECT& content)
     }
     if (e->tag != "input")
         return;
-    std::wstring type = InputType(e);
+    std::wstring type = e->InputType();
     RECT r = content;
     if (type == L"checkbox" || type == L"radio")
     {
-        UINT state = (type == L"checkbox" ? DFCS_BUTTONCHECK : DFCS_BUTTONRADIO) | (IsChecked(e) ? DFCS_CHECKED : 0);
+        UINT state = (type == L"checkbox" ? DFCS_BUTTONCHECK : DFCS_BUTTONRADIO) | (e->checked ? DFCS_CHECKED : 0);
         DrawFrameControl(dc, &r, DFC_BUTTON, state | DFCS_FLAT);
         return;
     }

@@ -127,18 +127,6 @@ bool IsSpace(wchar_t c)
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f';
 }
 
-std::string LowerName(const wchar_t* s, size_t n)
-{
-    std::string out;
-    out.reserve(n);
-    for (size_t i = 0; i < n; ++i)
-    {
-        wchar_t c = s[i];
-        out += static_cast<char>(c < 128 ? (c >= L'A' && c <= L'Z' ? c + 32 : c) : '?');
-    }
-    return out;
-}
-
 using Tag = HtmlTag;
 
 bool In(Tag tag, std::initializer_list<Tag> tags)
@@ -432,7 +420,6 @@ bool IsNameStart(wchar_t c)
 void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
 {
     size_t i = 0;
-    std::wstring text;
     auto flushText = [&](size_t from, size_t to) {
         if (to > from)
         {
@@ -464,7 +451,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
             if (i + 3 < n && s[i + 2] == L'-' && s[i + 3] == L'-')
             {
                 const wchar_t* end = nullptr;
-                for (size_t k = i + 4; k + 2 < n + 0 && !end; ++k)
+                for (size_t k = i + 4; k + 2 < n && !end; ++k)
                     if (s[k] == L'-' && s[k + 1] == L'-' && s[k + 2] == L'>')
                         end = s + k + 3;
                 i = end ? static_cast<size_t>(end - s) : n;
@@ -505,7 +492,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
         size_t nameStart = p;
         while (p < n && !IsSpace(s[p]) && s[p] != L'>' && s[p] != L'/')
             ++p;
-        std::string tag = LowerName(s + nameStart, p - nameStart);
+        std::string tag = LowerAsciiName(s + nameStart, p - nameStart);
         HtmlTag id = LookupHtmlTag(tag);
         uint32_t flags = HtmlTagFlags(id);
         std::vector<std::pair<std::string, std::wstring>> attrs;
@@ -541,7 +528,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                 ++p;  // a stray '=' without a name
                 continue;
             }
-            std::string name = LowerName(s + an, p - an);
+            std::string name = LowerAsciiName(s + an, p - an);
             while (p < n && IsSpace(s[p]))
                 ++p;
             std::wstring value;
@@ -593,7 +580,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
                 size_t len = tag.size();
                 for (; k < n; ++k)
                     if (s[k] == L'<' && k + 1 + len < n && s[k + 1] == L'/' &&
-                        LowerName(s + k + 2, std::min(len, n - k - 2)) == tag)
+                        LowerAsciiName(s + k + 2, std::min(len, n - k - 2)) == tag)
                         break;
                 if (k > i)
                 {
@@ -759,14 +746,14 @@ std::wstring DecodeCharacterReferences(const wchar_t* s, size_t n)
     return out;
 }
 
-std::string Utf16ToUtf8(const std::wstring& text)
+std::string WideToMultiByte(UINT codePage, const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    int len = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    int len = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(len > 0 ? len : 0, '\0');
     if (len > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], len, nullptr, nullptr);
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], len, nullptr, nullptr);
     return out;
 }
 

@@ -31,9 +31,9 @@ public:
 // decide; otherwise the ANSI code page.
 std::wstring DecodeHtmlBytes(const BYTE* data, size_t size);
 
-// UTF-16 to UTF-8 and back (invalid bytes become U+FFFD).
-std::string Utf16ToUtf8(const std::wstring& text);
+// UTF-8 to UTF-16 (invalid bytes become U+FFFD), and UTF-16 to a code page.
 std::wstring Utf8ToUtf16(const char* text, size_t length);
+std::string WideToMultiByte(UINT codePage, const std::wstring& text);
 
 // Decodes the character references of a text (&amp; &#233; &#xE9;).
 std::wstring DecodeCharacterReferences(const wchar_t* text, size_t length);

@@ -112,18 +112,6 @@ CHtmlScriptValue CHtmlScriptValue::FromVariant(const VARIANT& in)
     }
 }
 
-bool CHtmlScriptValue::ToBool() const
-{
-    switch (m_kind)
-    {
-    case Bool: return m_bool;
-    case Number: return m_number != 0 && !std::isnan(m_number);
-    case String: return !m_string.empty();
-    case Element: return true;
-    default: return false;
-    }
-}
-
 double CHtmlScriptValue::ToNumber() const
 {
     switch (m_kind)
@@ -280,14 +268,6 @@ void CHtmlScriptHost::Register(const std::wstring& name, Function function)
     m_functions.emplace_back(name, std::move(function));
 }
 
-bool CHtmlScriptHost::Has(const std::wstring& name) const
-{
-    for (const auto& f : m_functions)
-        if (f.first == name)
-            return true;
-    return false;
-}
-
 bool CHtmlScriptHost::Call(const std::wstring& name, CHtmlScriptCall& call)
 {
     for (const auto& f : m_functions)
@@ -401,7 +381,7 @@ int CHtmlScriptHost::RunHandler(CHtmlNode* element, const std::wstring& code)
                     ++i;
             }
         }
-        if (ok && Has(name))
+        if (ok)
         {
             CHtmlScriptCall call;
             call.document = m_document;
@@ -409,10 +389,10 @@ int CHtmlScriptHost::RunHandler(CHtmlNode* element, const std::wstring& code)
             call.args = std::move(args);
             if (element)
                 element->AddRef();
-            Call(name, call);
+            if (Call(name, call))
+                ++calls;
             if (element)
                 element->Release();
-            ++calls;
         }
         // On to the next statement.
         wchar_t quote = 0;

@@ -31,7 +31,6 @@ public:
     static CHtmlScriptValue FromVariant(const VARIANT& v);
 
     Kind kind() const { return m_kind; }
-    bool ToBool() const;
     double ToNumber() const;
     int ToInt() const;
     std::wstring ToString() const;
@@ -73,7 +72,6 @@ public:
     // handlers run nothing and the script object refuses its calls.
     void Enable(bool enable) { m_enabled = enable; }
     void Register(const std::wstring& name, Function function);
-    bool Has(const std::wstring& name) const;
 
     // Calls a registered function; false when no such function exists.
     bool Call(const std::wstring& name, CHtmlScriptCall& call);

@@ -10,14 +10,6 @@ bool IsNameChar(wchar_t c)
 {
     return iswalnum(c) || c == L'-' || c == L'_' || c > 0x7F;
 }
-
-std::string NarrowLower(const std::wstring& s)
-{
-    std::string out;
-    for (wchar_t c : s)
-        out += static_cast<char>(c < 128 ? towlower(c) : '?');
-    return out;
-}
 }  // namespace
 
 bool CHtmlSelector::Parse(const std::wstring& text)
@@ -78,7 +70,8 @@ bool CHtmlSelector::Parse(const std::wstring& text)
         }
         else if (IsNameChar(text[i]))
         {
-            c.tag = NarrowLower(readName());
+            std::wstring name = readName();
+            c.tag = LowerAsciiName(name.data(), name.size());
             any = true;
         }
         while (i < n)
@@ -102,7 +95,8 @@ bool CHtmlSelector::Parse(const std::wstring& text)
             {
                 ++i;
                 skipBlanks();
-                std::string attr = NarrowLower(readName());
+                std::wstring name = readName();
+                std::string attr = LowerAsciiName(name.data(), name.size());
                 skipBlanks();
                 std::wstring value;
                 bool hasValue = false;

@@ -15,6 +15,22 @@ CssLength Em(float em, int fontSize)
     return CssLength::Pixels(em * fontSize);
 }
 
+// The same border on all four sides; a width of 0 draws none.
+void SetBorders(CCssStyle& s, int width, CssBorderStyle style)
+{
+    for (int i = 0; i < 4; ++i)
+    {
+        s.borderWidth[i] = width;
+        s.borderStyle[i] = width ? style : CssBorderStyle::None;
+    }
+}
+
+// An attribute's number, kept between 0 and max.
+int BoundedNumber(const std::wstring& v, int max)
+{
+    return std::max(0, std::min(max, _wtoi(v.c_str())));
+}
+
 // What a browser's own style sheet gives each tag.
 void TagDefaults(CCssStyle& s, const CHtmlNode* e)
 {
@@ -99,16 +115,11 @@ void TagDefaults(CCssStyle& s, const CHtmlNode* e)
     case T::Big: s.fontSize = s.fontSize * 6 / 5; break;
     case T::Hr:
         s.margin[0] = s.margin[2] = CssLength::Pixels(8);
-        for (int i = 0; i < 4; ++i)
-        {
-            s.borderWidth[i] = 1;
-            s.borderStyle[i] = CssBorderStyle::Inset;
-        }
+        SetBorders(s, 1, CssBorderStyle::Inset);
         break;
     case T::Input: case T::Button: case T::Select:
     {
-        const std::wstring* type = e->Attribute("type");
-        bool box = type && (_wcsicmp(type->c_str(), L"checkbox") == 0 || _wcsicmp(type->c_str(), L"radio") == 0);
+        bool box = e->IsCheckType();
         if (box)
         {
             s.margin[0] = s.margin[1] = s.margin[2] = CssLength::Pixels(3);
@@ -165,23 +176,9 @@ void PresentationalHints(CCssStyle& s, const CHtmlNode* e)
             else if (n == "background" && !v.empty())
                 s.backgroundImage = InternCssString(v);
             else if (n == "border" && t == T::Img)
-            {
-                int b = std::max(0, std::min(100, _wtoi(v.c_str())));
-                for (int i = 0; i < 4; ++i)
-                {
-                    s.borderWidth[i] = b;
-                    s.borderStyle[i] = b ? CssBorderStyle::Solid : CssBorderStyle::None;
-                }
-            }
+                SetBorders(s, BoundedNumber(v, 100), CssBorderStyle::Solid);
             else if (n == "border" && t == T::Table)
-            {
-                int b = v.empty() ? 1 : std::max(0, std::min(100, _wtoi(v.c_str())));
-                for (int i = 0; i < 4; ++i)
-                {
-                    s.borderWidth[i] = b;
-                    s.borderStyle[i] = b ? CssBorderStyle::Outset : CssBorderStyle::None;
-                }
-            }
+                SetBorders(s, v.empty() ? 1 : BoundedNumber(v, 100), CssBorderStyle::Outset);
             break;
         case 'w':
             if (n == "width" && sized && ParseDimension(v, len))
@@ -192,7 +189,7 @@ void PresentationalHints(CCssStyle& s, const CHtmlNode* e)
                 s.height = len;
             else if (n == "hspace" && t == T::Img)
             {
-                int h = std::max(0, std::min(1000, _wtoi(v.c_str())));
+                int h = BoundedNumber(v, 1000);
                 if (h)
                     s.margin[1] = s.margin[3] = CssLength::Pixels(static_cast<float>(h));
             }
@@ -202,7 +199,7 @@ void PresentationalHints(CCssStyle& s, const CHtmlNode* e)
                 valign = &v;
             else if (n == "vspace" && t == T::Img)
             {
-                int h = std::max(0, std::min(1000, _wtoi(v.c_str())));
+                int h = BoundedNumber(v, 1000);
                 if (h)
                     s.margin[0] = s.margin[2] = CssLength::Pixels(static_cast<float>(h));
             }
@@ -269,15 +266,11 @@ void PresentationalHints(CCssStyle& s, const CHtmlNode* e)
             const std::wstring* v;
             if ((v = table->Attribute("cellpadding")))
             {
-                int p = std::max(0, std::min(1000, _wtoi(v->c_str())));
+                int p = BoundedNumber(*v, 1000);
                 s.padding[0] = s.padding[1] = s.padding[2] = s.padding[3] = p;
             }
             if ((v = table->Attribute("border")) && (v->empty() || _wtoi(v->c_str()) > 0))
-                for (int i = 0; i < 4; ++i)
-                {
-                    s.borderWidth[i] = 1;
-                    s.borderStyle[i] = CssBorderStyle::Inset;
-                }
+                SetBorders(s, 1, CssBorderStyle::Inset);
         }
 }
 

@@ -37,10 +37,10 @@ const TagEntry kTags[] = {
     {"span", HtmlTag::Span, 0}, {"strike", HtmlTag::Strike, 0}, {"strong", HtmlTag::Strong, 0},
     {"style", HtmlTag::Style, kTagRawText | kTagHeadOnly},
     {"table", HtmlTag::Table, kTagClosesP | kTagTableScope | kTagTablePart},
-    {"tbody", HtmlTag::Tbody, kTagTablePart | kTagRowGroup}, {"td", HtmlTag::Td, kTagTableScope | kTagTablePart},
+    {"tbody", HtmlTag::Tbody, kTagTablePart}, {"td", HtmlTag::Td, kTagTableScope | kTagTablePart},
     {"template", HtmlTag::Template, 0}, {"textarea", HtmlTag::Textarea, kTagRawText | kTagAtomic},
-    {"tfoot", HtmlTag::Tfoot, kTagTablePart | kTagRowGroup}, {"th", HtmlTag::Th, kTagTableScope | kTagTablePart},
-    {"thead", HtmlTag::Thead, kTagTablePart | kTagRowGroup}, {"title", HtmlTag::Title, kTagRawText | kTagHeadOnly},
+    {"tfoot", HtmlTag::Tfoot, kTagTablePart}, {"th", HtmlTag::Th, kTagTableScope | kTagTablePart},
+    {"thead", HtmlTag::Thead, kTagTablePart}, {"title", HtmlTag::Title, kTagRawText | kTagHeadOnly},
     {"tr", HtmlTag::Tr, kTagTablePart}, {"track", HtmlTag::Track, kTagVoid}, {"tt", HtmlTag::Tt, 0},
     {"u", HtmlTag::U, 0}, {"ul", HtmlTag::Ul, kTagClosesP}, {"var", HtmlTag::Var, 0}, {"wbr", HtmlTag::Wbr, kTagVoid},
     {"xmp", HtmlTag::Xmp, kTagRawText},
@@ -77,4 +77,16 @@ HtmlTag LookupHtmlTag(const std::string& name)
 uint32_t HtmlTagFlags(HtmlTag tag)
 {
     return TagTables().flags[static_cast<int>(tag)];
+}
+
+std::string LowerAsciiName(const wchar_t* text, size_t length)
+{
+    std::string out;
+    out.reserve(length);
+    for (size_t i = 0; i < length; ++i)
+    {
+        wchar_t c = text[i];
+        out += static_cast<char>(c < 128 ? (c >= L'A' && c <= L'Z' ? c + 32 : c) : '?');
+    }
+    return out;
 }

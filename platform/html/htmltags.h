@@ -23,9 +23,12 @@ enum HtmlTagFlag : uint32_t
     kTagAtomic = 1u << 4,        // laid out as one box inside a line
     kTagTableScope = 1u << 5,    // td, th, table, caption: end tags stop here
     kTagTablePart = 1u << 6,     // table, tr, td, th, row groups, caption
-    kTagRowGroup = 1u << 7,      // tbody, thead, tfoot
-    kTagHeading = 1u << 8,
+    kTagHeading = 1u << 7,
 };
 
 HtmlTag LookupHtmlTag(const std::string& name);
 uint32_t HtmlTagFlags(HtmlTag tag);
+
+// A tag, attribute or property name as the engine keeps it: ASCII letters in
+// lower case, characters past ASCII as '?'.
+std::string LowerAsciiName(const wchar_t* text, size_t length);

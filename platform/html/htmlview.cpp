@@ -2,6 +2,7 @@
 
 #include "platform/html/fileurl.h"
 #include "platform/html/htmlnode.h"
+#include "platform/html/htmlparser.h"
 #include "platform/html/httprequestthread.h"
 #include "platform/html/resourceuri.h"
 
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 #include <functional>
 
 namespace
@@ -48,15 +48,6 @@ bool IsRelative(const std::wstring& url)
 bool IsHttp(const std::wstring& url)
 {
     return StartsWithNoCase(url, L"http://") || StartsWithNoCase(url, L"https://");
-}
-
-std::string Narrow(const std::wstring& s)
-{
-    int n = WideCharToMultiByte(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), &out[0], n, nullptr, nullptr);
-    return out;
 }
 
 // A relative address against the web page it stands in.
@@ -139,7 +130,7 @@ bool CHtmlView::LoadUrl(const std::wstring& url)
     std::vector<BYTE> bytes;
     if (IsHttp(url))
     {
-        if (HttpGetBytes(Narrow(url), &bytes) != 200)
+        if (HttpGetBytes(WideToMultiByte(CP_ACP, url), &bytes) != 200)
             return false;
         LoadHtml(bytes.data(), bytes.size(), url);
         return true;
@@ -152,7 +143,7 @@ bool CHtmlView::LoadUrl(const std::wstring& url)
             name = name.substr(slash + 1);
         const BYTE* data = nullptr;
         DWORD size = 0;
-        std::string narrow(name.begin(), name.end());
+        std::string narrow = WideToMultiByte(CP_ACP, name);
         if (!narrow.empty() && narrow.find_first_not_of("0123456789") == std::string::npos)
             narrow = "#" + narrow;  // a number is the resource's id
         if (!LoadResourceBytes(m_module, narrow.c_str(), MAKEINTRESOURCEA(23), &data, &size))
@@ -219,9 +210,8 @@ bool CHtmlView::LoadDocumentData(const std::wstring& url, std::vector<BYTE>& dat
             delivered = true;
         else
         {
-            char narrow[MAX_PATH] = {};
-            WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
-            delivered = narrow[0] && LoadResourceBytes(m_module, narrow, MAKEINTRESOURCEA(2110), &bytes, &size);
+            std::string narrow = WideToMultiByte(CP_ACP, name);
+            delivered = !narrow.empty() && LoadResourceBytes(m_module, narrow.c_str(), MAKEINTRESOURCEA(2110), &bytes, &size);
         }
         if (delivered)
             data.assign(bytes, bytes + size);
@@ -247,7 +237,7 @@ bool CHtmlView::LoadDocumentData(const std::wstring& url, std::vector<BYTE>& dat
         // And the web, for a page that came from there.
         std::wstring address = IsHttp(url) ? url : ResolveHttp(m_document.Url(), url);
         data.clear();
-        delivered = HttpGetBytes(Narrow(address), &data) == 200;
+        delivered = HttpGetBytes(WideToMultiByte(CP_ACP, address), &data) == 200;
     }
     if (delivered)
     {

@@ -38,28 +38,11 @@ bool SplitResourceUri(LPCWSTR uri, UriResourceName& out)
     return true;
 }
 
-bool LoadResourceBytes(HMODULE module, LPCSTR name, LPCSTR type, const BYTE** data, DWORD* size)
+namespace
+{
+UriResource MapResource(HMODULE module, LPCSTR name, LPCSTR type, const BYTE** data, DWORD* size)
 {
     HRSRC found = FindResourceA(module, name, type);
-    if (!found)
-        return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    DWORD length = SizeofResource(module, found);
-    if (!loaded || !bytes || !length)
-        return false;
-    *data = static_cast<const BYTE*>(bytes);
-    *size = length;
-    return true;
-}
-
-UriResource FindUriResource(HMODULE module, LPCWSTR uri, const BYTE** data, DWORD* size)
-{
-    UriResourceName r;
-    if (!SplitResourceUri(uri, r))
-        return UriResource::Empty;
-    LPCSTR type = r.type[0] ? r.type : MAKEINTRESOURCEA(23);
-    HRSRC found = FindResourceA(module, r.name, type);
     if (!found)
         return UriResource::NotFound;
     HGLOBAL loaded = LoadResource(module, found);
@@ -70,4 +53,18 @@ UriResource FindUriResource(HMODULE module, LPCWSTR uri, const BYTE** data, DWOR
     *data = static_cast<const BYTE*>(bytes);
     *size = length;
     return UriResource::Found;
+}
+}  // namespace
+
+bool LoadResourceBytes(HMODULE module, LPCSTR name, LPCSTR type, const BYTE** data, DWORD* size)
+{
+    return MapResource(module, name, type, data, size) == UriResource::Found;
+}
+
+UriResource FindUriResource(HMODULE module, LPCWSTR uri, const BYTE** data, DWORD* size)
+{
+    UriResourceName r;
+    if (!SplitResourceUri(uri, r))
+        return UriResource::Empty;
+    return MapResource(module, r.name, r.type[0] ? r.type : MAKEINTRESOURCEA(23), data, size);
 }

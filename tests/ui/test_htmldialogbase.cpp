@@ -12,6 +12,7 @@
 #include "platform/html/htmlview.h"
 #include "platform/html/httprequestthread.h"
 #include "tests/foundation/temp_folder.h"
+#include "tests/platform/html/silent_server.h"
 #include "tests/platform/mfc/window_test_support.h"
 #include "tests/ui/res/htmlviews_ids.h"
 #include "ui/htmldialogbase.h"
@@ -212,46 +213,6 @@ public:
         script.AddRef();
         return S_OK;
     }
-};
-
-// Takes connections and never answers.
-struct SilentServer
-{
-    SilentServer()
-    {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-        listen(listener, 4);
-        int len = sizeof(addr);
-        getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-        url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/never";
-    }
-    ~SilentServer()
-    {
-        Close();
-        WSACleanup();
-    }
-    // Drops the connection made meanwhile, and stops listening.
-    void Close()
-    {
-        if (listener == INVALID_SOCKET)
-            return;
-        fd_set ready;
-        FD_ZERO(&ready);
-        FD_SET(listener, &ready);
-        timeval wait = {2, 0};
-        if (select(0, &ready, nullptr, nullptr, &wait) == 1)
-            closesocket(accept(listener, nullptr, nullptr));
-        closesocket(listener);
-        listener = INVALID_SOCKET;
-    }
-    SOCKET listener;
-    std::string url;
 };
 
 CStringArray FirstSecondThird()

@@ -6,6 +6,7 @@
 #include "platform/html/httprequestthread.h"
 #include "platform/html/htmlscriptcaller.h"
 #include "tests/foundation/http_test_server.h"
+#include "tests/platform/html/silent_server.h"
 
 #include <memory>
 
@@ -163,18 +164,9 @@ TEST(HttpRequest, StatusOfTheAnswer)
 
 TEST(HttpRequest, SilentServerCostsTheTimeOutAndTheWorkerKeepsItsState)
 {
-    // A server that takes connections and never answers.
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
-    listen(listener, 4);
-    int len = sizeof(addr);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/never";
+    SilentServer silent;
+    ASSERT_TRUE(silent.listening);
+    const std::string& url = silent.url;
     LONG before = HttpRequestThread::PendingRequests();
     DWORD start = GetTickCount();
     {
@@ -187,11 +179,8 @@ TEST(HttpRequest, SilentServerCostsTheTimeOutAndTheWorkerKeepsItsState)
     EXPECT_LT(spent, 5000u);
     // The caller is gone; the worker still waits with its state.
     EXPECT_EQ(HttpRequestThread::PendingRequests(), before + 1);
-    SOCKET conn = accept(listener, nullptr, nullptr);
-    closesocket(conn);
-    closesocket(listener);
+    silent.Close();
     for (int i = 0; i < 200 && HttpRequestThread::PendingRequests() != before; ++i)
         Sleep(50);
     EXPECT_EQ(HttpRequestThread::PendingRequests(), before);
-    WSACleanup();
 }

@@ -104,6 +104,15 @@ TEST(HtmlParser, InnerHtmlRoundTrip)
     EXPECT_EQ(page.ById(L"c"), nullptr);
     EXPECT_TRUE(page.ById(L"r"));
     EXPECT_FALSE(page.document.SetHtml(page.document.Root(), L"x", kReplaceElement));
+
+    // Ids given or taken away at run time are found as they now stand.
+    CHtmlNode* after = page.ById(L"after");
+    page.document.SetStyleProperty(after, "color", L"red");
+    page.document.SetAttribute(after, "id", L"renamed");
+    EXPECT_EQ(page.ById(L"after"), nullptr);
+    EXPECT_EQ(page.ById(L"renamed"), after);
+    page.document.SetText(page.document.Body(), L"text only");
+    EXPECT_EQ(page.ById(L"renamed"), nullptr);
 }
 
 TEST(HtmlParser, BytesInTheirCharacterSet)
