@@ -1,5 +1,6 @@
 #include "platform/mfc/cdhtmldialog.h"
 
+#include "platform/atl/atlbase.h"
 #include "platform/html/htmlnode.h"
 #include "platform/html/htmlview.h"
 #include "platform/html/httprequestthread.h"
@@ -14,27 +15,12 @@ const UINT WM_CW_PAGE_ARRIVED = ::RegisterWindowMessageA("CwHtmlDialogPageArrive
 
 std::wstring Widen(LPCSTR text)
 {
-    if (!text || !*text)
-        return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1)
-        ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-    return out;
+    return text ? std::wstring(CA2W(text)) : std::wstring();
 }
 
 CString Narrow(const std::wstring& text)
 {
-    if (text.empty())
-        return CString();
-    int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    CString out;
-    if (n > 0)
-    {
-        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.GetBuffer(n), n, nullptr, nullptr);
-        out.ReleaseBuffer(n);
-    }
-    return out;
+    return CString(CW2A(text.c_str(), static_cast<int>(text.size()), CP_ACP));
 }
 
 bool IsWebAddress(LPCSTR url)
