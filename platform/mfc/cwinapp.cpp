@@ -88,7 +88,7 @@ int CWinApp::Run()
                 m_bRunning = FALSE;
                 return ExitInstance();
             }
-            if (m_msgCur.message != WM_PAINT && m_msgCur.message != 0x0118)
+            if (m_msgCur.message != WM_PAINT && m_msgCur.message != WM_SYSTIMER)
             {
                 idle = true;
                 idleCount = 0;
