@@ -223,7 +223,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT AfxCallWndProc(CWnd*, HWND, UINT, WPARAM, LPARAM);
     friend void AfxHookWindowCreate(CWnd*);
     static LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam);
