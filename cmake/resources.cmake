@@ -10,7 +10,8 @@
 # source root and their own folder as include paths, so the headers with the
 # resource ids are shared by the scripts and the C++ code.
 
-find_program(CW_RES_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+# The host's Python, in the cached variable every build tool uses.
+find_program(CW_HOST_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 
 function(cw_resources target)
   cmake_parse_arguments(ARG "" "" "RC;IMAGES;DEPENDS" ${ARGN})
@@ -23,7 +24,7 @@ function(cw_resources target)
     get_filename_component(name ${pix} NAME)
     string(REGEX REPLACE "\\.pix$" "" name ${name})
     add_custom_command(OUTPUT ${out}/${name}
-      COMMAND ${CW_RES_PYTHON} ${tool} ${pix} ${out}/${name}
+      COMMAND ${CW_HOST_PYTHON} ${tool} ${pix} ${out}/${name}
       DEPENDS ${pix} ${tool}
       COMMENT "Drawing ${name}" VERBATIM)
     list(APPEND images ${out}/${name})

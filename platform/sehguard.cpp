@@ -262,17 +262,10 @@ bool CSehGuard::Run(Body body, Filter filter, void* context, DWORD* exceptionCod
     volatile bool completed = false;
     if (__builtin_setjmp(frame.jump) == 0)
         completed = InvokeBody(body, self);
-    else
-    {
 #ifndef _WIN64
-        // Frames the abandoned code registered are gone with it.
-        WriteExceptionList(self->exceptionList);
-#endif
-        completed = false;
-    }
-#ifndef _WIN64
-    if (completed)
-        WriteExceptionList(self->exceptionList);
+    // The caller's chain again; after a fault, the records the abandoned
+    // frames registered go with them.
+    WriteExceptionList(self->exceptionList);
 #endif
     TlsSetValue(g_slot, self->previous);
     if (exceptionCode)

@@ -1,13 +1,14 @@
 #pragma once
-// A structured-exception guard for worker threads. The compiler has no
-// __try/__except, so the guard puts a frame handler of its own around the
-// body (unwind data of a small assembly frame on x86_64, a record on the
-// thread's SEH chain on i686). A processor fault (access violation, division
-// by zero, illegal instruction, stack overflow...) that no handler inside the
-// body takes reaches it: it calls the guard's filter on the faulting thread
-// with the real exception pointers, before anything is unwound, and then
-// resumes at the guard, whose Run returns false. The frames in between are abandoned without running
-// their destructors, as a structured handler without unwinding would do.
+// A structured-exception guard for worker threads and the window procedure.
+// The compiler has no __try/__except, so the guard puts a frame handler of
+// its own around the body (unwind data of a small assembly frame on x86_64,
+// a record on the thread's SEH chain on i686). A processor fault (access
+// violation, division by zero, illegal instruction, stack overflow...) that
+// no handler inside the body takes reaches it: it calls the guard's filter on
+// the faulting thread with the real exception pointers, before anything is
+// unwound, and then resumes at the guard, whose Run returns false. The frames
+// in between are abandoned without running their destructors, as a
+// structured handler without unwinding would do.
 // C++ exceptions escaping the body are caught as well; the filter then gets
 // a record with code CppExceptionCode and the context of the catch.
 // Software exceptions (RaiseException, C++ throws in flight) pass on to the

@@ -9,8 +9,8 @@ cursor's hot spot with "hotspot X Y", declares its colours with
 "color C RRGGBB" (C is one character; "color C transparent" marks the pixels
 an icon or cursor leaves see-through), and ends with the line "pixels"
 followed by H rows of W colour characters each. Blank lines and lines
-starting with "#" outside the rows are skipped. A bitmap takes the first image; an icon takes all
-of them (one per size); a cursor takes the first.
+starting with "#" outside the rows are skipped. A bitmap takes the first
+image; an icon takes all of them (one per size); a cursor takes the first.
 
 Bitmaps are written as 24-bit uncompressed BMP files; icons and cursors
 hold 32-bit images with their AND masks, as the system loads them.

@@ -464,15 +464,7 @@ std::wstring CComModule::GetModulePath() const
 void CComModule::AddCommonReplacement(LPCOLESTR key, LPCOLESTR value)
 {
     m_sec.Lock();
-    bool replaced = false;
-    for (auto& r : m_replacements)
-        if (_wcsicmp(r.first.c_str(), key) == 0)
-        {
-            r.second = value;
-            replaced = true;
-        }
-    if (!replaced)
-        m_replacements.emplace_back(key, value);
+    SetRegReplacement(m_replacements, key, value);
     m_sec.Unlock();
 }
 
@@ -485,7 +477,7 @@ HRESULT CComModule::UpdateRegistryFromResource(UINT id, BOOL bRegister)
     registrar.AddReplacement(L"MODULE", (L"\"" + path + L"\"").c_str());
     registrar.AddReplacement(L"MODULE_RAW", path.c_str());
     m_sec.Lock();
-    auto replacements = m_replacements;
+    CRegReplacements replacements = m_replacements;
     m_sec.Unlock();
     for (const auto& r : replacements)
         registrar.AddReplacement(r.first.c_str(), r.second.c_str());

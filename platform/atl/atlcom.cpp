@@ -86,6 +86,34 @@ HRESULT STDMETHODCALLTYPE CComConnectionPoint::Unadvise(DWORD cookie)
     return m_vec.Remove(cookie) ? S_OK : CONNECT_E_NOCONNECTION;
 }
 
+namespace {
+
+// A new enumerator over a copy of the items, handed out with one reference.
+template <class Enum, class Base, class Item>
+HRESULT NewEnumerator(const std::vector<Item>& items, IUnknown* owner, Base** ppEnum)
+{
+    Enum* e = new (std::nothrow) Enum(items, owner);
+    if (!e)
+        return E_OUTOFMEMORY;
+    e->AddRef();
+    *ppEnum = e;
+    return S_OK;
+}
+
+// The point of `iid` on the object behind pUnkCP.
+HRESULT FindPoint(IUnknown* pUnkCP, const IID& iid, IConnectionPoint** ppCP)
+{
+    if (!pUnkCP)
+        return E_INVALIDARG;
+    CComPtr<IConnectionPointContainer> cpc;
+    HRESULT hr = pUnkCP->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+    if (FAILED(hr))
+        return hr;
+    return cpc->FindConnectionPoint(iid, ppCP);
+}
+
+} // namespace
+
 HRESULT STDMETHODCALLTYPE CComConnectionPoint::EnumConnections(IEnumConnections** ppEnum)
 {
     if (!ppEnum)
@@ -100,12 +128,7 @@ HRESULT STDMETHODCALLTYPE CComConnectionPoint::EnumConnections(IEnumConnections*
             d.dwCookie = CComDynamicUnkArray::CookieOf(i);
             items.push_back(d);
         }
-    CComEnumConnections* e = new (std::nothrow) CComEnumConnections(items, m_owner);
-    if (!e)
-        return E_OUTOFMEMORY;
-    e->AddRef();
-    *ppEnum = e;
-    return S_OK;
+    return NewEnumerator<CComEnumConnections>(items, m_owner, ppEnum);
 }
 
 HRESULT CwConnectionPointContainerBase::DoEnum(IUnknown* owner, void* object, const CwConnectionPointEntry* map,
@@ -121,12 +144,7 @@ HRESULT CwConnectionPointContainerBase::DoEnum(IUnknown* owner, void* object, co
         cp->SetOwner(owner);
         items.push_back(cp);
     }
-    CComEnumConnectionPoints* en = new (std::nothrow) CComEnumConnectionPoints(items, owner);
-    if (!en)
-        return E_OUTOFMEMORY;
-    en->AddRef();
-    *ppEnum = en;
-    return S_OK;
+    return NewEnumerator<CComEnumConnectionPoints>(items, owner, ppEnum);
 }
 
 HRESULT CwConnectionPointContainerBase::DoFind(IUnknown* owner, void* object, const CwConnectionPointEntry* map,
@@ -151,30 +169,14 @@ HRESULT CwConnectionPointContainerBase::DoFind(IUnknown* owner, void* object, co
 
 HRESULT AtlAdvise(IUnknown* pUnkCP, IUnknown* sink, const IID& iid, LPDWORD pdw)
 {
-    if (!pUnkCP)
-        return E_INVALIDARG;
-    CComPtr<IConnectionPointContainer> cpc;
-    HRESULT hr = pUnkCP->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
-    if (FAILED(hr))
-        return hr;
     CComPtr<IConnectionPoint> cp;
-    hr = cpc->FindConnectionPoint(iid, &cp);
-    if (FAILED(hr))
-        return hr;
-    return cp->Advise(sink, pdw);
+    HRESULT hr = FindPoint(pUnkCP, iid, &cp);
+    return FAILED(hr) ? hr : cp->Advise(sink, pdw);
 }
 
 HRESULT AtlUnadvise(IUnknown* pUnkCP, const IID& iid, DWORD dw)
 {
-    if (!pUnkCP)
-        return E_INVALIDARG;
-    CComPtr<IConnectionPointContainer> cpc;
-    HRESULT hr = pUnkCP->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
-    if (FAILED(hr))
-        return hr;
     CComPtr<IConnectionPoint> cp;
-    hr = cpc->FindConnectionPoint(iid, &cp);
-    if (FAILED(hr))
-        return hr;
-    return cp->Unadvise(dw);
+    HRESULT hr = FindPoint(pUnkCP, iid, &cp);
+    return FAILED(hr) ? hr : cp->Unadvise(dw);
 }

@@ -209,7 +209,7 @@ public:
 HRESULT AtlAdvise(IUnknown* pUnkCP, IUnknown* sink, const IID& iid, LPDWORD pdw);
 HRESULT AtlUnadvise(IUnknown* pUnkCP, const IID& iid, DWORD dw);
 
-// Calls `call` on every live sink of `points` (as interface I) in advise
+// Calls `call` on every live sink of `sinks` (as interface I) in advise
 // order; the result of the last sink called, S_OK when there is none. A
 // failing sink does not stop the others.
 template <class I, class F>

@@ -37,12 +37,19 @@ struct Token
     int line = 0;
 };
 
-typedef std::vector<std::pair<std::wstring, std::wstring>> Replacements;
+// The name's text, or NULL when it is not listed.
+const std::wstring* FindReplacement(const CRegReplacements& list, const std::wstring& name)
+{
+    for (const auto& r : list)
+        if (_wcsicmp(r.first.c_str(), name.c_str()) == 0)
+            return &r.second;
+    return nullptr;
+}
 
 class ScriptReader
 {
 public:
-    ScriptReader(const Replacements& replacements, std::wstring& error)
+    ScriptReader(const CRegReplacements& replacements, std::wstring& error)
         : m_replacements(replacements), m_error(error), m_next(0) {}
 
     bool Read(LPCOLESTR script, std::vector<RegKey>& roots)
@@ -146,10 +153,7 @@ private:
                 t.text += L'%';
             else
             {
-                const std::wstring* value = nullptr;
-                for (const auto& r : m_replacements)
-                    if (_wcsicmp(r.first.c_str(), key.c_str()) == 0)
-                        value = &r.second;
+                const std::wstring* value = FindReplacement(m_replacements, key);
                 if (!value)
                     return Fail(t.line, L"no replacement for %" + key + L"%");
                 t.text += *value;
@@ -340,7 +344,7 @@ private:
         return true;
     }
 
-    const Replacements& m_replacements;
+    const CRegReplacements& m_replacements;
     std::wstring& m_error;
     std::vector<Token> m_tokens;
     size_t m_next;
@@ -447,17 +451,22 @@ HRESULT UnregisterKey(HKEY parent, const RegKey& key)
 
 } // namespace
 
+void SetRegReplacement(CRegReplacements& list, const std::wstring& name, const std::wstring& text)
+{
+    for (auto& r : list)
+        if (_wcsicmp(r.first.c_str(), name.c_str()) == 0)
+        {
+            r.second = text;
+            return;
+        }
+    list.emplace_back(name, text);
+}
+
 HRESULT CRegObject::AddReplacement(LPCOLESTR key, LPCOLESTR item)
 {
     if (!key || !item || !*key)
         return E_INVALIDARG;
-    for (auto& r : m_replacements)
-        if (_wcsicmp(r.first.c_str(), key) == 0)
-        {
-            r.second = item;
-            return S_OK;
-        }
-    m_replacements.emplace_back(key, item);
+    SetRegReplacement(m_replacements, key, item);
     return S_OK;
 }
 

@@ -43,6 +43,11 @@
 #include <utility>
 #include <vector>
 
+// The replacements a script sees: names (case ignored) and their texts.
+typedef std::vector<std::pair<std::wstring, std::wstring>> CRegReplacements;
+// Sets the name's text; a name already listed takes the new text.
+void SetRegReplacement(CRegReplacements& list, const std::wstring& name, const std::wstring& text);
+
 class CRegObject
 {
 public:
@@ -68,6 +73,6 @@ private:
     HRESULT Run(LPCOLESTR data, bool doRegister);
     HRESULT RunResource(HMODULE module, UINT id, LPCOLESTR type, bool doRegister);
 
-    std::vector<std::pair<std::wstring, std::wstring>> m_replacements;
+    CRegReplacements m_replacements;
     std::wstring m_error;
 };

@@ -8,6 +8,8 @@ thread_local AFX_THREAD_STATE* t_state = nullptr;
 
 struct StateReaper
 {
+    // Set when the thread makes its state: touching the reaper is what makes
+    // the thread run its destructor when it ends.
     bool armed = false;
     ~StateReaper()
     {

@@ -2,7 +2,6 @@
 // The window framework in one include: application, windows and message
 // maps, dialogs, controls, menus, GDI and the small helpers around them.
 
-#include "platform/mfc/cbutton.h"
 #include "platform/mfc/cdc.h"
 #include "platform/mfc/cdialog.h"
 #include "platform/mfc/cfilefind.h"

@@ -1,7 +1,5 @@
 #include "platform/mfc/ctoolbarctrl.h"
 
-#include "platform/mfc/cimagelist.h"
-
 IMPLEMENT_DYNAMIC(CToolBarCtrl, CWnd)
 
 BOOL CToolBarCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
@@ -115,10 +113,4 @@ DWORD CToolBarCtrl::SetExtendedStyle(DWORD dwExStyle)
 void CToolBarCtrl::AutoSize()
 {
     SendMessage(TB_AUTOSIZE, 0, 0);
-}
-
-CImageList* CToolBarCtrl::SetImageList(CImageList* pImageList)
-{
-    SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pImageList ? pImageList->m_hImageList : nullptr));
-    return pImageList;
 }

@@ -5,8 +5,6 @@
 
 #include <commctrl.h>
 
-class CImageList;
-
 class CToolBarCtrl : public CWnd
 {
     DECLARE_DYNAMIC(CToolBarCtrl)
@@ -39,7 +37,6 @@ public:
     BOOL IsButtonEnabled(int nID) const;
     DWORD SetExtendedStyle(DWORD dwExStyle);
     void AutoSize();
-    CImageList* SetImageList(CImageList* pImageList);
 
 protected:
     void SetButtonStructSize();

@@ -88,7 +88,7 @@ int CWinApp::Run()
                 m_bRunning = FALSE;
                 return ExitInstance();
             }
-            if (m_msgCur.message != WM_PAINT && m_msgCur.message != 0x0118)
+            if (m_msgCur.message != WM_PAINT && m_msgCur.message != WM_SYSTIMER)
             {
                 idle = true;
                 idleCount = 0;
@@ -157,6 +157,20 @@ LPCSTR AfxGetAppName()
     return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : "";
 }
 
+CString AfxGetModuleTitle(HMODULE hModule)
+{
+    char path[MAX_PATH] = "";
+    DWORD length = ::GetModuleFileNameA(hModule, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return CString();
+    CString name = path;
+    name = name.Mid(name.ReverseFind('\\') + 1);
+    int dot = name.ReverseFind('.');
+    if (dot > 0)
+        name = name.Left(dot);
+    return name;
+}
+
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
 {
     if (g_app == nullptr)
@@ -166,15 +180,7 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
     g_app->m_nCmdShow = nCmdShow;
     if (g_app->m_pszAppName == nullptr)
     {
-        // The program's file name without folder and extension.
-        char path[MAX_PATH] = "";
-        ::GetModuleFileNameA(hInstance, path, MAX_PATH);
-        CString name = path;
-        name = name.Mid(name.ReverseFind('\\') + 1);
-        int dot = name.ReverseFind('.');
-        if (dot > 0)
-            name = name.Left(dot);
-        g_app->m_strAppName = name;
+        g_app->m_strAppName = AfxGetModuleTitle(hInstance);
         g_app->m_pszAppName = g_app->m_strAppName;
     }
     return TRUE;

@@ -71,6 +71,9 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInstResource);
 LPCSTR AfxGetAppName();
+// The module's file name without folder and extension; NULL names the
+// program. Empty when the name cannot be read whole.
+CString AfxGetModuleTitle(HMODULE hModule);
 
 // Fills in the application object's start-up fields (WinMain does this).
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

@@ -461,8 +461,8 @@ BOOL AfxPumpMessage(MSG* pMsg)
 
 namespace {
 
-// Messages that are not followed by idle work: repeated mouse moves at the
-// same place, paints and the caret blink.
+// Whether idle work follows the message: not after a mouse move to the same
+// place, a paint or the caret blink.
 bool IsIdleMessage(const MSG& msg, POINT& lastMouse)
 {
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE)
@@ -472,7 +472,7 @@ bool IsIdleMessage(const MSG& msg, POINT& lastMouse)
         lastMouse = msg.pt;
         return true;
     }
-    return msg.message != WM_PAINT && msg.message != 0x0118;
+    return msg.message != WM_PAINT && msg.message != WM_SYSTIMER;
 }
 
 } // namespace
@@ -513,7 +513,7 @@ int CWnd::RunModalLoop(DWORD dwFlags)
                 m_nModalResult = -1;
                 goto ExitModal;
             }
-            if (showOnIdle && (msg.message == 0x0118 || msg.message == WM_SYSKEYDOWN))
+            if (showOnIdle && (msg.message == WM_SYSTIMER || msg.message == WM_SYSKEYDOWN))
             {
                 ShowWindow(SW_SHOWNORMAL);
                 UpdateWindow();

@@ -24,6 +24,10 @@ class CMenu;
 #define MLF_NOIDLEMSG 0x0001
 #define MLF_NOKICKIDLE 0x0002
 #define MLF_SHOWONIDLE 0x0004
+// The system's caret-blink timer: like WM_PAINT, it brings no idle work.
+#ifndef WM_SYSTIMER
+#define WM_SYSTIMER 0x0118
+#endif
 
 #ifndef afx_msg
 #define afx_msg
@@ -219,7 +223,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT AfxCallWndProc(CWnd*, HWND, UINT, WPARAM, LPARAM);
     friend void AfxHookWindowCreate(CWnd*);
     static LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam);

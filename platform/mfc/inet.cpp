@@ -1,26 +1,10 @@
 #include "platform/mfc/inet.h"
 
+#include "platform/mfc/cwinapp.h"
+
 #include <cstring>
 
 namespace {
-
-// The program's name as MFC programs announce themselves: the module's file
-// name without folder and extension.
-CString ProgramName()
-{
-    char path[MAX_PATH] = {};
-    DWORD len = ::GetModuleFileNameA(NULL, path, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH)
-        return CString();
-    CString name(path);
-    int slash = name.ReverseFind('\\');
-    if (slash >= 0)
-        name = name.Mid(slash + 1);
-    int dot = name.ReverseFind('.');
-    if (dot > 0)
-        name = name.Left(dot);
-    return name;
-}
 
 void CopyText(LPSTR buf, UINT max, LPCSTR text)
 {
@@ -146,7 +130,7 @@ CInternetSession::CInternetSession(LPCSTR agent, DWORD_PTR context, DWORD access
                                    LPCSTR proxyBypass, DWORD flags)
     : m_hSession(NULL), m_dwContext(context)
 {
-    CString name = agent ? CString(agent) : ProgramName();
+    CString name = agent ? CString(agent) : AfxGetModuleTitle(nullptr);
     m_hSession = ::InternetOpenA(name, accessType, proxyName, proxyBypass, flags);
     if (!m_hSession)
         AfxThrowInternetException(context);

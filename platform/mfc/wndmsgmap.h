@@ -5,7 +5,6 @@
 
 #include "platform/mfc/cdc.h"
 
-
 #ifndef WM_CTLCOLOR
 #define WM_CTLCOLOR 0x0019
 #endif

@@ -11,6 +11,15 @@
 
 namespace {
 
+bool KeyExistsIn(HKEY root, const wchar_t* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 // Scripts work under a key of this test process in HKCU; the fixture
 // removes it.
 class RegObjectTest : public ::testing::Test
@@ -35,14 +44,7 @@ protected:
 
     std::wstring Path(const wchar_t* below) const { return *below ? m_base + L"\\" + below : m_base; }
 
-    bool Exists(const wchar_t* below) const
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
+    bool Exists(const wchar_t* below) const { return KeyExistsIn(HKEY_CURRENT_USER, Path(below).c_str()); }
 
     std::set<std::wstring> Subkeys(const wchar_t* below) const
     {
@@ -119,15 +121,6 @@ typedef std::map<std::wstring, std::wstring> ValueMap;
 typedef std::set<std::wstring> NameSet;
 
 const HRESULT kBadScript = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-
-bool KeyExistsIn(HKEY root, const wchar_t* path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
 
 } // namespace
 

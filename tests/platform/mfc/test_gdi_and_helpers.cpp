@@ -10,7 +10,6 @@
 
 #include <algorithm>
 
-
 TEST(Gdi, DrawingReachesTheMemoryBitmap)
 {
     MemoryCanvas canvas(20, 10);
