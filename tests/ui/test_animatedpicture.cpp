@@ -120,8 +120,9 @@ TEST(AnimatedPicture, PlaysPausesAndStopsOnItsWindow)
     EXPECT_TRUE(seen.count(RGB(0, 0, 255)));
 
     // Paused (TRUE is 1): the picture holds still; any other value resumes.
+    // It takes hold at the next frame (100 ms); leave room for a loaded machine.
     f.picture.Pause(TRUE);
-    Sleep(120);
+    Sleep(400);
     COLORREF held = f.Painted();
     bool still = true;
     for (int i = 0; i < 8; ++i, Sleep(40))

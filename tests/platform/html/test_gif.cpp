@@ -158,8 +158,9 @@ TEST(GifAnimation, LoadsFramesAndPlaysThemOnOneThread)
     EXPECT_TRUE(anim.Playing());
 
     // Paused, the picture holds still; painting still works meanwhile.
+    // A pause takes hold at the next frame (100 ms); leave room for a loaded machine.
     anim.Pause(true);
-    Sleep(150);
+    Sleep(400);
     COLORREF held = anim.PixelAt(1, 1);
     Sleep(200);
     EXPECT_EQ(anim.PixelAt(1, 1), held);
