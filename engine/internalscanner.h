@@ -149,7 +149,7 @@ private:
 
     // Registry areas.
     bool ScanRegistry(CPackBlock& block, int pass);
-    bool MatchRegistryItem(HKEY key, BYTE* record, const std::string& keyPath, RegistryWalk& walk);
+    void MatchRegistryItem(HKEY key, const CPackedRecord& record, RegistryWalk& walk);
     void MatchRegistryKey(HKEY key, RegistryWalk& walk);
     bool ScanAutorunKeys(CPackBlock& block);
     bool ScanAutorunKey(CPackBlock& block, const char* keyPath, DWORD root, bool subkeys, bool dll);
