@@ -162,7 +162,7 @@ private:
     HRESULT CheckFileContent(const char* path, const BYTE* pattern, DWORD patternLength, BYTE* field0);
     bool scanProcesses();
     bool scanDisk(CPackBlock& block, int pass);
-    void ScanFolder(const std::string& folder, int pass, int depth);
+    void ScanFolder(const std::string& folder, int pass);
     bool scanHosts(CPackBlock& block);
     bool scanCookies(CPackBlock& block);
     void ReportModule(const char* path, DWORD processId);
