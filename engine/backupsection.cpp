@@ -321,6 +321,13 @@ bool CBackupSection::AddFileRecord(DWORD area, const char* path, DWORD attribute
     return AppendRecord(record, true);
 }
 
+bool CBackupSection::PassesOver(const WIN32_FIND_DATAA& entry)
+{
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return true;
+    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] == '.';
+}
+
 // path is a buffer of MaxPathLength chars holding length chars; entries are
 // appended to it in place and cut off again.
 bool CBackupSection::AddFolderTree(DWORD area, char* path, size_t length, DWORD attributes, WORD depth)
@@ -352,12 +359,10 @@ bool CBackupSection::AddFolderTree(DWORD area, char* path, size_t length, DWORD 
     bool ok = true;
     do
     {
+        if (PassesOver(*found))
+            continue;
         const DWORD entryAttributes = found->dwFileAttributes;
-        if (entryAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            continue;
         const bool folder = (entryAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (folder && found->cFileName[0] == '.')
-            continue;
         const size_t nameLength = strlen(found->cFileName);
         if (base + nameLength > MaxPathLength - 1)
         {

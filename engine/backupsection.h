@@ -40,6 +40,11 @@ public:
                      char* value, BYTE* data, DWORD* dataLength, DWORD* valueType);
     bool RestoreItem(int item);
 
+    // Whether a folder's backup passes over an entry found inside it: links
+    // (reparse points) and folders whose names begin with "." ("." and ".."
+    // among them). Removal leaves the same entries in place.
+    static bool PassesOver(const WIN32_FIND_DATAA& entry);
+
 private:
     struct ItemHeader
     {

@@ -27,13 +27,11 @@ bool SizeToDigest(HANDLE file, ULONGLONG* size)
 }
 
 // Reads size bytes from the start of an open file into the digest, through
-// the caller's slice buffer (allocated once per thread); gives up between
-// two slices once *abort is set.
+// the caller's slice buffer (not empty); gives up between two slices once
+// *abort is set.
 bool DigestOpenFile(HANDLE file, ULONGLONG size, BYTE digest[16], std::vector<BYTE>& slice,
                     const volatile bool* abort)
 {
-    if (slice.empty())
-        slice.resize(kDigestSlice);
     MD5_CTX ctx;
     MD5Init(&ctx);
     ULONGLONG done = 0;
@@ -57,9 +55,14 @@ bool DigestOfFile(const char* path, BYTE digest[16])
     HANDLE file = OpenForDigest(path);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    std::vector<BYTE> slice;
     ULONGLONG size;
-    const bool ok = SizeToDigest(file, &size) && DigestOpenFile(file, size, digest, slice, NULL);
+    bool ok = SizeToDigest(file, &size);
+    if (ok)
+    {
+        // One file: a slice larger than the file would be filled for nothing.
+        std::vector<BYTE> slice((size_t)(size < kDigestSlice ? size : kDigestSlice));
+        ok = DigestOpenFile(file, size, digest, slice, NULL);
+    }
     CloseHandle(file);
     return ok;
 }
@@ -302,7 +305,7 @@ void CDigestPipeline::Handle()
 // Reads and digests open files; the handle thread closes them.
 void CDigestPipeline::Hash()
 {
-    std::vector<BYTE> slice;
+    std::vector<BYTE> slice(kDigestSlice);
     AcquireSRWLockExclusive(&m_lock);
     for (;;)
     {

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 #include <string.h>
 
+#include "engine/backupsection.h"
 #include "engine/enginelogtext.h"
 #include "engine/internalremovelistener.h"
 #include "platform/atl/atlbase.h"
@@ -159,16 +160,6 @@ void CInternalRemove::EndProcess(DWORD processId)
     CloseHandle(process);
 }
 
-// Whether the backup passes over an entry found inside a folder: links
-// (reparse points) and folders whose names begin with ".". What it does not
-// save is never deleted either.
-bool CInternalRemove::IsPassedOver(const WIN32_FIND_DATAA& entry)
-{
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return true;
-    return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && entry.cFileName[0] == '.';
-}
-
 // Collects path and, for a folder, everything beneath it in the order found,
 // except what the backup passes over. A folder that keeps something so is
 // marked: it cannot go, now or at the next start. A link given as the item
@@ -193,8 +184,9 @@ bool CInternalRemove::CollectPaths(std::string& path, std::vector<DiskPath>& pat
     {
         do
         {
-            // "." and ".." are passed over with the other dot-folders.
-            if (IsPassedOver(*found))
+            // What the backup passes over is not deleted either ("." and
+            // ".." are passed over with the other dot-folders).
+            if (CBackupSection::PassesOver(*found))
             {
                 if (strcmp(found->cFileName, ".") && strcmp(found->cFileName, ".."))
                     keeps = true;

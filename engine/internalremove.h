@@ -54,7 +54,6 @@ private:
         std::string path;
         bool keeps; // a folder holding what the backup passed over
     };
-    static bool IsPassedOver(const WIN32_FIND_DATAA& entry);
     static bool CollectPaths(std::string& path, std::vector<DiskPath>& paths);
 
     MoveFileExFn m_pMoveFileEx;

@@ -149,7 +149,7 @@ private:
 
     // Registry areas.
     bool ScanRegistry(CPackBlock& block, int pass);
-    bool MatchRegistryItem(HKEY key, BYTE* record, const std::string& keyPath, RegistryWalk& walk);
+    void MatchRegistryItem(HKEY key, const CPackedRecord& record, RegistryWalk& walk);
     void MatchRegistryKey(HKEY key, RegistryWalk& walk);
     bool ScanAutorunKeys(CPackBlock& block);
     bool ScanAutorunKey(CPackBlock& block, const char* keyPath, DWORD root, bool subkeys, bool dll);
@@ -162,7 +162,7 @@ private:
     HRESULT CheckFileContent(const char* path, const BYTE* pattern, DWORD patternLength, BYTE* field0);
     bool scanProcesses();
     bool scanDisk(CPackBlock& block, int pass);
-    void ScanFolder(const std::string& folder, int pass, int depth);
+    void ScanFolder(const std::string& folder, int pass);
     bool scanHosts(CPackBlock& block);
     bool scanCookies(CPackBlock& block);
     void ReportModule(const char* path, DWORD processId);

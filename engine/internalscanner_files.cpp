@@ -459,7 +459,7 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
         for (int i = 1; i < LocationCount && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Quick disk scan system path: %s", m_locationCopies[i].c_str());
-            ScanFolder(m_locationCopies[i], pass, 0);
+            ScanFolder(m_locationCopies[i], pass);
         }
     }
     else if (pass == 2)
@@ -472,7 +472,7 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
         for (size_t i = 0; i < m_paths.size() && !Stopped(); ++i)
         {
             ENGINE_MESSAGE("Full disk scan path: %s", m_paths[i].c_str());
-            ScanFolder(m_paths[i] + "\\", pass, 0);
+            ScanFolder(m_paths[i] + "\\", pass);
         }
     }
     ReportDigests(true, false);
@@ -480,7 +480,7 @@ bool CInternalScanner::scanDisk(CPackBlock& block, int pass)
     return true;
 }
 
-void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth)
+void CInternalScanner::ScanFolder(const std::string& folder, int pass)
 {
     if (!IsWalkable(folder))
         return;
@@ -521,7 +521,7 @@ void CInternalScanner::ScanFolder(const std::string& folder, int pass, int depth
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotName(name))
         {
             if (recurse && IsEnteredFolder(name, attributes))
-                ScanFolder(path + "\\", pass, depth + 1);
+                ScanFolder(path + "\\", pass);
         }
         else
             OnScanning(AreaQuickDisk, ++counter);

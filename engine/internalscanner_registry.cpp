@@ -154,7 +154,6 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
     ENGINE_MESSAGE("ScanRegistry started, #UseDetectable = %d", pass == 1 ? 1 : 0);
     DWORD& counter = m_counters[AreaRegistry];
     RegistryWalk walk;
-    std::string keyPath;
     for (BYTE* p = block.First(); p; p = block.Next())
     {
         CPackedRecord record(p);
@@ -162,19 +161,19 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
         if (field0 != NULL && record.GetEntryLength(0) >= 10 && !IsDollarRecord(record))
         {
             walk.flags = LoadLE16(field0);
-            const DWORD root = LoadLE32(field0 + 2);
+            walk.root = LoadLE32(field0 + 2);
             walk.program = LoadLE32(field0 + 6);
             const bool selected = pass == 1 ? (walk.flags & FlagDetectable) != 0
                                             : (walk.flags & FlagDetectable) == 0 && IsProgramFound(walk.program);
-            if (selected && FieldText(record, 1, keyPath))
+            if (selected && FieldText(record, 1, walk.path))
             {
                 walk.hasName = FieldText(record, 2, walk.valueName);
                 walk.data = record.GetEntry(4);
                 walk.dataLength = walk.data ? (DWORD)record.GetEntryLength(4) : 0;
                 HKEY key;
-                if (OpenUserKey(RootKey(root), keyPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
+                if (OpenUserKey(RootKey(walk.root), walk.path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS)
                 {
-                    MatchRegistryItem(key, p, keyPath, walk);
+                    MatchRegistryItem(key, record, walk);
                     RegCloseKey(key);
                 }
             }
@@ -189,19 +188,14 @@ bool CInternalScanner::ScanRegistry(CPackBlock& block, int pass)
     return true;
 }
 
-bool CInternalScanner::MatchRegistryItem(HKEY key, BYTE* recordPtr, const std::string& keyPath,
-                                         RegistryWalk& walk)
+// walk holds the record's fields, walk.path the path of key.
+void CInternalScanner::MatchRegistryItem(HKEY key, const CPackedRecord& record, RegistryWalk& walk)
 {
-    if (Stopped())
-        return false;
-    CPackedRecord record(recordPtr);
-    if (record.GetEntry(3) != NULL)
-        return true;
-    walk.root = LoadLE32(record.GetEntry(0) + 2);
-    walk.path = keyPath;
+    if (Stopped() || record.GetEntry(3) != NULL)
+        return;
     MatchRegistryKey(key, walk);
     if (!(walk.flags & FlagSubkeys))
-        return true;
+        return;
 
     // Every subkey at every depth, depth first in enumeration order, as a
     // recursion would go; but the open keys are kept on the heap, so a deep
@@ -243,7 +237,6 @@ bool CInternalScanner::MatchRegistryItem(HKEY key, BYTE* recordPtr, const std::s
     for (size_t i = 1; i < walk.levels.size(); ++i)
         RegCloseKey(walk.levels[i].key);
     walk.levels.clear();
-    return true;
 }
 
 // The values of one key against the record; walk.path is the key's path.

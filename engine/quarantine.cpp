@@ -13,8 +13,8 @@
 #include "engine/engineobjects.h"
 #include "engine/internalremove.h"
 #include "engine/proxystubs.h"
-#include "engine/sehguard.h"
 #include "foundation/syshelpers.h"
+#include "platform/sehguard.h"
 
 #define QLOG(...) FormatSourceError(CEngineLogText, "engine/quarantine", __LINE__, __VA_ARGS__)
 

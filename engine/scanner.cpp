@@ -10,8 +10,8 @@
 #include "engine/engineobjects.h"
 #include "engine/ignorelist.h"
 #include "engine/proxystubs.h"
-#include "engine/sehguard.h"
 #include "foundation/syshelpers.h"
+#include "platform/sehguard.h"
 
 #define SCANNER_MESSAGE(...) FormatSourceError(CEngineLogText, "engine/scanner", __LINE__, __VA_ARGS__)
 

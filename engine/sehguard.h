@@ -1,4 +1,4 @@
 #pragma once
-// The structured-exception guard moved to the platform layer, where the
-// window procedure uses it too.
+// Forwards to the structured-exception guard of the platform layer, where the
+// window procedure uses it too; include "platform/sehguard.h" directly.
 #include "platform/sehguard.h"

@@ -2,7 +2,8 @@
 // image, check box image, text), in the engine's window:
 //   1. parse, lay out and paint the first screen of the whole page;
 //   2. set the inner HTML of one row and repaint.
-// Run: scripts/bench html_bench (or wine html_bench.exe) on the i686 build.
+// Not part of the test suite; on the i686 build:
+//   cmake --build build --target html_bench && scripts/wine-run build/html_bench.exe
 
 #include "platform/html/htmlayout.h"
 #include "platform/html/htmlnode.h"

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/sehguard.h"
+#include "platform/sehguard.h"
 
 namespace {
 
