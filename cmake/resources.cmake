@@ -10,9 +10,6 @@
 # source root and their own folder as include paths, so the headers with the
 # resource ids are shared by the scripts and the C++ code.
 
-# The host's Python, in the cached variable every build tool uses.
-find_program(CW_HOST_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-
 function(cw_resources target)
   cmake_parse_arguments(ARG "" "" "RC;IMAGES;DEPENDS" ${ARGN})
   set(out ${CMAKE_BINARY_DIR}/resources/${target})
