@@ -75,11 +75,19 @@ CCleanwardenApp::CCleanwardenApp(CCleanwardenModule* module, LPCSTR instanceName
     m_szScheduledUpdatePath[0] = m_szScheduledUpdateSoftPath[0] = '\0';
     // Time texts follow the user's settings.
     setlocale(LC_TIME, "");
+    SetPageHost(this);
 }
 
 CCleanwardenApp::~CCleanwardenApp()
 {
     delete m_pMainDialog;
+    if (GetPageHost() == this)
+        SetPageHost(nullptr);
+}
+
+CString CCleanwardenApp::GetCommandLineText()
+{
+    return m_lpCmdLine ? CString(m_lpCmdLine) : CString();
 }
 
 // ----------------------------------------------------------------- start-up

@@ -23,6 +23,7 @@
 #include "app/serverswitches.h"
 #include "app/singleinstance.h"
 #include "app/telmincleanwarden.h"
+#include "pages/pagehost.h"
 #include "platform/mfc/afxwin.h"
 #include "platform/mfc/ctime.h"
 #include "ui/maindialoghost.h"
@@ -34,7 +35,8 @@ class CCleanwardenApp : public CWinApp,
                         public IApplicationHost,
                         public IEngineEventTarget,
                         public ISchedulerHost,
-                        public IMainDialogHost
+                        public IMainDialogHost,
+                        public IPageHost
 {
     DECLARE_DYNAMIC(CCleanwardenApp)
 
@@ -70,10 +72,10 @@ public:
     void InitLocalizer();
     BOOL InitSkin();
     void ApplyDefaultDialogSkin() override;
-    void SetDefaultDialogSkin(CString name);
+    void SetDefaultDialogSkin(CString name) override;
     void SetDefaultDialogSkinName(CString name) override;
     void LoadAppCursor(UINT id);
-    HCURSOR GetLinkCursor() const { return m_hLinkCursor; }
+    HCURSOR GetLinkCursor() const override { return m_hLinkCursor; }
     // The engine: a failure shows the message box "Definition database
     // was not found..." and returns the failing HRESULT.
     HRESULT InitEngine();
@@ -84,17 +86,18 @@ public:
     // the crash road; runs once.
     void Shutdown();
 
-    // What pages and tasks use.
+    // What pages and tasks use (IPageHost).
     void GetScanner(CComPtr<IScanner>& scanner) override;
-    CComPtr<IQuarantine>* GetQuarantine() { return std::addressof(m_spQuarantine); }
-    CComPtr<IIgnoreList>* GetIgnoreList() { return std::addressof(m_spIgnoreList); }
-    CEngineEventDispatcher* GetEventDispatcher() { return &m_dispatcher; }
-    void GetDefinitionsPath(CString& path) const;
+    CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(m_spQuarantine); }
+    CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(m_spIgnoreList); }
+    CEngineEventDispatcher* GetEventDispatcher() override { return &m_dispatcher; }
+    void GetDefinitionsPath(CString& path) const override;
     // The engine's count of detection records; the last good one while a
     // scan runs; 0 when the engine cannot tell.
-    DWORD GetDefinitionsItemCount();
-    void GetDefinitionsDate(CTime& date);
-    void GetDatabaseDateText(CString& text);
+    DWORD GetDefinitionsItemCount() override;
+    void GetDefinitionsDate(CTime& date) override;
+    void GetDatabaseDateText(CString& text) override;
+    CString GetCommandLineText() override;
     CDefinitionsInfo& GetDefinitionsInfo() { return m_definitions; }
     void StartSchedules(BOOL withUpdates);
     virtual void StopSchedules(BOOL withUpdates);
