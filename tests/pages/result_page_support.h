@@ -17,7 +17,9 @@
 #include "tests/app/fake_engine.h"
 #include "tests/foundation/temp_folder.h"
 #include "tests/platform/mfc/window_test_support.h"
+#include "tests/engine/system_state_guards.h"
 #include "tests/reports/english_texts.h"
+#include "ui/sectiontexts.h"
 
 #include <memory>
 #include <string>
@@ -60,6 +62,55 @@ inline std::wstring Wide(const std::string& text)
 {
     return std::wstring(static_cast<LPWSTR>(CA2W(text.c_str())));
 }
+
+// A text of the built English language file.
+inline std::string Text(const char* section, const char* key)
+{
+    return std::string(CSectionTexts(section).GetText(key));
+}
+
+// Takes the moves at the next start that name the path out of the system's
+// list again, leaving those of others (suites run in parallel).
+class PendingEntriesGuard
+{
+public:
+    explicit PendingEntriesGuard(const std::string& path) : m_path(Lower(Wide(path))) {}
+    ~PendingEntriesGuard()
+    {
+        bool exists = false;
+        const std::vector<BYTE> data = ReadPending(&exists);
+        const std::wstring all(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+        std::wstring kept;
+        // Pairs of source and target (empty: delete), each ended by a NUL.
+        for (size_t at = 0; at < all.size() && all[at];)
+        {
+            const size_t sourceEnd = all.find(L'\0', at);
+            const size_t targetEnd = sourceEnd == std::wstring::npos ? all.size() : all.find(L'\0', sourceEnd + 1);
+            const std::wstring pair = all.substr(at, targetEnd == std::wstring::npos ? std::wstring::npos : targetEnd + 1 - at);
+            if (Lower(pair).find(m_path) == std::wstring::npos)
+                kept += pair;
+            at = targetEnd == std::wstring::npos ? all.size() : targetEnd + 1;
+        }
+        HKEY key;
+        if (!exists || RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return;
+        if (kept.empty())
+            RegDeleteValueW(key, kPendingValue);
+        else
+            RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>((kept + L'\0').c_str()),
+                           static_cast<DWORD>((kept.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+
+private:
+    static std::wstring Lower(std::wstring text)
+    {
+        for (wchar_t& c : text)
+            c = towlower(c);
+        return text;
+    }
+    std::wstring m_path;
+};
 
 // A scanner whose results are the collection given.
 class CResultScanner : public CScannerStub
