@@ -23,6 +23,34 @@ const StatPaneIds kFilesIds = {IDD_STAT_FILES, IDC_FILES_HEADER, "files.header",
                                IDC_FILES_FOUND_LBL, IDC_FILES_SCANNED, IDC_FILES_FOUND, IDC_FILES_PICTURE,
                                IDB_STAT_FILES};
 
+// The pane's picture with its grey background (C0C0C0) in the dialog's
+// face colour, as the system maps the colours of small bitmaps.
+HBITMAP LoadPanePicture(UINT id)
+{
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    DIBSECTION dib = {};
+    if (!bitmap || ::GetObjectA(bitmap, sizeof(dib), &dib) != sizeof(dib) || dib.dsBm.bmBitsPixel != 24 ||
+        !dib.dsBm.bmBits)
+        return bitmap;
+    const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+    for (int y = 0; y < dib.dsBm.bmHeight; ++y)
+    {
+        BYTE* row = static_cast<BYTE*>(dib.dsBm.bmBits) + y * dib.dsBm.bmWidthBytes;
+        for (int x = 0; x < dib.dsBm.bmWidth; ++x)
+        {
+            BYTE* px = row + x * 3;  // blue, green, red
+            if (px[0] == 0xC0 && px[1] == 0xC0 && px[2] == 0xC0)
+            {
+                px[0] = GetBValue(face);
+                px[1] = GetGValue(face);
+                px[2] = GetRValue(face);
+            }
+        }
+    }
+    return bitmap;
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ base
@@ -81,8 +109,7 @@ BOOL CStatAreaDialog::OnInitDialog()
     SkinControl(IDC_GROUP_FRAME, "DialogFrame");
     SkinControl(m_ids.header, "TitleStatic");
     if (!m_hPicture)
-        m_hPicture = static_cast<HBITMAP>(
-            ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_ids.bitmap), IMAGE_BITMAP, 0, 0, 0));
+        m_hPicture = LoadPanePicture(m_ids.bitmap);
     if (CWnd* picture = GetDlgItem(m_ids.picture))
         picture->SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hPicture));
     UpdateLayout();
