@@ -15,8 +15,6 @@ IMPLEMENT_DYNAMIC(CScanResultDialog, CToolTipDialogEx)
 
 namespace {
 
-// In-process server, in-process handler, local server, remote server.
-const DWORD kBackupContext = 0x17;
 // How often the end of a clean asks whether the quarantine is idle.
 const DWORD kIdlePollMs = 100;
 
@@ -228,8 +226,8 @@ void CScanResultDialog::StartClean()
     {
         IQuarantine* quarantine = Quarantine();
         m_spBackup.Release();
-        CheckHResult(quarantine ? ::CoCreateInstance(CLSID_Backup, nullptr, kBackupContext, IID_IBackup,
-                                                     reinterpret_cast<void**>(&m_spBackup))
+        CheckHResult(quarantine ? GetPageHost()->CreateEngineObject(CLSID_Backup, IID_IBackup,
+                                                                    reinterpret_cast<void**>(&m_spBackup))
                                 : E_POINTER);
         CheckHResult(m_spBackup->put_Items(m_spResults));
         CheckHResult(quarantine->CreateBackup(m_spBackup));

@@ -1,9 +1,7 @@
 #pragma once
 // The result page's tests: threats and items made with the engine's own
-// classes, and a rig of the real engine objects the page reaches through
-// IPageHost (a Quarantine in a folder of the test's own, an ignore list,
-// the event road from the quarantine's worker to the dispatcher) with a
-// scanner that answers a given result collection.
+// classes, a threat that fails, and a rig of the real engine objects the
+// page reaches through IPageHost.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +12,7 @@
 #include "foundation/syshelpers.h"
 #include "pages/pagehost.h"
 #include "platform/atl/atlcom.h"
-#include "tests/app/fake_engine.h"
+#include "tests/pages/pages_test_support.h"
 #include "tests/foundation/temp_folder.h"
 #include "tests/platform/mfc/window_test_support.h"
 #include "tests/engine/system_state_guards.h"
@@ -112,20 +110,6 @@ private:
     std::wstring m_path;
 };
 
-// A scanner whose results are the collection given.
-class CResultScanner : public CScannerStub
-{
-public:
-    CComPtr<IThreatCollection> results;
-    HRESULT STDMETHODCALLTYPE get_Results(IThreatCollection** out) override
-    {
-        *out = results;
-        if (results)
-            results.p->AddRef();
-        return results ? S_OK : E_FAIL;
-    }
-};
-
 // A threat whose items cannot be read, as from an engine that failed.
 class CBrokenThreat : public CComObjectRootEx<CComSingleThreadModel>, public IThreat
 {
@@ -155,49 +139,45 @@ public:
     HRESULT STDMETHODCALLTYPE put_ID(ULONG) override { return E_NOTIMPL; }
 };
 
-// The engine as the application holds it, and the application as the
-// pages see it. The quarantine's events travel as in the program: from its
-// worker through COM to the listener on this thread, then the dispatcher.
-class EngineRig : public IPageHost, private IEngineEventTarget
+// The engine as the application holds it, behind the scan tab's page host
+// with its recording scanner: a Quarantine in the test's own data folder,
+// an ignore list, and the quarantine's events travelling as in the program,
+// from its worker through COM to the listener on this thread, then the
+// dispatcher.
+class EngineRig : private IEngineEventTarget
 {
 public:
     EngineRig()
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         RegisterEngineProxyStubs(&m_proxies);
-        AtlModule().AddObjectMap(EngineObjectMap());
-        AtlModule().RegisterClassObjects(CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE);
         SetEnvironmentVariableA(kDataFolderVariable, data.Path().c_str());
         CreateDirectoryA(data.File("quarantine").c_str(), nullptr);
-        EngineCreateInstance(CLSID_Quarantine, &quarantine);
-        quarantine->Initialize(CComBSTR(Wide(data.File("quarantine")).c_str()));
-        EngineCreateInstance(CLSID_IgnoreList, &ignoreList);
+        EngineCreateInstance(CLSID_Quarantine, &host.quarantine);
+        host.quarantine->Initialize(CComBSTR(Wide(data.File("quarantine")).c_str()));
+        EngineCreateInstance(CLSID_IgnoreList, &host.ignoreList);
         CComObject<CEngineListener>::CreateInstance(&m_listener);
         m_listenerHolder = m_listener->GetUnknown();
         m_listener->SetTarget(this);
-        AtlAdvise(quarantine, m_listenerHolder, IID_IQuarantineEvents, &m_cookie);
-        CComObject<CResultScanner>::CreateInstance(&scanner);
-        m_scannerHolder = scanner->GetUnknown();
-        m_previous = SetPageHost(this);
+        AtlAdvise(host.quarantine, m_listenerHolder, IID_IQuarantineEvents, &m_cookie);
+        scanner = MakeFake<CRecordingScanner>(host.scanner);
+        m_previous = SetPageHost(&host);
     }
     ~EngineRig()
     {
         SetPageHost(m_previous);
-        if (quarantine)
-            quarantine->StopOperation();
-        AtlUnadvise(quarantine, IID_IQuarantineEvents, m_cookie);
+        host.quarantine->StopOperation();
+        AtlUnadvise(host.quarantine, IID_IQuarantineEvents, m_cookie);
         m_listener->SetTarget(nullptr);
-        quarantine.Release();
-        ignoreList.Release();
+        host.quarantine.Release();
+        host.ignoreList.Release();
+        host.scanner.Release();
         m_listenerHolder.Release();
-        m_scannerHolder.Release();
         SetEnvironmentVariableA(kDataFolderVariable, nullptr);
-        AtlModule().RevokeClassObjects();
         RevokeEngineProxyStubs(m_proxies);
         CoUninitialize();
     }
 
-    std::string Archive(const char* name) const { return data.File("quarantine") + "\\" + name; }
     size_t ArchiveFiles() const
     {
         WIN32_FIND_DATAA found;
@@ -212,25 +192,8 @@ public:
 
     TempFolder data;
     EnglishTexts texts;
-    CComPtr<IQuarantine> quarantine;
-    CComPtr<IIgnoreList> ignoreList;
-    CComObject<CResultScanner>* scanner = nullptr;
-    CEngineEventDispatcher dispatcher;
-
-    // IPageHost
-    void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
-    CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(quarantine); }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(ignoreList); }
-    CEngineEventDispatcher* GetEventDispatcher() override { return &dispatcher; }
-    void SetDefaultDialogSkin(CString) override {}
-    void ApplyDefaultDialogSkin() override {}
-    HCURSOR GetLinkCursor() const override { return LoadCursor(nullptr, IDC_HAND); }
-    void GetDefinitionsPath(CString& path) const override { path = ""; }
-    DWORD GetDefinitionsItemCount() override { return 0; }
-    void GetDefinitionsDate(CTime& date) override { date = CTime(); }
-    void GetDatabaseDateText(CString& text) override { text = ""; }
-    HWND GetMainWindow() override { return nullptr; }
-    CString GetCommandLineText() override { return ""; }
+    CFakePageHost host;
+    CRecordingScanner* scanner = nullptr;
 
 private:
     // IEngineEventTarget: the quarantine's events only.
@@ -238,30 +201,16 @@ private:
     void FireOnCompleteArea(ScanAreaType) override {}
     void FireOnStartedArea(ScanAreaType) override {}
     void FireOnScanningFolder(BSTR) override {}
-    void FireOnQuarantineProgress(int current, int total) override { dispatcher.FireOnQuarantineProgress(current, total); }
+    void FireOnQuarantineProgress(int current, int total) override
+    {
+        host.dispatcher.FireOnQuarantineProgress(current, total);
+    }
     void FireOnSubItemAdded(IThreatCollection*, IThreat*, ISearchItem*) override {}
-    int OnEngineException(ULONG_PTR code, int) override { return dispatcher.FireOnQuaException(code), 0; }
+    int OnEngineException(ULONG_PTR code, int) override { return host.dispatcher.FireOnQuaException(code), 0; }
 
     DWORD m_proxies = 0;
     DWORD m_cookie = 0;
     CComObject<CEngineListener>* m_listener = nullptr;
-    CComPtr<IUnknown> m_listenerHolder, m_scannerHolder;
+    CComPtr<IUnknown> m_listenerHolder;
     IPageHost* m_previous = nullptr;
-};
-
-// The page's parent, as the container: notes what the page posts to it.
-class RecordingParent : public CWnd
-{
-public:
-    RecordingParent() { CreatePopup(*this, nullptr, WS_POPUP | WS_VISIBLE); MoveWindow(0, 0, 760, 520); }
-    ~RecordingParent() override { DestroyWindow(); }
-    std::vector<UINT> posted;
-
-protected:
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message >= WM_USER)
-            posted.push_back(message);
-        return CWnd::WindowProc(message, wParam, lParam);
-    }
 };

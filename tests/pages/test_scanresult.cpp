@@ -76,7 +76,7 @@ BOOL WINAPI RecordExit(UINT flags, DWORD)
 class ScanResultTest : public ::testing::Test
 {
 protected:
-    ScanResultTest() : page(&parent) {}
+    ScanResultTest() : page(&parent) { parent.Make(); }
     ~ScanResultTest() override
     {
         page.DestroyWindow();
@@ -105,7 +105,7 @@ protected:
         ::SendMessageA(page.GetThreatList().GetBrowserWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::SendMessageA(page.GetThreatList().GetBrowserWindow(), WM_LBUTTONUP, 0, at);
     }
-    size_t Left() const { return std::count(parent.posted.begin(), parent.posted.end(), (UINT)WM_LEAVE_SCAN_PAGE); }
+    size_t Left() const { return parent.Count(WM_LEAVE_SCAN_PAGE, 0); }
     // Clean, then pump until the page has gone back to the start page.
     void Clean()
     {
@@ -119,7 +119,7 @@ protected:
     EngineRig rig;
     TempFolder victims;
     const std::string key = "Software\\CwResultPageTest-" + std::to_string(GetCurrentProcessId());
-    RecordingParent parent;
+    CRecordingParent parent;
     CScanResultDialog page;
     MessageBoxes boxes;
 };
@@ -183,13 +183,13 @@ TEST_F(ScanResultTest, CleanBacksUpAndRemovesWhatIsCheckedOnceWithOneSummary)
     // The archive holds the two threats that were checked.
     EXPECT_EQ(2u, rig.ArchiveFiles());
     CComPtr<IBackup> made, view;
-    ASSERT_EQ(S_OK, rig.quarantine->get_Item(0, &made));
+    ASSERT_EQ(S_OK, rig.host.quarantine->get_Item(0, &made));
     DATE time = 0;
     made->get_Time(&time);
     EngineCreateInstance(CLSID_Backup, &view);
     view->put_Time(time);
-    ASSERT_EQ(S_OK, rig.quarantine->ViewBackup(view));
-    rig.quarantine->StopOperation();
+    ASSERT_EQ(S_OK, rig.host.quarantine->ViewBackup(view));
+    rig.host.quarantine->StopOperation();
     CComPtr<IThreatCollection> saved;
     view->get_Items(&saved);
     LONG count = 0;
@@ -200,7 +200,7 @@ TEST_F(ScanResultTest, CleanBacksUpAndRemovesWhatIsCheckedOnceWithOneSummary)
     EXPECT_EQ(S_OK, saved->Lookup(3, &three));
 
     // The page no longer listens: a later action elsewhere ends nowhere here.
-    rig.dispatcher.FireOnQuarantineProgress(0, 0);
+    rig.host.dispatcher.FireOnQuarantineProgress(0, 0);
     PumpFor(300);
     EXPECT_EQ(1, summary.shown);
     EXPECT_EQ(1u, Left());
@@ -287,7 +287,7 @@ TEST_F(ScanResultTest, IgnoreSavesTheCheckedThreatsAndSelectAllLeavesThemOut)
         page.GetDlgItem(IDC_RESULT_CLEAN)->PostMessage(WM_KEYDOWN, key, 0);
     PumpFor(200);
     EXPECT_EQ(0u, Left());
-    EXPECT_TRUE(page.GetDlgItem(IDC_RESULT_UNKNOWN_LINK)->IsWindowVisible());
+    EXPECT_TRUE(page.GetDlgItem(IDC_RESULT_UNKNOWN_LINK)->GetStyle() & WS_VISIBLE);
     ModalWatcher form(IDC_SEND_REPORT_CANCEL, [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
     page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RESULT_UNKNOWN_LINK, STN_CLICKED), 0);
     EXPECT_EQ(1, form.shown);
@@ -303,29 +303,29 @@ TEST_F(ScanResultTest, FailuresAreShownAndLeaveNothingRunning)
     EXPECT_EQ("Error", boxes.shown[0].caption);
     EXPECT_EQ(0u, boxes.shown[0].text.find(Text("ScanResultDialog", "errShowResults")));
     EXPECT_STREQ("", page.GetThreatList().GetHtml());
-    EXPECT_FALSE(page.GetDlgItem(IDC_RESULT_UNKNOWN_LINK)->IsWindowVisible());
+    EXPECT_FALSE(page.GetDlgItem(IDC_RESULT_UNKNOWN_LINK)->GetStyle() & WS_VISIBLE);
 
     // A quarantine that cannot start: an error, and the page's listeners
     // are gone again.
     const std::string file = Plant("kept.bin");
     rig.scanner->results = MakeCollection({MakeThreat(4, L"Kept", {MakeItem(saQuickDisk, Wide(file))})});
     page.ShowResults();
-    CComPtr<IQuarantine> working = rig.quarantine;
-    rig.quarantine.Release();
-    EngineCreateInstance(CLSID_Quarantine, &rig.quarantine);  // not initialised: refuses every action
+    CComPtr<IQuarantine> working = rig.host.quarantine;
+    rig.host.quarantine.Release();
+    EngineCreateInstance(CLSID_Quarantine, &rig.host.quarantine);  // not initialised: refuses every action
     ModalWatcher summary(IDC_SUMMARY_FOUND, [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
     Press(IDC_RESULT_CLEAN);
     ASSERT_EQ(2u, boxes.shown.size());
     EXPECT_EQ("Error", boxes.shown[1].caption);
     EXPECT_EQ(0u, boxes.shown[1].text.find(Text("ScanResultDialog", "errClean")));
     EXPECT_FALSE(page.IsCleaning());
-    rig.dispatcher.FireOnQuarantineProgress(1, 1);
-    rig.dispatcher.FireOnQuaException(0);
+    rig.host.dispatcher.FireOnQuarantineProgress(1, 1);
+    rig.host.dispatcher.FireOnQuaException(0);
     PumpFor(300);
     EXPECT_EQ(0, summary.shown);
     EXPECT_EQ(0u, Left());
     EXPECT_TRUE(TempFolder::Exists(file));
-    rig.quarantine = working;
+    rig.host.quarantine = working;
 
     // The ignore list cannot be written: the user is told.
     SetEnvironmentVariableA(kDataFolderVariable, (file + "\\under-a-file").c_str());
