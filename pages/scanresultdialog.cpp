@@ -413,6 +413,9 @@ void CScanResultDialog::RunHelpRequestForm()
 
 void CScanResultDialog::LeavePage()
 {
+    // The page shows nothing until the next result; a large list's page is
+    // freed now rather than when the next scan's list is waited for.
+    m_threatList.Clear();
     m_bAllSelected = FALSE;
     SetControlText(IDC_RESULT_SELECT_ALL, GetText("btSelectAll"));
     if (m_pParentWnd && m_pParentWnd->GetSafeHwnd())
