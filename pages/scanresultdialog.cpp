@@ -18,11 +18,17 @@ namespace {
 // How often the end of a clean asks whether the quarantine is idle.
 const DWORD kIdlePollMs = 100;
 
+// The container's statistics panes stay shown beside the result, in a
+// column at its right edge (20 pixels in, 10 more than this page): the
+// page keeps their width (the panes' template, in dialog units) free.
+const int kStatPaneWidthDlu = 130;
+const int kStatPaneMargin = 10;
+const int kStatPaneGap = 8;
 // Below the list's frame: the link's height, the buttons' size and gaps.
 const int kLinkHeight = 16;
-const int kButtonWidth = 90;
+const int kButtonWidth = 80;
 const int kButtonHeight = 25;
-const int kButtonGap = 8;
+const int kButtonGap = 6;
 
 }  // namespace
 
@@ -92,9 +98,10 @@ void CScanResultDialog::UpdateLayout()
     GetWindowRect(window);
     const int width = window.Width(), height = window.Height();
     SetControlPos(IDC_RESULT_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
-    // The list's frame leaves the right of the page to the container's
-    // statistics panes; the list sits inside the frame.
-    const CRect frame(6, 3, width - 131, height - 78);
+    // The list sits inside its frame, left of the statistics panes.
+    CRect panes(0, 0, kStatPaneWidthDlu, 0);
+    MapDialogRect(&panes);
+    const CRect frame(6, 3, width - kStatPaneMargin - panes.Width() - kStatPaneGap, height - 78);
     SetControlPos(IDC_RESULT_LIST_FRAME, nullptr, frame.left, frame.top, frame.Width(), frame.Height(), SWP_NOZORDER);
     if (m_threatList.GetSafeHwnd())
         m_threatList.SetWindowPos(nullptr, frame.left + 4, frame.top + 7, frame.Width() - 8, frame.Height() - 11,
