@@ -9,38 +9,19 @@ const char kItemRow[] =
     " \t<td><nobr>%s</nobr></td>\n"
     " </tr>\n";
 
-ScanAreaType TypeOf(ISearchItem* item)
-{
-    ScanAreaType type = saMaxAreaNumber;
-    CheckHResult(item->get_Type(&type));
-    return type;
-}
-
-bool IsProcess(ISearchItem* item)
-{
-    return TypeOf(item) == saProcesses;
-}
-
-bool IsRegistry(ISearchItem* item)
-{
-    const ScanAreaType type = TypeOf(item);
-    return type == saRegistry || type == saGuardedRegistry;
-}
-
-bool IsFile(ISearchItem* item)
-{
-    const ScanAreaType type = TypeOf(item);
-    return type == saQuickDisk || type == saFullDisk || type == saCookies;
-}
-
-bool IsHost(ISearchItem* item)
-{
-    return TypeOf(item) == saHosts;
-}
+const CItemGroupNode::Kind kProcesses = {[](ScanAreaType t) { return t == saProcesses; }, "process.gif",
+                                         "processitems%d", "Processes list"};
+const CItemGroupNode::Kind kRegistry = {[](ScanAreaType t) { return t == saRegistry || t == saGuardedRegistry; },
+                                        "registry.gif", "regitems%d", "Registry Items"};
+const CItemGroupNode::Kind kFiles = {
+    [](ScanAreaType t) { return t == saQuickDisk || t == saFullDisk || t == saCookies; }, "files.gif",
+    "fileitems%d", "Filesystem Objects"};
+const CItemGroupNode::Kind kHosts = {[](ScanAreaType t) { return t == saHosts; }, "hosts.gif", "hostsitems%d",
+                                     "Hijacked Domains"};
 
 }  // namespace
 
-CItemGroupNode::CItemGroupNode(IThreat* threat, ItemFilter filter) : CThreatHtmlNode(threat)
+CItemGroupNode::CItemGroupNode(IThreat* threat, const Kind& kind) : CThreatHtmlNode(threat), m_kind(kind)
 {
     LONG count = 0;
     CheckHResult(threat->get_Count(&count));
@@ -48,7 +29,10 @@ CItemGroupNode::CItemGroupNode(IThreat* threat, ItemFilter filter) : CThreatHtml
     {
         CComPtr<ISearchItem> item;
         CheckHResult(threat->get_Item(j, &item));
-        if (item && filter(item))
+        ScanAreaType type = saMaxAreaNumber;
+        if (item)
+            CheckHResult(item->get_Type(&type));
+        if (item && m_kind.takes(type))
             m_items.push_back(item);
     }
 }
@@ -60,9 +44,26 @@ BOOL CItemGroupNode::IsEmpty() const
     return m_items.empty();
 }
 
+void CItemGroupNode::GetId(CString& out)
+{
+    out.Format(m_kind.idFormat, static_cast<int>(m_nThreatId));
+}
+
+void CItemGroupNode::GetTitle(CString& out)
+{
+    out = m_kind.title;
+}
+
 void CItemGroupNode::GetIcon(CString& out)
 {
-    out = "item.gif";
+    out = m_kind.icon;
+}
+
+void CItemGroupNode::GetItemText(CString& out, ISearchItem* item)
+{
+    CComBSTR name;
+    CheckHResult(item->get_DisplayName(&name));
+    AppendHtmlText(out, name);
 }
 
 void CItemGroupNode::Render(CString& out)
@@ -79,90 +80,13 @@ void CItemGroupNode::Render(CString& out)
     out += "</table>\n";
 }
 
-void CItemGroupNode::GetDisplayName(CString& out, ISearchItem* item)
-{
-    CComBSTR name;
-    CheckHResult(item->get_DisplayName(&name));
-    AppendHtmlText(out, name);
-}
+CProcessItemsNode::CProcessItemsNode(IThreat* threat) : CItemGroupNode(threat, kProcesses) {}
 
-CProcessItemsNode::CProcessItemsNode(IThreat* threat) : CItemGroupNode(threat, &IsProcess) {}
+CRegistryItemsNode::CRegistryItemsNode(IThreat* threat) : CItemGroupNode(threat, kRegistry) {}
 
-void CProcessItemsNode::GetId(CString& out)
-{
-    out.Format("processitems%d", static_cast<int>(m_nThreatId));
-}
+CFileItemsNode::CFileItemsNode(IThreat* threat) : CItemGroupNode(threat, kFiles) {}
 
-void CProcessItemsNode::GetTitle(CString& out)
-{
-    out = "Processes list";
-}
-
-void CProcessItemsNode::GetItemText(CString& out, ISearchItem* item)
-{
-    GetDisplayName(out, item);
-}
-
-void CProcessItemsNode::GetIcon(CString& out)
-{
-    out = "process.gif";
-}
-
-CRegistryItemsNode::CRegistryItemsNode(IThreat* threat) : CItemGroupNode(threat, &IsRegistry) {}
-
-void CRegistryItemsNode::GetId(CString& out)
-{
-    out.Format("regitems%d", static_cast<int>(m_nThreatId));
-}
-
-void CRegistryItemsNode::GetTitle(CString& out)
-{
-    out = "Registry Items";
-}
-
-void CRegistryItemsNode::GetItemText(CString& out, ISearchItem* item)
-{
-    GetDisplayName(out, item);
-}
-
-void CRegistryItemsNode::GetIcon(CString& out)
-{
-    out = "registry.gif";
-}
-
-CFileItemsNode::CFileItemsNode(IThreat* threat) : CItemGroupNode(threat, &IsFile) {}
-
-void CFileItemsNode::GetId(CString& out)
-{
-    out.Format("fileitems%d", static_cast<int>(m_nThreatId));
-}
-
-void CFileItemsNode::GetTitle(CString& out)
-{
-    out = "Filesystem Objects";
-}
-
-void CFileItemsNode::GetItemText(CString& out, ISearchItem* item)
-{
-    GetDisplayName(out, item);
-}
-
-void CFileItemsNode::GetIcon(CString& out)
-{
-    out = "files.gif";
-}
-
-CHostsItemsNode::CHostsItemsNode(IThreat* threat) : CItemGroupNode(threat, &IsHost) {}
-
-void CHostsItemsNode::GetId(CString& out)
-{
-    out.Format("hostsitems%d", static_cast<int>(m_nThreatId));
-}
-
-void CHostsItemsNode::GetTitle(CString& out)
-{
-    out = "Hijacked Domains";
-}
+CHostsItemsNode::CHostsItemsNode(IThreat* threat) : CItemGroupNode(threat, kHosts) {}
 
 void CHostsItemsNode::GetItemText(CString& out, ISearchItem* item)
 {
@@ -173,9 +97,4 @@ void CHostsItemsNode::GetItemText(CString& out, ISearchItem* item)
     out += " [";
     AppendHtmlText(out, value);
     out += "]";
-}
-
-void CHostsItemsNode::GetIcon(CString& out)
-{
-    out = "hosts.gif";
 }

@@ -12,27 +12,33 @@
 class CItemGroupNode : public CThreatHtmlNode
 {
 public:
-    // Whether the group takes the item (reads its Type).
-    typedef bool (*ItemFilter)(ISearchItem* item);
+    // What sets a group apart: the items it takes (by their Type), its icon,
+    // the format of its element id (with the threat id) and its title.
+    struct Kind
+    {
+        bool (*takes)(ScanAreaType type);
+        const char* icon;
+        const char* idFormat;
+        const char* title;
+    };
 
-    // Keeps the threat's items that the filter takes, in the threat's order.
-    CItemGroupNode(IThreat* threat, ItemFilter filter);
+    // Keeps the threat's items of the kind, in the threat's order.
+    CItemGroupNode(IThreat* threat, const Kind& kind);
     ~CItemGroupNode() override;
 
     // The items table: one row per item (indent, icon, text).
     void Render(CString& out) override;
+    void GetId(CString& out) override;
 
     virtual BOOL IsEmpty() const;
     // Not shown: the list prints only the items.
-    virtual void GetTitle(CString& out) = 0;
-    // The item's text, made safe for markup.
-    virtual void GetItemText(CString& out, ISearchItem* item) = 0;
+    virtual void GetTitle(CString& out);
+    // The item's text made safe for markup: its DisplayName.
+    virtual void GetItemText(CString& out, ISearchItem* item);
     virtual void GetIcon(CString& out);
 
 protected:
-    // The item's DisplayName.
-    static void GetDisplayName(CString& out, ISearchItem* item);
-
+    const Kind& m_kind;
     std::vector<CComPtr<ISearchItem>> m_items;
 };
 
@@ -40,10 +46,6 @@ class CProcessItemsNode : public CItemGroupNode
 {
 public:
     explicit CProcessItemsNode(IThreat* threat);
-    void GetId(CString& out) override;
-    void GetTitle(CString& out) override;
-    void GetItemText(CString& out, ISearchItem* item) override;
-    void GetIcon(CString& out) override;
 };
 
 // Registry and guarded registry items.
@@ -51,10 +53,6 @@ class CRegistryItemsNode : public CItemGroupNode
 {
 public:
     explicit CRegistryItemsNode(IThreat* threat);
-    void GetId(CString& out) override;
-    void GetTitle(CString& out) override;
-    void GetItemText(CString& out, ISearchItem* item) override;
-    void GetIcon(CString& out) override;
 };
 
 // Files of either disk scan, and cookies.
@@ -62,10 +60,6 @@ class CFileItemsNode : public CItemGroupNode
 {
 public:
     explicit CFileItemsNode(IThreat* threat);
-    void GetId(CString& out) override;
-    void GetTitle(CString& out) override;
-    void GetItemText(CString& out, ISearchItem* item) override;
-    void GetIcon(CString& out) override;
 };
 
 // Host names of the hosts file, each shown as "name [address]".
@@ -73,8 +67,5 @@ class CHostsItemsNode : public CItemGroupNode
 {
 public:
     explicit CHostsItemsNode(IThreat* threat);
-    void GetId(CString& out) override;
-    void GetTitle(CString& out) override;
     void GetItemText(CString& out, ISearchItem* item) override;
-    void GetIcon(CString& out) override;
 };
