@@ -9,9 +9,9 @@
 #include "app/appmessages.h"
 #include "app/programdialogs.h"
 #include "app/schedulemanager.h"
-#include "app/silentupdate.h"
 #include "app/taskmanager.h"
 #include "engine/proxystubs.h"
+#include "pages/liveupdate.h"
 #include "foundation/appstats.h"
 #include "foundation/debuglog.h"
 #include "foundation/scannersettings.h"
@@ -200,7 +200,7 @@ void CCleanwardenApp::GetDatabaseDateText(CString& text)
 
 void CCleanwardenApp::RunSilentUpdate()
 {
-    CSilentUpdate update(m_definitions);
+    CLiveUpdate update;
     update.RunSilent();
 }
 
