@@ -12,7 +12,7 @@
 class CSystemInfoList : public CHTMLayoutView
 {
 public:
-    static const int kMaxRows = 20;
+    static constexpr int kMaxRows = 20;
 
     explicit CSystemInfoList(CWnd* pParent);
 

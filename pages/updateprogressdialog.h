@@ -15,9 +15,9 @@ class CUpdateProgressDialog : public CToolTipDialogEx, public CDialogControlHelp
 
 public:
     enum RunState { RunIdle = 0, RunRunning = 1, RunFinished = 2 };
-    static const UINT kPollMs = 200;
+    static constexpr UINT kPollMs = 200;
     // The bar is full from this percentage of the download on.
-    static const int kProgressRange = 85;
+    static constexpr int kProgressRange = 85;
 
     // startKey names the button's first text in the section.
     CUpdateProgressDialog(CString sectionName, CWnd* pParent, const char* startKey);
