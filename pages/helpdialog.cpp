@@ -46,7 +46,11 @@ BOOL CHelpDialog::OnInitDialog()
     m_list.CreateChild(CRect(280, 50, m_rcPage.Width() - 20, m_rcPage.Height() - 40));
     SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlPos(IDC_HELP_FRAME, nullptr, 260, 10, 330, 280, SWP_NOZORDER);
+    // The frame holds the heading and the list whatever the page's size,
+    // and lies behind them.
+    if (CWnd* frame = GetDlgItem(IDC_HELP_FRAME))
+        ::SetWindowPos(frame->GetSafeHwnd(), HWND_BOTTOM, 260, 10, m_rcPage.Width() - 270, m_rcPage.Height() - 20,
+                       SWP_NOACTIVATE);
 
     LoadTexts();
     SetControlSkin(IDC_HELP_FRAME, "DialogFrame", "Dialog");

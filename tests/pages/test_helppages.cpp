@@ -107,6 +107,14 @@ TEST_F(HelpPagesTest, TheHelpPageListsTheEightSectionsAndOpensItsLinksThroughThe
     page.GetList().GetWindowRect(list);
     page.ScreenToClient(list);
     EXPECT_EQ(CPoint(270, 50), list.TopLeft());
+    CRect frame;
+    page.GetDlgItem(IDC_HELP_FRAME)->GetWindowRect(frame);
+    page.ScreenToClient(frame);
+    EXPECT_TRUE(frame.left < list.left && frame.top < list.top && list.right < frame.right &&
+                list.bottom < frame.bottom)
+        << "the list lies inside its frame";
+    EXPECT_EQ(nullptr, ::GetWindow(page.GetDlgItem(IDC_HELP_FRAME)->GetSafeHwnd(), GW_HWNDNEXT))
+        << "the frame lies behind the list";
     EXPECT_TRUE(page.GetList().IsWindowVisible());
 
     // Links: the link cursor over them, the arrow over their icons.
