@@ -1,8 +1,7 @@
 #pragma once
 // Shared pieces of the help, news, About and update pages' tests: the
-// application as the pages see it (IPageHost) over a scanner of the test's
-// own, the shell's "open" recorded instead of run, and the update service
-// with a data folder of the test's own.
+// shell's "open" recorded instead of run, and the update service with a
+// data folder and an engine of the test's own.
 
 #include <gtest/gtest.h>
 
@@ -12,58 +11,12 @@
 #include "app/appconstants.h"
 #include "app/definitionsinfo.h"
 #include "app/vostelupdatemanager.h"
+#include "engine/engineobjects.h"
 #include "foundation/byteorder.h"
 #include "foundation/syshelpers.h"
-#include "pages/pagehost.h"
+#include "tests/pages/help_page_host.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/update_test_server.h"
-
-class CHelpTestPageHost : public IPageHost
-{
-public:
-    CHelpTestPageHost() : m_previous(SetPageHost(this)) {}
-    ~CHelpTestPageHost() { SetPageHost(m_previous); }
-
-    CComPtr<IScanner> scanner;
-    HWND window = nullptr;
-    HCURSOR linkCursor = ::LoadCursorA(nullptr, IDC_HAND);
-
-    void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
-    CComPtr<IQuarantine>* GetQuarantine() override { return nullptr; }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return nullptr; }
-    CEngineEventDispatcher* GetEventDispatcher() override { return nullptr; }
-    void SetDefaultDialogSkin(CString) override {}
-    void ApplyDefaultDialogSkin() override {}
-    HCURSOR GetLinkCursor() const override { return linkCursor; }
-    void GetDefinitionsPath(CString& path) const override
-    {
-        path = GetProductDataFolder() + CW_DEFINITIONS_FILE_NAME;
-    }
-    DWORD GetDefinitionsItemCount() override
-    {
-        ULONG stamp = 0, count = 0;
-        m_definitions.Query(scanner, stamp, count);
-        return count;
-    }
-    void GetDefinitionsDate(CTime& date) override
-    {
-        ULONG stamp = 0, count = 0;
-        m_definitions.Query(scanner, stamp, count);
-        date = CTime(static_cast<__time64_t>(stamp));
-    }
-    void GetDatabaseDateText(CString& text) override
-    {
-        CTime date;
-        GetDefinitionsDate(date);
-        text = FormatDatabaseDate(static_cast<ULONG>(date.GetTime()));
-    }
-    HWND GetMainWindow() override { return window; }
-    CString GetCommandLineText() override { return ""; }
-
-private:
-    IPageHost* m_previous;
-    CDefinitionsInfo m_definitions;
-};
 
 // What the pages hand to the shell while this lives; nothing is started.
 class ShellOpens
@@ -162,6 +115,15 @@ protected:
     }
 
     std::string InUse() const { return m_data.File(CW_DEFINITIONS_FILE_NAME); }
+
+    // The engine's scanner with the database in use.
+    void OpenEngine(CComPtr<IScanner>& scanner)
+    {
+        ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Scanner, &scanner));
+        const std::string inUse = InUse();
+        ASSERT_EQ(S_OK, scanner->Initialize(CComBSTR(std::wstring(inUse.begin(), inUse.end()).c_str()),
+                                            CComBSTR(CW_DEFINITIONS_KEY_TEXT)));
+    }
 
     TempFolder m_data;
 };

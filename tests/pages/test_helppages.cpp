@@ -16,6 +16,7 @@
 #include "pages/siteaddresses.h"
 #include "resources/pages/helpids.h"
 #include "tests/pages/help_test_support.h"
+#include "tests/platform/html/silent_server.h"
 #include "tests/reports/dialog_test_support.h"
 #include "tests/reports/english_texts.h"
 
@@ -169,36 +170,6 @@ TEST_F(HelpPagesTest, AboutShowsTheRunningBuildAndOpensTheTwoSites)
 
 namespace {
 
-// A loopback port that takes connections and never answers.
-class SilentSite
-{
-public:
-    SilentSite()
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        m_socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
-        listen(m_socket, 8);
-        int size = sizeof(addr);
-        getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &size);
-        m_port = ntohs(addr.sin_port);
-    }
-    ~SilentSite()
-    {
-        closesocket(m_socket);
-        WSACleanup();
-    }
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    SOCKET m_socket;
-    int m_port;
-};
-
 class NewsPageTest : public WithUpdateServer<HelpPagesTest>
 {
 protected:
@@ -264,8 +235,8 @@ TEST_F(NewsPageTest, WithoutTheSiteTheLocalCopyThenTheBuiltInPageShowsAndASilent
 {
     const std::string local = std::string(GetModuleFolder()) + "news.html";
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(local.c_str()));
-    SilentSite silent;
-    ScopedVariable site("CLEANWARDEN_WEB_SITE", silent.Url());
+    SilentServer silent;
+    ScopedVariable site("CLEANWARDEN_WEB_SITE", silent.url.substr(0, silent.url.rfind('/')));
     const DWORD begin = GetTickCount();
     EXPECT_LT(ShowAndWait("file://"), 500u) << "the page waited for the site";
     EXPECT_LE(GetTickCount() - begin, 4500u);

@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "app/appmessages.h"
-#include "engine/engineobjects.h"
 #include "foundation/appstats.h"
 #include "pages/liveupdate.h"
 #include "pages/liveupdatesoft.h"
@@ -37,10 +36,7 @@ protected:
         UpdateServiceTest::SetUp();
         ASSERT_TRUE(m_english.IsReady());
         EnsureCommonControls();
-        ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Scanner, &m_host.scanner));
-        const std::string inUse = InUse();
-        ASSERT_EQ(S_OK, m_host.scanner->Initialize(CComBSTR(std::wstring(inUse.begin(), inUse.end()).c_str()),
-                                                   CComBSTR(CW_DEFINITIONS_KEY_TEXT)));
+        OpenEngine(m_host.scanner);
         m_host.window = m_main.Handle();
         CAppStats::Instance()->SetDBVersion("before");
         CAppStats::Instance()->SetSignatures(-1);

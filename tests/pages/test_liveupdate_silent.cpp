@@ -14,7 +14,6 @@
 #include "app/appmessages.h"
 #include "app/schedulerhost.h"
 #include "app/taskmanager.h"
-#include "engine/engineobjects.h"
 #include "foundation/appsettings.h"
 #include "foundation/appstats.h"
 #include "pages/liveupdate.h"
@@ -74,10 +73,7 @@ protected:
     void SetUp() override
     {
         UpdateServiceTest::SetUp();
-        ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Scanner, &m_scheduler.scanner));
-        const std::string inUse = InUse();
-        ASSERT_EQ(S_OK, m_scheduler.scanner->Initialize(CComBSTR(std::wstring(inUse.begin(), inUse.end()).c_str()),
-                                                        CComBSTR(CW_DEFINITIONS_KEY_TEXT)));
+        OpenEngine(m_scheduler.scanner);
         m_pages.window = m_main.Handle();
         CAppStats::Instance()->SetDBVersion("before");
         CAppStats::Instance()->SetSignatures(-1);

@@ -15,7 +15,6 @@
 #include <string.h>
 
 #include "app/appconstants.h"
-#include "app/definitionsinfo.h"
 #include "engine/engineobjects.h"
 #include "engine/proxystubs.h"
 #include "foundation/appsettings.h"
@@ -27,9 +26,9 @@
 #include "pages/liveupdate.h"
 #include "pages/liveupdatesoft.h"
 #include "pages/newsdialog.h"
-#include "pages/pagehost.h"
 #include "platform/mfc/afxwin.h"
 #include "resources/pages/helpids.h"
+#include "tests/pages/help_page_host.h"
 
 namespace {
 
@@ -37,45 +36,6 @@ void CALLBACK EndDemo(HWND, UINT, UINT_PTR, DWORD)
 {
     PostQuitMessage(0);
 }
-
-// The application as the pages see it: the engine's scanner over the data
-// folder's database.
-class CDemoHost : public IPageHost
-{
-public:
-    CComPtr<IScanner> scanner;
-    void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
-    CComPtr<IQuarantine>* GetQuarantine() override { return nullptr; }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return nullptr; }
-    CEngineEventDispatcher* GetEventDispatcher() override { return nullptr; }
-    void SetDefaultDialogSkin(CString) override {}
-    void ApplyDefaultDialogSkin() override {}
-    HCURSOR GetLinkCursor() const override { return ::LoadCursorA(nullptr, IDC_HAND); }
-    void GetDefinitionsPath(CString& path) const override { path = GetProductDataFolder() + CW_DEFINITIONS_FILE_NAME; }
-    DWORD GetDefinitionsItemCount() override
-    {
-        ULONG stamp = 0, count = 0;
-        m_info.Query(scanner, stamp, count);
-        return count;
-    }
-    void GetDefinitionsDate(CTime& date) override
-    {
-        ULONG stamp = 0, count = 0;
-        m_info.Query(scanner, stamp, count);
-        date = CTime(static_cast<__time64_t>(stamp));
-    }
-    void GetDatabaseDateText(CString& text) override
-    {
-        CTime date;
-        GetDefinitionsDate(date);
-        text = FormatDatabaseDate(static_cast<ULONG>(date.GetTime()));
-    }
-    HWND GetMainWindow() override { return nullptr; }
-    CString GetCommandLineText() override { return ""; }
-
-private:
-    CDefinitionsInfo m_info;
-};
 
 // An update dialog whose button is pressed once it shows.
 template <class Dialog>
@@ -125,12 +85,11 @@ public:
         CLocalizer::Configure(LOCALIZER_KEY_TEXT, macros, temp, GetModuleFolder() + "Lang");
         CLocalizer::Instance()->SetLocale("English");
 
-        CDemoHost host;
+        CHelpTestPageHost host;
         EngineCreateInstance(CLSID_Scanner, &host.scanner);
         if (host.scanner)
             host.scanner->Initialize(CComBSTR(GetProductDataFolder() + CW_DEFINITIONS_FILE_NAME),
                                      CComBSTR(CW_DEFINITIONS_KEY_TEXT));
-        IPageHost* previous = SetPageHost(&host);
 
         ::SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, &EndDemo);
         if (strcmp(mode, "about") == 0)
@@ -175,7 +134,6 @@ public:
             delete page;
             frame.DestroyWindow();
         }
-        SetPageHost(previous);
         host.scanner.Release();
         CLocalizer::DeleteInstance();
         DeleteFileA(GetTempFolder() + temp);
