@@ -16,6 +16,7 @@
 #include "foundation/syshelpers.h"
 #include "tests/pages/help_page_host.h"
 #include "tests/app/app_test_support.h"
+#include "tests/app/fake_engine.h"
 #include "tests/app/update_test_server.h"
 
 // What the pages hand to the shell while this lives; nothing is started.
@@ -82,6 +83,39 @@ inline std::vector<BYTE> Stamp(LONG value)
 }
 
 } // namespace help_test
+
+// A scanner whose scan starts as the new database is installed and runs
+// for three questions; it reads databases as told.
+class CScanAfterInstall : public CScannerStub
+{
+public:
+    int scanQuestions = 3;
+    int initializeCalls = 0;
+    int scanQuestionsLeftAtInitialize = -1;
+    HRESULT initializeResult = S_FALSE;
+    HRESULT STDMETHODCALLTYPE get_Running(BOOL* running) override
+    {
+        *running = FALSE;
+        if (CVostelUpdateManager::Instance()->m_nState == CUpdateManager::StateDone && scanQuestions > 0)
+        {
+            --scanQuestions;
+            *running = TRUE;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Initialize(BSTR, BSTR) override
+    {
+        if (initializeCalls++ == 0)
+            scanQuestionsLeftAtInitialize = scanQuestions;
+        return initializeResult;
+    }
+    HRESULT STDMETHODCALLTYPE GetDatabaseInfo(ULONG* stamp, ULONG* programs, ULONG* items) override
+    {
+        *stamp = help_test::kOldStamp;
+        *programs = *items = 1;
+        return S_OK;
+    }
+};
 
 // The update service offering new.bin (newer than the old.bin in the
 // test's data folder); the pages' update address points at it.

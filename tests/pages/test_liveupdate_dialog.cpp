@@ -99,6 +99,32 @@ TEST_F(UpdateDialogTest, ANewDatabaseIsInstalledLoadedAndCounted)
     EXPECT_FALSE(CVostelUpdateManager::Instance()->m_bDefinitionsRequest);
 }
 
+TEST_F(UpdateDialogTest, ARunningScanDelaysTheReloadWithoutHoldingTheDialog)
+{
+    CComObject<CScanAfterInstall>* scanner = nullptr;
+    ASSERT_EQ(S_OK, CComObject<CScanAfterInstall>::CreateInstance(&scanner));
+    m_host.scanner = scanner;
+    scanner->initializeResult = S_OK;
+    scanner->scanQuestions = 2;
+    CLiveUpdate dialog;
+    bool waited = false;
+    RunModal(dialog, [&] {
+        Click(dialog, IDC_LIVE_UPDATE_BUTTON);
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                waited |= ControlText(dialog, IDC_LIVE_UPDATE_STATUS) ==
+                          "The new database will be loaded as soon as the running scan has ended...";
+                return dialog.GetRunState() == CUpdateProgressDialog::RunFinished;
+            },
+            60000));
+        EXPECT_EQ("The signature database has been updated.", ControlText(dialog, IDC_LIVE_UPDATE_STATUS));
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(1, scanner->initializeCalls);
+    EXPECT_EQ(0, scanner->scanQuestionsLeftAtInitialize) << "reloaded while the scan ran";
+}
+
 TEST_F(UpdateDialogTest, NothingNewAndFailuresLeaveDatabaseAndStatisticsAlone)
 {
     server().Put("liveupdate\\tcw.php", Stamp(kOldStamp));

@@ -17,7 +17,6 @@
 #include "foundation/appsettings.h"
 #include "foundation/appstats.h"
 #include "pages/liveupdate.h"
-#include "tests/app/fake_engine.h"
 #include "tests/pages/help_test_support.h"
 
 using namespace help_test;
@@ -31,38 +30,6 @@ public:
     void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
     HWND GetMainWindow() override { return nullptr; }
     void RunSilentUpdate() override {}
-};
-
-// A scanner whose scan starts as the new database is installed and runs
-// for three questions, and that cannot read any database.
-class CUnreadableScanner : public CScannerStub
-{
-public:
-    int scanQuestions = 3;
-    int initializeCalls = 0;
-    int scanQuestionsLeftAtInitialize = -1;
-    HRESULT STDMETHODCALLTYPE get_Running(BOOL* running) override
-    {
-        *running = FALSE;
-        if (CVostelUpdateManager::Instance()->m_nState == CUpdateManager::StateDone && scanQuestions > 0)
-        {
-            --scanQuestions;
-            *running = TRUE;
-        }
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Initialize(BSTR, BSTR) override
-    {
-        if (initializeCalls++ == 0)
-            scanQuestionsLeftAtInitialize = scanQuestions;
-        return S_FALSE;
-    }
-    HRESULT STDMETHODCALLTYPE GetDatabaseInfo(ULONG* stamp, ULONG* programs, ULONG* items) override
-    {
-        *stamp = kOldStamp;
-        *programs = *items = 1;
-        return S_OK;
-    }
 };
 
 typedef std::vector<std::pair<UINT, LPARAM>> Posted;
@@ -220,8 +187,8 @@ TEST_F(SilentUpdateTest, AnUpdateThatCannotStartIsAnError)
 
 TEST_F(SilentUpdateTest, TheReloadWaitsForTheScanAndAFailedReloadIsAnError)
 {
-    CComObject<CUnreadableScanner>* scanner = nullptr;
-    ASSERT_EQ(S_OK, CComObject<CUnreadableScanner>::CreateInstance(&scanner));
+    CComObject<CScanAfterInstall>* scanner = nullptr;
+    ASSERT_EQ(S_OK, CComObject<CScanAfterInstall>::CreateInstance(&scanner));
     CComPtr<IScanner> keep(scanner);
     m_scheduler.scanner = keep;
     EXPECT_EQ(kError, RunSilent());
