@@ -11,7 +11,6 @@
 #include "app/schedulemanager.h"
 #include "app/taskmanager.h"
 #include "engine/proxystubs.h"
-#include "pages/liveupdate.h"
 #include "foundation/appstats.h"
 #include "foundation/debuglog.h"
 #include "foundation/scannersettings.h"
@@ -19,6 +18,7 @@
 #include "foundation/scheduledupdatesettings.h"
 #include "foundation/scheduledupdatesoftsettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/liveupdate.h"
 #include "platform/atl/atlcom.h"
 
 namespace {
