@@ -9,7 +9,6 @@
 #include "app/appmessages.h"
 #include "app/programdialogs.h"
 #include "app/schedulemanager.h"
-#include "app/silentupdate.h"
 #include "app/taskmanager.h"
 #include "engine/proxystubs.h"
 #include "foundation/appstats.h"
@@ -19,6 +18,7 @@
 #include "foundation/scheduledupdatesettings.h"
 #include "foundation/scheduledupdatesoftsettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/liveupdate.h"
 #include "platform/atl/atlcom.h"
 
 namespace {
@@ -200,7 +200,7 @@ void CCleanwardenApp::GetDatabaseDateText(CString& text)
 
 void CCleanwardenApp::RunSilentUpdate()
 {
-    CSilentUpdate update(m_definitions);
+    CLiveUpdate update;
     update.RunSilent();
 }
 
