@@ -9,14 +9,12 @@
 // rounds each) and "round trip: p50 <ms> p99 <ms> max <ms> (<n> messages)"
 // of WM_NULL sent to the main window every 5 ms while the page scans.
 #include "app/appmessages.h"
-#include "app/engineeventdispatcher.h"
-#include "app/enginelistener.h"
 #include "foundation/scannersettings.h"
 #include "foundation/syshelpers.h"
-#include "pages/pagehost.h"
 #include "pages/scandialog.h"
 #include "platform/atl/atlcom.h"
 #include "tests/engine/scan_client.h"
+#include "tests/pages/fake_page_host.h"
 
 #include <algorithm>
 #include <atomic>
@@ -40,44 +38,6 @@ double Now()
     return (double)t.QuadPart / (double)freq.QuadPart;
 }
 
-class CBenchHost : public IPageHost, public IEngineEventTarget
-{
-public:
-    CComPtr<IScanner> scanner;
-    CComPtr<IQuarantine> quarantine;
-    CComPtr<IIgnoreList> ignoreList;
-    CEngineEventDispatcher dispatcher;
-
-    void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
-    CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(quarantine); }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(ignoreList); }
-    CEngineEventDispatcher* GetEventDispatcher() override { return &dispatcher; }
-    HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object) override
-    {
-        return EngineCreateInstance(clsid, iid, object);
-    }
-    void SetDefaultDialogSkin(CString) override {}
-    void ApplyDefaultDialogSkin() override {}
-    HCURSOR GetLinkCursor() const override { return nullptr; }
-    void GetDefinitionsPath(CString& path) const override { path = GetModuleFolder() + "definitions.bin"; }
-    DWORD GetDefinitionsItemCount() override { return 0; }
-    void GetDefinitionsDate(CTime& date) override { date = CTime(); }
-    void GetDatabaseDateText(CString& text) override { text.Empty(); }
-    HWND GetMainWindow() override { return nullptr; }
-    CString GetCommandLineText() override { return CString(); }
-
-    void FireOnScanning(ScanAreaType a, ULONG c) override { dispatcher.FireOnScanning(a, c); }
-    void FireOnCompleteArea(ScanAreaType a) override { dispatcher.FireOnCompleteArea(a); }
-    void FireOnStartedArea(ScanAreaType a) override { dispatcher.FireOnStartedArea(a); }
-    void FireOnScanningFolder(BSTR f) override { dispatcher.FireOnScanningFolder(f); }
-    void FireOnQuarantineProgress(int c, int t) override { dispatcher.FireOnQuarantineProgress(c, t); }
-    void FireOnSubItemAdded(IThreatCollection* c, IThreat* t, ISearchItem* i) override
-    {
-        dispatcher.FireOnSubItemAdded(c, t, i);
-    }
-    int OnEngineException(ULONG_PTR, int) override { return 0; }
-};
-
 double ClientScan(const std::wstring& database, const std::wstring& tree)
 {
     ScanClient client;
@@ -94,7 +54,7 @@ double ClientScan(const std::wstring& database, const std::wstring& tree)
 }
 
 // The page's scan with the round trips of a second thread meanwhile.
-double PageScan(CBenchHost& host, CWnd& mainWindow, std::vector<double>& roundTrips)
+double PageScan(CFakePageHost& host, CWnd& mainWindow, std::vector<double>& roundTrips)
 {
     CScanDialog page(&mainWindow);
     if (!page.CreatePage(0, 0, 640, 380))
@@ -169,7 +129,7 @@ int main(int argc, char** argv)
 
     DWORD proxies = 0;
     RegisterEngineProxyStubs(&proxies);
-    CBenchHost host;
+    CFakePageHost host;
     SetPageHost(&host);
     EngineCreateInstance(CLSID_Scanner, &host.scanner);
     if (!host.scanner || FAILED(host.scanner->Initialize(CComBSTR(database), CComBSTR(kKeyText))))
