@@ -4,6 +4,7 @@
 #include "pages/helpdialog.h"
 #include "pages/liveupdatesoft.h"
 #include "pages/newsdialog.h"
+#include "pages/scandialog.h"
 #include "platform/mfc/afxwin.h"
 #include "ui/pagestandin.h"
 
@@ -12,7 +13,7 @@ const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog",
 
 void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCount])
 {
-    pages[0] = new CPageStandIn(kMainPageSections[0], parent);
+    pages[0] = new CScanDialog(parent);
     pages[1] = new CPageStandIn(kMainPageSections[1], parent);
     pages[2] = new CPageStandIn(kMainPageSections[2], parent);
     pages[3] = new CHelpDialog(parent);
