@@ -23,6 +23,11 @@ public:
     CComPtr<IQuarantine>* GetQuarantine() override { return nullptr; }
     CComPtr<IIgnoreList>* GetIgnoreList() override { return nullptr; }
     CEngineEventDispatcher* GetEventDispatcher() override { return nullptr; }
+    HRESULT CreateEngineObject(REFCLSID, REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOTIMPL;
+    }
     void SetDefaultDialogSkin(CString) override {}
     void ApplyDefaultDialogSkin() override {}
     HCURSOR GetLinkCursor() const override { return linkCursor; }
