@@ -15,9 +15,6 @@
 #include "foundation/appstats.h"
 #include "foundation/debuglog.h"
 #include "foundation/scannersettings.h"
-#include "foundation/scheduledscansettings.h"
-#include "foundation/scheduledupdatesettings.h"
-#include "foundation/scheduledupdatesoftsettings.h"
 #include "foundation/syshelpers.h"
 #include "platform/atl/atlcom.h"
 
@@ -132,19 +129,7 @@ HRESULT CCleanwardenApp::InitEngine()
 
 void CCleanwardenApp::SetupSchedules()
 {
-    CScheduleManager* schedules = CScheduleManager::Instance();
-    CTaskManager* tasks = CTaskManager::Instance();
-    CScheduledScanSettings* scan = CScheduledScanSettings::Instance();
-    // The scheduled-scan settings' "active" switch governs every schedule.
-    if (!scan->GetActive())
-        return;
-    if (scan->GetEnable())
-        tasks->AddTask(scan->GetIncludePaths() ? static_cast<CScheduledTask*>(schedules->GetFullScanTask())
-                                               : static_cast<CScheduledTask*>(schedules->GetQuickScanTask()));
-    if (CScheduledUpdateSettings::Instance()->GetEnable())
-        tasks->AddTask(schedules->GetUpdateTask());
-    if (CScheduledUpdateSoftSettings::Instance()->GetEnable())
-        tasks->AddTask(schedules->GetUpdateSoftTask());
+    CScheduleManager::Instance()->ListEnabledTasks(CTaskManager::Instance());
 }
 
 void CCleanwardenApp::StartSchedules(BOOL withUpdates)

@@ -1,5 +1,7 @@
 #include "app/programdialogs.h"
 
+#include "pages/settingsdialog.h"
+#include "pages/shedulerdialog.h"
 #include "platform/mfc/afxwin.h"
 #include "ui/aboutstandin.h"
 #include "ui/maindialog.h"
@@ -11,8 +13,11 @@ const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog",
 
 void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCount])
 {
-    for (int i = 0; i < IMainDialogHost::PageCount; ++i)
-        pages[i] = new CPageStandIn(kMainPageSections[i], parent);
+    pages[0] = new CPageStandIn(kMainPageSections[0], parent);
+    pages[1] = new CSettingsDialog(parent);
+    pages[2] = new CShedulerDialog(parent);
+    pages[3] = new CPageStandIn(kMainPageSections[3], parent);
+    pages[4] = new CPageStandIn(kMainPageSections[4], parent);
 }
 
 void RunAboutDialog(CWnd* owner)
