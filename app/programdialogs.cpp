@@ -1,5 +1,6 @@
 #include "app/programdialogs.h"
 
+#include "pages/scandialog.h"
 #include "pages/settingsdialog.h"
 #include "pages/shedulerdialog.h"
 #include "platform/mfc/afxwin.h"
@@ -13,7 +14,7 @@ const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog",
 
 void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCount])
 {
-    pages[0] = new CPageStandIn(kMainPageSections[0], parent);
+    pages[0] = new CScanDialog(parent);
     pages[1] = new CSettingsDialog(parent);
     pages[2] = new CShedulerDialog(parent);
     pages[3] = new CPageStandIn(kMainPageSections[3], parent);

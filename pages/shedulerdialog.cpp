@@ -12,6 +12,7 @@
 #include "foundation/scheduledupdatesettings.h"
 #include "foundation/scheduledupdatesoftsettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/fullscandialog.h"
 #include "pages/pagehost.h"
 #include "pages/pagekeys.h"
 #include "resources/pages/settingsids.h"
@@ -438,4 +439,8 @@ void CShedulerDialog::OnDayOfMonthChanged()
 void CShedulerDialog::OnSelectFolders()
 {
     EnableApply();
+    // What the user chooses there reaches "scheduled_scan.xml" with the
+    // next Apply.
+    CFullScanDialog folders(nullptr);
+    folders.DoModal();
 }

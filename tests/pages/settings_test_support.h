@@ -60,6 +60,11 @@ public:
     CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(m_quarantine); }
     CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(m_ignoreList); }
     CEngineEventDispatcher* GetEventDispatcher() override { return nullptr; }
+    HRESULT CreateEngineObject(REFCLSID, REFIID, void** object) override
+    {
+        *object = nullptr;
+        return E_NOTIMPL;
+    }
     void SetDefaultDialogSkin(CString) override {}
     HCURSOR GetLinkCursor() const override { return ::LoadCursor(nullptr, IDC_HAND); }
     void GetDefinitionsPath(CString& path) const override { path.Empty(); }

@@ -9,6 +9,7 @@
 
 #include "app/appmessages.h"
 #include "app/schedulerhost.h"
+#include "resources/pages/scanids.h"
 #include "tests/app/fake_engine.h"
 
 namespace {
@@ -63,6 +64,19 @@ CScheduledTask* TaskOf(int entry)
     CScheduledTask* tasks[] = {schedules->GetUpdateTask(), schedules->GetQuickScanTask(),
                                schedules->GetFullScanTask(), schedules->GetUpdateSoftTask()};
     return tasks[entry];
+}
+
+// The folder choice that the link opens: noted and cancelled.
+std::string g_folderDialog;
+
+void CALLBACK CancelFolderDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowA("#32770", "Folders of the scheduled scan");
+    if (!dialog)
+        return;
+    KillTimer(nullptr, timer);
+    g_folderDialog = "shown";
+    SendMessageA(GetDlgItem(dialog, IDC_FULLSCAN_CANCEL), BM_CLICK, 0, 0);
 }
 
 } // namespace
@@ -160,7 +174,13 @@ TEST_F(SettingsPagesTest, TheScanTasksShareOneScheduleAndTheMasterSwitchGovernsT
     Select(page, kTask, CShedulerDialog::TaskFullScan);
     Click(page, kEnable);
     Click(page, kActive);
+    CScheduledScanSettings::Instance()->SetPaths("C:\\Data");
+    SetTimer(nullptr, 0, 100, &CancelFolderDialog);
+    page->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SHEDULER_FOLDERS, STN_CLICKED),
+                      reinterpret_cast<LPARAM>(page->GetDlgItem(IDC_SHEDULER_FOLDERS)->m_hWnd));
+    EXPECT_EQ("shown", g_folderDialog);
     Click(page, kApply);
+    EXPECT_EQ("C:\\Data", Saved("scheduled_scan.xml", "Paths"));
     // The program update, switched on while scheduling was off, runs too.
     EXPECT_TRUE(tasks->ContainsTask(TaskOf(CShedulerDialog::TaskFullScan)));
     EXPECT_TRUE(tasks->ContainsTask(TaskOf(CShedulerDialog::TaskUpdateSoft)));

@@ -21,10 +21,19 @@ import langtool  # noqa: E402
 KEY = "00112233445566778899aabbccddeeff0f1e2d3c4b5a69788796a5b4c3d2e1f0"
 
 
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
 def texts(path):
     found, section = {}, None
-    for line in open(path, encoding="utf-8"):
-        line = line.rstrip("\r\n")
+    for line in read(path).decode("utf-8").splitlines():
         if line.startswith("[") and line.endswith("]"):
             section = line[1:-1]
         elif "=" in line and not line.startswith(";"):
@@ -40,7 +49,9 @@ class LanguagesTest(unittest.TestCase):
         self.assertTrue(others)
         for path in others:
             with self.subTest(language=os.path.basename(path)):
-                self.assertEqual(english, texts(path))
+                language = texts(path)
+                self.assertEqual([], sorted(set(english) ^ set(language)), "keys missing or extra")
+                self.assertEqual([], [k for k in english if english[k] != language[k]], "other macros")
 
     def tool(self, *args):
         return subprocess.run([sys.executable, TOOL, *args], capture_output=True).returncode
@@ -49,13 +60,13 @@ class LanguagesTest(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             plain, ciphered, back = (os.path.join(folder, n) for n in ("plain.ini", "ciphered.ini", "back.ini"))
             source = "[ShedulerDialog]\napplyBt=\u00dcbernehmen \u2013 \u201eJetzt\u201c\n".encode("utf-8")
-            open(plain, "wb").write(source)
+            write(plain, source)
             self.assertEqual(0, self.tool("encipher", KEY, plain, ciphered))
-            raw = langtool.decipher(langtool.parse_key(KEY), open(ciphered, "rb").read())
+            raw = langtool.decipher(langtool.parse_key(KEY), read(ciphered))
             self.assertEqual(b"[ShedulerDialog]\napplyBt=\xdcbernehmen \x96 \x84Jetzt\x93\n", raw)
             self.assertEqual(0, self.tool("decipher", KEY, ciphered, back))
-            self.assertEqual(source, open(back, "rb").read())
-            open(plain, "wb").write("[S]\nk=\u2713\n".encode("utf-8"))
+            self.assertEqual(source, read(back))
+            write(plain, "[S]\nk=\u2713\n".encode("utf-8"))
             self.assertNotEqual(0, self.tool("encipher", KEY, plain, ciphered))
 
 
