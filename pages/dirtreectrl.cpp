@@ -86,7 +86,7 @@ void CDirTreeCtrl::SetCheckedFolders(const CStringArray& folders)
 
 void CDirTreeCtrl::GetFolders(CStringArray& out) const
 {
-    out.Copy(m_folders);
+    out.Copy(m_collected);
 }
 
 int CDirTreeCtrl::MatchPath(const CString& path)
@@ -408,7 +408,7 @@ void CDirTreeCtrl::VisitChecked(HTREEITEM parent)
     {
         const DWORD flags = static_cast<DWORD>(GetItemData(child));
         if (flags & FlagChecked)
-            m_folders.Add(GetItemPath(child));
+            m_collected.Add(GetItemPath(child));
         else if (flags & FlagPartial)
             VisitChecked(child);
     }
@@ -416,15 +416,19 @@ void CDirTreeCtrl::VisitChecked(HTREEITEM parent)
 
 void CDirTreeCtrl::CollectChecked()
 {
+    // The presets no item has shown yet, then every checked item; a choice
+    // collected before is not kept, the tree is read anew.
+    for (HTREEITEM root = GetRootItem(); root; root = GetNextSiblingItem(root))
+        if (!(GetItemData(root) & (FlagChecked | FlagPartial)) && !GetItemText(root).IsEmpty())
+            DropFolders(GetItemPath(root));
+    m_collected.Copy(m_folders);
     for (HTREEITEM root = GetRootItem(); root; root = GetNextSiblingItem(root))
     {
         const DWORD flags = static_cast<DWORD>(GetItemData(root));
         if (flags & FlagChecked)
-            m_folders.Add(GetItemPath(root));
+            m_collected.Add(GetItemPath(root));
         else if (flags & FlagPartial)
             VisitChecked(root);
-        else if (!GetItemText(root).IsEmpty())
-            DropFolders(GetItemPath(root));
     }
-    Normalise(m_folders);
+    Normalise(m_collected);
 }

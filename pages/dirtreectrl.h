@@ -31,8 +31,10 @@ public:
     void SetCheckedFolders(const CStringArray& folders);
     // Fills the drives, with the state pictures of the bitmap resource.
     void Init(UINT bitmapId);
-    // Turns the check states into the folder list.
+    // Reads the choice: the preset folders no item has shown (less those
+    // under an unchecked drive) and every checked item.
     void CollectChecked();
+    // The last choice collected.
     void GetFolders(CStringArray& out) const;
     void ReleaseStateImages();
 
@@ -54,6 +56,7 @@ public:
 
     int GetStateImage(HTREEITEM item) const;
     void SetStateImage(HTREEITEM item, int image);
+    // The preset folders that no item has shown yet.
     const CStringArray& GetFolderList() const { return m_folders; }
 
 protected:
@@ -80,4 +83,5 @@ private:
     HIMAGELIST m_hSystemImages;
     CImageList m_stateImages;
     CStringArray m_folders;
+    CStringArray m_collected;
 };

@@ -27,7 +27,8 @@ def planted_files(user, temp):
     roaming = os.path.join("users", user, "AppData", "Roaming")
     return [
         (roaming, "gbagent.exe", b"Cleanwarden planted test file: Glimmerbug\r\n"),
-        (roaming, "fernweb.exe", b"Cleanwarden planted test file: Fernweb Toolbar\r\n"),
+        (roaming, "fernweb.exe", b"Cleanwarden planted test file: Fernweb helper\r\n"),
+        (os.path.join(roaming, "Glimmerbug"), "gbdrop.exe", b"Cleanwarden planted test file: Glimmerbug dropper\r\n"),
         (temp, "glimmerbug_0153.tmp", b"Cleanwarden planted test file: Glimmerbug\r\n"),
         (os.path.join("windows", "system32"), "qkhook.dll", b"QUILLKEY\0 planted test file\r\n"),
         (os.path.join("users", user, "Cookies"), "planted@tumbleclick.example.txt",
