@@ -8,6 +8,7 @@
 #include "foundation/localizer.h"
 #include "foundation/syshelpers.h"
 #include "pages/pagekeys.h"
+#include "pages/pagelayout.h"
 #include "resources/pages/settingsids.h"
 
 IMPLEMENT_DYNAMIC(CSettingsDialog, CToolTipDialogEx)
@@ -55,8 +56,7 @@ BOOL CSettingsDialog::CreatePage(int left, int top, int right, int bottom)
 
 void CSettingsDialog::UpdateLayout()
 {
-    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlacePageAt(*this, m_rcPage);
 }
 
 BOOL CSettingsDialog::OnInitDialog()

@@ -15,6 +15,7 @@
 #include "pages/fullscandialog.h"
 #include "pages/pagehost.h"
 #include "pages/pagekeys.h"
+#include "pages/pagelayout.h"
 #include "resources/pages/settingsids.h"
 
 IMPLEMENT_DYNAMIC(CShedulerDialog, CToolTipDialogEx)
@@ -43,6 +44,7 @@ const char* const kTaskKeys[] = {"updateBase", "quickScan", "fullScan", "updateS
 const char* const kFrequencyKeys[] = {"whenEveryday", "whenDaily", "whenMonthly"};
 
 // Sunday first, as the stored weekdays.
+const char* const kWeekdayKeys[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
 const UINT kWeekdayIds[7] = {IDC_SHEDULER_SUNDAY,   IDC_SHEDULER_MONDAY, IDC_SHEDULER_TUESDAY,
                              IDC_SHEDULER_WEDNESDAY, IDC_SHEDULER_THURSDAY, IDC_SHEDULER_FRIDAY,
                              IDC_SHEDULER_SATURDAY};
@@ -151,8 +153,7 @@ BOOL CShedulerDialog::CreatePage(int left, int top, int right, int bottom)
 
 void CShedulerDialog::UpdateLayout()
 {
-    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlacePageAt(*this, m_rcPage);
 }
 
 BOOL CShedulerDialog::OnInitDialog()
@@ -179,7 +180,7 @@ BOOL CShedulerDialog::OnInitDialog()
 BOOL CShedulerDialog::PreTranslateMessage(MSG* pMsg)
 {
     IgnoreEnterAndEscape(pMsg);
-    if (pMsg->message == WM_MOUSEMOVE && pMsg->hwnd == GetDlgItem(IDC_SHEDULER_FOLDERS)->GetSafeHwnd())
+    if (pMsg->message == WM_MOUSEMOVE && pMsg->hwnd == ::GetDlgItem(m_hWnd, IDC_SHEDULER_FOLDERS))
     {
         IPageHost* host = GetPageHost();
         if (HCURSOR cursor = host ? host->GetLinkCursor() : nullptr)
@@ -193,7 +194,6 @@ void CShedulerDialog::LoadTexts()
     SetControlText(IDC_SHEDULER_TITLE, GetText("addTask"));
     SetControlText(IDC_SHEDULER_APPLY, GetText("applyBt"));
     SetControlText(IDC_SHEDULER_CAPTION, GetText("tasks"));
-    static const char* const kWeekdayKeys[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};
     for (int i = 0; i < 7; ++i)
         SetControlText(kWeekdayIds[i], GetText(kWeekdayKeys[i]));
     SetControlText(IDC_SHEDULER_DAY_LABEL, GetText("dayOfMonth"));

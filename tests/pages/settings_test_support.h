@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "app/programdialogs.h"
@@ -19,11 +18,11 @@
 #include "foundation/scheduledscansettings.h"
 #include "foundation/scheduledupdatesettings.h"
 #include "foundation/scheduledupdatesoftsettings.h"
-#include "pages/pagehost.h"
 #include "pages/settingsdialog.h"
 #include "pages/shedulerdialog.h"
 #include "resources/pages/settingsids.h"
 #include "tests/app/app_test_support.h"
+#include "tests/pages/fake_page_host.h"
 #include "tinyxml.h"
 #include "ui/maindialog.h"
 #include "ui/maindialoghost.h"
@@ -31,53 +30,29 @@
 #include "ui/programresources.h"
 #include "ui/trayicon.h"
 
-class CSettingsTestHost : public IMainDialogHost, public IPageHost
+// The main window's side of the application: its pages are stand-ins but
+// for the settings and the scheduler page.
+class CSettingsTestHost : public IMainDialogHost
 {
 public:
     CSettingsDialog* settings = nullptr;
     CShedulerDialog* scheduler = nullptr;
 
-    // The main dialog's side.
     void GetScanner(CComPtr<IScanner>& scanner) override { scanner.Release(); }
     void GetQuarantineObject(CComPtr<IQuarantine>& quarantine) override { quarantine.Release(); }
     void ShowExceptionReport(CString, CString) override {}
-    void SetMainWindowHandle(HWND window) override { m_main = window; }
+    void SetMainWindowHandle(HWND) override {}
     void SetDefaultDialogSkinName(CString) override {}
     void ApplyDefaultDialogSkin() override {}
     void MakePages(CWnd* parent, CToolTipDialog* pages[PageCount]) override
     {
         for (int i = 0; i < PageCount; ++i)
-            pages[i] = new CPageStandIn(kMainPageSections[i], parent);
-        delete pages[1];
-        delete pages[2];
-        pages[1] = settings = new CSettingsDialog(parent);
-        pages[2] = scheduler = new CShedulerDialog(parent);
+            pages[i] = i == 1 ? (settings = new CSettingsDialog(parent))
+                     : i == 2 ? static_cast<CToolTipDialog*>(scheduler = new CShedulerDialog(parent))
+                              : new CPageStandIn(kMainPageSections[i], parent);
     }
     void RunAboutDialog(CWnd*) override {}
     void RunProgramUpdateDialog(CWnd*) override {}
-
-    // The pages' side.
-    CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(m_quarantine); }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(m_ignoreList); }
-    CEngineEventDispatcher* GetEventDispatcher() override { return nullptr; }
-    HRESULT CreateEngineObject(REFCLSID, REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOTIMPL;
-    }
-    void SetDefaultDialogSkin(CString) override {}
-    HCURSOR GetLinkCursor() const override { return ::LoadCursor(nullptr, IDC_HAND); }
-    void GetDefinitionsPath(CString& path) const override { path.Empty(); }
-    DWORD GetDefinitionsItemCount() override { return 0; }
-    void GetDefinitionsDate(CTime& date) override { date = CTime(); }
-    void GetDatabaseDateText(CString& text) override { text.Empty(); }
-    HWND GetMainWindow() override { return m_main; }
-    CString GetCommandLineText() override { return CString(); }
-
-private:
-    HWND m_main = nullptr;
-    CComPtr<IQuarantine> m_quarantine;
-    CComPtr<IIgnoreList> m_ignoreList;
 };
 
 inline BOOL WINAPI IgnoreTray(DWORD, PNOTIFYICONDATAA)
@@ -103,7 +78,7 @@ protected:
         macros.SetAt("{APPNAME}", "Telmin Cleanwarden");
         CLocalizer::Configure(LOCALIZER_KEY_TEXT, macros, m_temp.c_str(), GetModuleFolder() + "Lang");
         ASSERT_TRUE(CLocalizer::Instance()->SetLocale("English"));
-        SetPageHost(&host);
+        SetPageHost(&pageHost);
         RemoveAutoRun(CSettingsDialog::kAutoRunName);
     }
     void TearDown() override
@@ -184,6 +159,7 @@ public:
 protected:
     TempFolder data;
     CSettingsTestHost host;
+    CFakePageHost pageHost;
     CMainDialog m_dialog{&host};
 
 private:
