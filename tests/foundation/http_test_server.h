@@ -9,6 +9,7 @@
 //   /slow      200 announcing 50,000,000 bytes, 10,024-byte chunks 20 ms apart
 //   /silent    200 announcing 50,000 bytes, 100 of them, then nothing until
 //              the client goes away
+//   /mute      no answer at all until the client goes away
 //   anything else (a POST target)  200 "ok", or the status SetDefaultStatus gave
 // Every response closes its connection.
 
@@ -219,9 +220,9 @@ private:
             SendAll(s, Head("200 OK", -1) + NoLengthBody());
         else if (path == "/cut")
             SendAll(s, Head("200 OK", 20000) + Pattern(5000, 4));
-        else if (path == "/silent")
+        else if (path == "/silent" || path == "/mute")
         {
-            if (!SendAll(s, Head("200 OK", 50000) + Pattern(100, 6)))
+            if (path == "/silent" && !SendAll(s, Head("200 OK", 50000) + Pattern(100, 6)))
                 return;
             char buf[256];
             while (!m_stop)
