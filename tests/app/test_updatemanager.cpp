@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/appconstants.h"
@@ -386,4 +387,37 @@ TEST_F(UpdateRoadTest, ADownloadPathWithoutFolderIsRefused)
         }
     }
     EXPECT_TRUE(server().Requests().empty());
+}
+
+namespace {
+
+// A job that ends at once, for cancels that race its end.
+class InstantJobManager : public CVostelUpdateManager
+{
+public:
+    void Update() override { m_nState = StateChecking; }
+};
+
+} // namespace
+
+TEST(UpdateManagerCancel, ACancelRacingTheEndOfAJobNeverLeavesTheManagerBusy)
+{
+    InstantJobManager manager;
+    volatile bool done = false;
+    std::thread canceller([&] {
+        while (!done)
+            manager.Cancel();
+    });
+    int busy = 0;
+    for (int i = 0; i < 1500; ++i)
+    {
+        ASSERT_TRUE(manager.Start());
+        for (DWORD begin = GetTickCount(); manager.IsJobRunning() && GetTickCount() - begin < 5000;)
+            Sleep(0);
+        ASSERT_FALSE(manager.IsJobRunning());
+        busy += manager.IsBusy() ? 1 : 0;
+    }
+    done = true;
+    canceller.join();
+    EXPECT_EQ(0, busy);
 }
