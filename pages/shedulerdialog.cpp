@@ -306,7 +306,7 @@ CShedulerDialog::Schedule CShedulerDialog::ReadSchedule(const Schedule& stored) 
     const int frequency = GetSelection(IDC_SHEDULER_FREQUENCY);
     if (frequency >= kEveryDay && frequency <= kMonthly)
         schedule.scheduleType = frequency + kFirstScheduleType;
-    // The picker's time, not its text, which follows the user's locale.
+    // The picker's time rather than its text.
     SYSTEMTIME time = {};
     if (GetDlgItem(IDC_SHEDULER_TIME)->SendMessage(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) ==
         GDT_VALID)
