@@ -9,13 +9,13 @@
 #include "app/appmessages.h"
 #include "app/programdialogs.h"
 #include "app/schedulemanager.h"
-#include "app/silentupdate.h"
 #include "app/taskmanager.h"
 #include "engine/proxystubs.h"
 #include "foundation/appstats.h"
 #include "foundation/debuglog.h"
 #include "foundation/scannersettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/liveupdate.h"
 #include "platform/atl/atlcom.h"
 
 namespace {
@@ -185,7 +185,7 @@ void CCleanwardenApp::GetDatabaseDateText(CString& text)
 
 void CCleanwardenApp::RunSilentUpdate()
 {
-    CSilentUpdate update(m_definitions);
+    CLiveUpdate update;
     update.RunSilent();
 }
 
