@@ -4,7 +4,6 @@
 #include <stdlib.h>
 
 #include <mutex>
-#include <vector>
 
 #include "app/appconstants.h"
 #include "app/definitionscheck.h"
@@ -36,26 +35,17 @@ bool FileExists(const CString& path)
     return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Whether two files hold the same bytes.
-bool SameContents(const CString& a, const CString& b)
+// Copies a file and has the copy's data reach the disk before it is used.
+bool CopyFlushed(const CString& source, const CString& target)
 {
-    FILE* fa = fopen(a, "rb");
-    FILE* fb = fopen(b, "rb");
-    bool same = fa && fb;
-    std::vector<char> ba(65536), bb(65536);
-    while (same)
-    {
-        const size_t na = fread(ba.data(), 1, ba.size(), fa);
-        const size_t nb = fread(bb.data(), 1, bb.size(), fb);
-        same = na == nb && memcmp(ba.data(), bb.data(), na) == 0;
-        if (na == 0)
-            break;
-    }
-    if (fa)
-        fclose(fa);
-    if (fb)
-        fclose(fb);
-    return same;
+    if (!::CopyFileA(source, target, FALSE))
+        return false;
+    HANDLE file = ::CreateFileA(target, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = ::FlushFileBuffers(file) != FALSE;
+    ::CloseHandle(file);
+    return flushed;
 }
 
 } // namespace
@@ -350,18 +340,26 @@ BOOL CVostelUpdateManager::CheckVersionsFile()
 
 void CVostelUpdateManager::ReplaceWithBackup(const CString& source, const CString& target)
 {
+    // The database in use is never written in place: a kill or a crash at
+    // any moment leaves it whole, old or new.
     const CString backup = target + ".old";
-    const bool hadTarget = FileExists(target);
-    if (hadTarget && !::CopyFileA(target, backup, FALSE))
+    const CString fresh = target + ".new";
+    if (FileExists(target) && !::CopyFileA(target, backup, FALSE))
         Fail("CVostelUpdateManager: cannot keep a copy of the file to replace.");
-    if (!::CopyFileA(source, target, FALSE))
+    LPCSTR failure = NULL;
+    if (!CopyFlushed(source, fresh))
+        failure = "CVostelUpdateManager: cannot replace the file.";
+    else if (!IsUsableDefinitions(fresh, CW_DEFINITIONS_KEY_TEXT))
+        failure = "CVostelUpdateManager: the downloaded database cannot be read.";
+    else if (!::MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        failure = "CVostelUpdateManager: cannot replace the file.";
+    if (failure)
     {
-        // A copy that failed half-way leaves the target damaged: put the
-        // old one back. The download and the ".old" copy stay.
-        if (hadTarget && !SameContents(target, backup) && !::CopyFileA(backup, target, FALSE))
-            DebugLog("Message: %s (%s)\nFunction: %s", "cannot restore the replaced file from its copy",
-                     target.GetString(), "CVostelUpdateManager::ReplaceWithBackup");
-        Fail("CVostelUpdateManager: cannot replace the file.");
+        // The target is as it was: its copy is not needed, the download is
+        // kept for the next try.
+        ::DeleteFileA(fresh);
+        ::DeleteFileA(backup);
+        Fail(failure);
     }
     ::DeleteFileA(source);
 }

@@ -79,10 +79,12 @@ public:
     BOOL CheckVersionsFile();
     // One download of the job; throws CUpdateManagerException.
     void DownloadFile(const CString& url, const CString& path);
-    // Installs a downloaded file over the target, keeping the target as
-    // target + ".old" until the copy has succeeded; on failure the target
-    // is restored from it, the download is kept and CUpdateManagerException
-    // thrown (state 6).
+    // Installs a downloaded database over the target: a copy of the target
+    // is kept as target + ".old", the download is copied beside the target
+    // as target + ".new", checked to open with records and then moved over
+    // the target in one step, so the target is at every moment either the
+    // old database or the new one. On failure the target is untouched, the
+    // download is kept and CUpdateManagerException thrown (state 6).
     void ReplaceWithBackup(const CString& source, const CString& target);
 
     void Update() override;
