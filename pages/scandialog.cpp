@@ -3,6 +3,7 @@
 #include "app/appmessages.h"
 #include "foundation/debuglog.h"
 #include "pages/pagehost.h"
+#include "pages/pagelayout.h"
 #include "resources/pages/scanids.h"
 
 IMPLEMENT_DYNAMIC(CScanDialog, CToolTipDialog)
@@ -54,8 +55,7 @@ BOOL CScanDialog::CreatePage(int left, int top, int right, int bottom)
 
 void CScanDialog::UpdateLayout()
 {
-    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlacePageAt(*this, m_rcPage);
 }
 
 BOOL CScanDialog::OnInitDialog()

@@ -1,6 +1,7 @@
 #include "pages/scanmenudialog.h"
 
 #include "app/appmessages.h"
+#include "pages/pagelayout.h"
 #include "pages/pagehost.h"
 #include "resources/pages/scanids.h"
 #include "ui/programresources.h"
@@ -74,15 +75,8 @@ BOOL CScanMenuDialog::OnInitDialog()
 
 void CScanMenuDialog::UpdateLayout()
 {
-    CWnd* parent = GetParent();
-    if (!parent)
-        return;
-    CRect parentClient, client;
-    parent->GetClientRect(&parentClient);
-    GetClientRect(&client);
-    SetWindowPos(nullptr, parentClient.Width() - m_rcPage.left - client.Width(), m_rcPage.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlPos(IDC_GROUP_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
+    PlaceRightAligned(*this, m_rcPage);
+    PlaceGroupFrame(*this);
     for (const MenuPicture& picture : kPictures)
         SetControlPos(picture.control, nullptr, 0, 0, picture.cx, picture.cy, SWP_NOMOVE | SWP_NOZORDER);
 }

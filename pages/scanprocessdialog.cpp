@@ -8,6 +8,7 @@
 #include "foundation/scheduledscansettings.h"
 #include "foundation/syshelpers.h"
 #include "pages/pagehost.h"
+#include "pages/pagelayout.h"
 #include "pages/scandialog.h"
 #include "resources/pages/scanids.h"
 
@@ -79,11 +80,8 @@ BOOL CScanProcessDialog::OnInitDialog()
 
 void CScanProcessDialog::UpdateLayout()
 {
-    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    CRect client;
-    GetClientRect(&client);
-    SetControlPos(IDC_GROUP_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
+    PlacePageAt(*this, m_rcPage);
+    PlaceGroupFrame(*this);
 }
 
 void CScanProcessDialog::LoadTexts()

@@ -27,6 +27,7 @@ const int kStatPaneGap = 8;
 // Below the list's frame: the link's height, the buttons' size and gaps.
 const int kLinkHeight = 16;
 const int kButtonWidth = 80;
+const int kSelectAllWidth = 100;  // also "Deselect All" in longer languages
 const int kButtonHeight = 25;
 const int kButtonGap = 6;
 
@@ -111,7 +112,7 @@ void CScanResultDialog::UpdateLayout()
                   SWP_NOZORDER);
     // Select All on the left; Ignore, Clean and Cancel on the right.
     const int buttonTop = frame.bottom + 6 + kLinkHeight + 10;
-    SetControlPos(IDC_RESULT_SELECT_ALL, nullptr, frame.left, buttonTop, kButtonWidth, kButtonHeight, SWP_NOZORDER);
+    SetControlPos(IDC_RESULT_SELECT_ALL, nullptr, frame.left, buttonTop, kSelectAllWidth, kButtonHeight, SWP_NOZORDER);
     const UINT right[] = {IDC_RESULT_CANCEL, IDC_RESULT_CLEAN, IDC_RESULT_IGNORE};
     int x = frame.right;
     for (UINT id : right)

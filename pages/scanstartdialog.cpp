@@ -3,6 +3,7 @@
 #include "app/appmessages.h"
 #include "foundation/scannersettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/pagelayout.h"
 #include "resources/pages/scanids.h"
 
 IMPLEMENT_DYNAMIC(CScanStartDialog, CToolTipDialogEx)
@@ -39,11 +40,8 @@ BOOL CScanStartDialog::CreatePage(int left, int top, int right, int bottom)
 
 void CScanStartDialog::UpdateLayout()
 {
-    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    CRect client;
-    GetClientRect(&client);
-    SetControlPos(IDC_GROUP_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
+    PlacePageAt(*this, m_rcPage);
+    PlaceGroupFrame(*this);
 }
 
 BOOL CScanStartDialog::OnInitDialog()

@@ -1,6 +1,7 @@
 #include "pages/statdialogs.h"
 
 #include "foundation/appstats.h"
+#include "pages/pagelayout.h"
 #include "resources/pages/scanids.h"
 
 namespace {
@@ -76,15 +77,8 @@ BOOL CStatDialog::SkinControl(UINT id, const char* skinObject)
 
 void CStatDialog::UpdateLayout()
 {
-    CWnd* parent = GetParent();
-    if (!parent)
-        return;
-    CRect parentClient, client;
-    parent->GetClientRect(&parentClient);
-    GetClientRect(&client);
-    SetWindowPos(nullptr, parentClient.Width() - m_rcPage.left - client.Width(), m_rcPage.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlPos(IDC_GROUP_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
+    PlaceRightAligned(*this, m_rcPage);
+    PlaceGroupFrame(*this);
 }
 
 // ------------------------------------------------------------ area panes

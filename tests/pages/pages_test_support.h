@@ -19,7 +19,7 @@
 #include "foundation/scannersettings.h"
 #include "foundation/scheduledscansettings.h"
 #include "foundation/syshelpers.h"
-#include "pages/pagehost.h"
+#include "tests/pages/fake_page_host.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/fake_engine.h"
 
@@ -103,35 +103,6 @@ public:
         calls.push_back("pause " + std::to_string(pause ? 1 : 0));
         return running ? S_OK : S_FALSE;
     }
-};
-
-class CFakePageHost : public IPageHost
-{
-public:
-    CComPtr<IScanner> scanner;
-    CComPtr<IQuarantine> quarantine;
-    CComPtr<IIgnoreList> ignoreList;
-    CEngineEventDispatcher dispatcher;
-    std::vector<std::string> skins;
-    CString commandLine;
-
-    void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
-    CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(quarantine); }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(ignoreList); }
-    CEngineEventDispatcher* GetEventDispatcher() override { return &dispatcher; }
-    HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object) override
-    {
-        return EngineCreateInstance(clsid, iid, object);
-    }
-    void SetDefaultDialogSkin(CString name) override { skins.push_back("set " + std::string(name)); }
-    void ApplyDefaultDialogSkin() override { skins.push_back("apply"); }
-    HCURSOR GetLinkCursor() const override { return ::LoadCursorA(nullptr, IDC_HAND); }
-    void GetDefinitionsPath(CString& path) const override { path = GetProductDataFolder() + "definitions.bin"; }
-    DWORD GetDefinitionsItemCount() override { return 0; }
-    void GetDefinitionsDate(CTime& date) override { date = CTime(); }
-    void GetDatabaseDateText(CString& text) override { text = ""; }
-    HWND GetMainWindow() override { return nullptr; }
-    CString GetCommandLineText() override { return commandLine; }
 };
 
 // A top-level window standing for the main dialog: what is posted to it at

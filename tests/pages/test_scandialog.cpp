@@ -392,31 +392,6 @@ TEST_F(ScanDialogTest, AScanWhoseEngineStopsWithoutItsEndEventStillEnds)
 
 // ----------------------------------------------------------- a real scan
 
-namespace {
-
-// The application's part of the event road: the sink's events go to the
-// host's dispatcher.
-class CDispatchTarget : public IEngineEventTarget
-{
-public:
-    explicit CDispatchTarget(CEngineEventDispatcher& d) : m_d(d) {}
-    void FireOnScanning(ScanAreaType a, ULONG c) override { m_d.FireOnScanning(a, c); }
-    void FireOnCompleteArea(ScanAreaType a) override { m_d.FireOnCompleteArea(a); }
-    void FireOnStartedArea(ScanAreaType a) override { m_d.FireOnStartedArea(a); }
-    void FireOnScanningFolder(BSTR f) override { m_d.FireOnScanningFolder(f); }
-    void FireOnQuarantineProgress(int c, int t) override { m_d.FireOnQuarantineProgress(c, t); }
-    void FireOnSubItemAdded(IThreatCollection* c, IThreat* t, ISearchItem* i) override
-    {
-        m_d.FireOnSubItemAdded(c, t, i);
-    }
-    int OnEngineException(ULONG_PTR, int) override { return 0; }
-
-private:
-    CEngineEventDispatcher& m_d;
-};
-
-} // namespace
-
 TEST_F(ScanDialogTest, ARealScanOfAPlantedFolderRunsThroughThePageToItsLog)
 {
     TempFolder planted;
@@ -434,11 +409,10 @@ TEST_F(ScanDialogTest, ARealScanOfAPlantedFolderRunsThroughThePageToItsLog)
     ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Scanner, &engine));
     ASSERT_EQ(S_OK, engine->Initialize(CComBSTR((GetModuleFolder() + "definitions.bin").GetString()),
                                        CComBSTR(L"pvrt82m6kd3.47h")));
-    CDispatchTarget target(host.dispatcher);
     CComObject<CEngineListener>* sink = nullptr;
     ASSERT_EQ(S_OK, CComObject<CEngineListener>::CreateInstance(&sink));
     CComPtr<IUnknown> holder(sink->GetUnknown());
-    sink->SetTarget(&target);
+    sink->SetTarget(&host);
     DWORD scannerCookie = 0, resultsCookie = 0;
     ASSERT_EQ(S_OK, AtlAdvise(engine, holder, IID_IScannerEvents, &scannerCookie));
     CComPtr<IThreatCollection> results;
