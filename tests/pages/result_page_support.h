@@ -9,6 +9,7 @@
 #include "app/enginelistener.h"
 #include "engine/engineobjects.h"
 #include "engine/proxystubs.h"
+#include "engine/threat.h"
 #include "foundation/syshelpers.h"
 #include "pages/pagehost.h"
 #include "platform/atl/atlcom.h"
@@ -18,6 +19,8 @@
 #include "tests/engine/system_state_guards.h"
 #include "tests/reports/english_texts.h"
 #include "ui/sectiontexts.h"
+
+#include <shlwapi.h>
 
 #include <memory>
 #include <string>
@@ -72,72 +75,52 @@ inline std::string Text(const char* section, const char* key)
 class PendingEntriesGuard
 {
 public:
-    explicit PendingEntriesGuard(const std::string& path) : m_path(Lower(Wide(path))) {}
+    explicit PendingEntriesGuard(const std::string& path) : m_path(Wide(path)) {}
     ~PendingEntriesGuard()
     {
         bool exists = false;
         const std::vector<BYTE> data = ReadPending(&exists);
-        const std::wstring all(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
-        std::wstring kept;
-        // Pairs of source and target (empty: delete), each ended by a NUL.
-        for (size_t at = 0; at < all.size() && all[at];)
+        std::wstring all(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t)), kept;
+        // Pairs of source and target (empty: delete), each text ended by a NUL.
+        for (size_t at = 0, end; at < all.size() && all[at]; at = end + 1)
         {
-            const size_t sourceEnd = all.find(L'\0', at);
-            const size_t targetEnd = sourceEnd == std::wstring::npos ? all.size() : all.find(L'\0', sourceEnd + 1);
-            const std::wstring pair = all.substr(at, targetEnd == std::wstring::npos ? std::wstring::npos : targetEnd + 1 - at);
-            if (Lower(pair).find(m_path) == std::wstring::npos)
-                kept += pair;
-            at = targetEnd == std::wstring::npos ? all.size() : targetEnd + 1;
+            const size_t middle = all.find(L'\0', at);
+            end = middle == std::wstring::npos ? middle : all.find(L'\0', middle + 1);
+            if (end == std::wstring::npos || !StrStrIW(all.substr(at, end - at).c_str(), m_path.c_str()))
+                kept += all.substr(at, end == std::wstring::npos ? end : end + 1 - at);
+            if (end == std::wstring::npos)
+                break;
         }
         HKEY key;
-        if (!exists || RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            return;
-        if (kept.empty())
-            RegDeleteValueW(key, kPendingValue);
-        else
-            RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>((kept + L'\0').c_str()),
-                           static_cast<DWORD>((kept.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        if (exists && RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS)
+        {
+            kept += L'\0';
+            RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.c_str()),
+                           static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+            RegCloseKey(key);
+        }
     }
 
 private:
-    static std::wstring Lower(std::wstring text)
-    {
-        for (wchar_t& c : text)
-            c = towlower(c);
-        return text;
-    }
     std::wstring m_path;
 };
 
 // A threat whose items cannot be read, as from an engine that failed.
-class CBrokenThreat : public CComObjectRootEx<CComSingleThreadModel>, public IThreat
+class CBrokenThreat : public CThreat
 {
 public:
-    BEGIN_COM_MAP(CBrokenThreat)
-        COM_INTERFACE_ENTRY(IThreat)
-    END_COM_MAP()
-    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) override { return *count = 1, S_OK; }
     HRESULT STDMETHODCALLTYPE get_Item(INT, ISearchItem**) override { return E_FAIL; }
-    HRESULT STDMETHODCALLTYPE get_ID(ULONG* id) override { return *id = 666, S_OK; }
-    HRESULT STDMETHODCALLTYPE get_Name(BSTR* name) override { return *name = SysAllocString(L"Broken"), S_OK; }
-    HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Lookup(ULONG, ISearchItem**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE FindItem(ISearchItem*, ULONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateElement(CLSID, ISearchItem**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Add(ISearchItem*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Remove(INT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RemoveByID(ULONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Clear() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Name(BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Description(BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_Description(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_URL(BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_URL(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Risk(ULONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_Risk(ULONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_ID(ULONG) override { return E_NOTIMPL; }
 };
+
+inline CComPtr<IThreat> MakeBrokenThreat()
+{
+    CComObject<CBrokenThreat>* broken = nullptr;
+    CComObject<CBrokenThreat>::CreateInstance(&broken);
+    CComPtr<IThreat> threat(broken);
+    threat->put_ID(666);
+    threat->Add(MakeItem(saQuickDisk, L"C:\\broken.dll"));
+    return threat;
+}
 
 // The engine as the application holds it, behind the scan tab's page host
 // with its recording scanner: a Quarantine in the test's own data folder,

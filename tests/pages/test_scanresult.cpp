@@ -298,9 +298,7 @@ TEST_F(ScanResultTest, IgnoreSavesTheCheckedThreatsAndSelectAllLeavesThemOut)
 TEST_F(ScanResultTest, FailuresAreShownAndLeaveNothingRunning)
 {
     // A result that cannot be read: an error and an empty list.
-    CComObject<CBrokenThreat>* broken = nullptr;
-    CComObject<CBrokenThreat>::CreateInstance(&broken);
-    Open({CComPtr<IThreat>(broken)});
+    Open({MakeBrokenThreat()});
     ASSERT_EQ(1u, boxes.shown.size());
     EXPECT_EQ("Error", boxes.shown[0].caption);
     EXPECT_EQ(0u, boxes.shown[0].text.find(Text("ScanResultDialog", "errShowResults")));

@@ -132,10 +132,7 @@ TEST_F(ThreatListTest, FragmentIsByteExactKnownFirstInEveryGroupCollapsedAndExpa
     EXPECT_FALSE(list.HasUnknownItem());
 
     // A failing read leaves the list as it was; nothing leaks past the call.
-    CComObject<CBrokenThreat>* broken = nullptr;
-    CComObject<CBrokenThreat>::CreateInstance(&broken);
-    CComPtr<IThreat> holder(broken);
-    EXPECT_THROW(list.BuildHtml(MakeCollection({holder}), FALSE, 1), _com_error);
+    EXPECT_THROW(list.BuildHtml(MakeCollection({MakeBrokenThreat()}), FALSE, 1), _com_error);
     EXPECT_EQ(kCollapsed, std::string(list.GetHtml()));
 }
 
