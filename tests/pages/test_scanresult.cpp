@@ -333,4 +333,15 @@ TEST_F(ScanResultTest, FailuresAreShownAndLeaveNothingRunning)
     ASSERT_EQ(3u, boxes.shown.size());
     EXPECT_EQ("Error", boxes.shown[2].caption);
     EXPECT_EQ(0u, boxes.shown[2].text.find(Text("ScanResultDialog", "errIgnore")));
+
+    // An engine exception ends a running clean without a summary.
+    page.ShowResults();
+    Press(IDC_RESULT_CLEAN);
+    ASSERT_TRUE(page.IsCleaning());
+    rig.host.dispatcher.FireOnQuaException(0);
+    EXPECT_TRUE(PumpUntil([&] { return Left() == 1; }, 30000));
+    PumpFor(300);
+    EXPECT_EQ(0, summary.shown);
+    EXPECT_FALSE(page.IsCleaning());
+    EXPECT_EQ(3u, boxes.shown.size());
 }
