@@ -8,7 +8,6 @@
 // Not part of the test suite; on the i686 build:
 //   cmake --build build --target results_bench && scripts/wine-run build/results_bench.exe
 
-#include "app/engineeventdispatcher.h"
 #include "engine/engineobjects.h"
 #include "pages/pagehost.h"
 #include "pages/scanresultdialog.h"
@@ -16,6 +15,7 @@
 #include "platform/html/htmlview.h"
 #include "resources/pages/resultsids.h"
 #include "tests/app/fake_engine.h"
+#include "tests/pages/fake_page_host.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -43,33 +43,6 @@ class CResultsScanner : public CScannerStub
 public:
     CComPtr<IThreatCollection> results;
     HRESULT STDMETHODCALLTYPE get_Results(IThreatCollection** out) override { return results.CopyTo(out); }
-};
-
-class CBenchHost : public IPageHost
-{
-public:
-    CComPtr<IScanner> scanner;
-    CComPtr<IQuarantine> quarantine;
-    CComPtr<IIgnoreList> ignoreList;
-    CEngineEventDispatcher dispatcher;
-
-    void GetScanner(CComPtr<IScanner>& out) override { out = scanner; }
-    CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(quarantine); }
-    CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(ignoreList); }
-    CEngineEventDispatcher* GetEventDispatcher() override { return &dispatcher; }
-    HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object) override
-    {
-        return EngineCreateInstance(clsid, iid, object);
-    }
-    void SetDefaultDialogSkin(CString) override {}
-    void ApplyDefaultDialogSkin() override {}
-    HCURSOR GetLinkCursor() const override { return nullptr; }
-    void GetDefinitionsPath(CString& path) const override { path = ""; }
-    DWORD GetDefinitionsItemCount() override { return 0; }
-    void GetDefinitionsDate(CTime& date) override { date = CTime(); }
-    void GetDatabaseDateText(CString& text) override { text = ""; }
-    HWND GetMainWindow() override { return nullptr; }
-    CString GetCommandLineText() override { return ""; }
 };
 
 CComPtr<ISearchItem> NewItem(ScanAreaType type, const wchar_t* name, bool known)
@@ -120,7 +93,7 @@ int main()
 {
     const int threats = 10000;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CBenchHost host;
+    CFakePageHost host;
     CComObject<CResultsScanner>* scanner = nullptr;
     CComObject<CResultsScanner>::CreateInstance(&scanner);
     host.scanner = scanner;

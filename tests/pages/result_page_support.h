@@ -122,12 +122,12 @@ inline CComPtr<IThreat> MakeBrokenThreat()
     return threat;
 }
 
-// The engine as the application holds it, behind the scan tab's page host
-// with its recording scanner: a Quarantine in the test's own data folder,
-// an ignore list, and the quarantine's events travelling as in the program,
-// from its worker through COM to the listener on this thread, then the
-// dispatcher.
-class EngineRig : private IEngineEventTarget
+// The engine as the application holds it, behind the pages' test host with
+// its recording scanner: a Quarantine in the test's own data folder, an
+// ignore list, and the quarantine's events travelling as in the program,
+// from its worker through COM to the listener on this thread, then through
+// the host to the dispatcher.
+class EngineRig
 {
 public:
     EngineRig()
@@ -141,7 +141,7 @@ public:
         EngineCreateInstance(CLSID_IgnoreList, &host.ignoreList);
         CComObject<CEngineListener>::CreateInstance(&m_listener);
         m_listenerHolder = m_listener->GetUnknown();
-        m_listener->SetTarget(this);
+        m_listener->SetTarget(&host);
         AtlAdvise(host.quarantine, m_listenerHolder, IID_IQuarantineEvents, &m_cookie);
         scanner = MakeFake<CRecordingScanner>(host.scanner);
         m_previous = SetPageHost(&host);
@@ -179,18 +179,6 @@ public:
     CRecordingScanner* scanner = nullptr;
 
 private:
-    // IEngineEventTarget: the quarantine's events only.
-    void FireOnScanning(ScanAreaType, ULONG) override {}
-    void FireOnCompleteArea(ScanAreaType) override {}
-    void FireOnStartedArea(ScanAreaType) override {}
-    void FireOnScanningFolder(BSTR) override {}
-    void FireOnQuarantineProgress(int current, int total) override
-    {
-        host.dispatcher.FireOnQuarantineProgress(current, total);
-    }
-    void FireOnSubItemAdded(IThreatCollection*, IThreat*, ISearchItem*) override {}
-    int OnEngineException(ULONG_PTR code, int) override { return host.dispatcher.FireOnQuaException(code), 0; }
-
     DWORD m_proxies = 0;
     DWORD m_cookie = 0;
     CComObject<CEngineListener>* m_listener = nullptr;
