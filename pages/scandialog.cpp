@@ -28,7 +28,7 @@ const int kPaneMargin = 20;
 
 CScanDialog::CScanDialog(CWnd* pParent)
     : CToolTipDialog(pParent, IDD_SCAN_DIALOG), CLocalizedTextSource("ScanDialog"), CDialogControlHelper(this),
-      m_startPage(this), m_processPage(this), m_resultPage("ScanResultDialog", this),
+      m_startPage(this), m_processPage(this), m_resultPage(this),
       m_scanLogsPage("ScanLogsDialog", this), m_ignoreListPage("IgnoreListDialog", this),
       m_quarantinePage("QuarantineDialog", this), m_pCurrent(&m_startPage), m_statPanes(this)
 {
@@ -243,7 +243,7 @@ void CScanDialog::OnShowWindow(BOOL bShow, UINT nStatus)
 
 void CScanDialog::ShowResults()
 {
-    // m_resultPage.ShowResults();
+    m_resultPage.ShowResults();
 }
 
 void CScanDialog::FillBackupList()
@@ -258,5 +258,5 @@ void CScanDialog::ShowIgnoreList()
 
 bool CScanDialog::IsResultPageBusy()
 {
-    return false;  // m_resultPage.IsBusy(): a clean runs or its summary is open
+    return m_resultPage.IsCleaning();
 }

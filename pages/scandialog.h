@@ -10,6 +10,7 @@
 // result page holds its summary, is ignored (and noted in the debug log).
 
 #include "pages/scanprocessdialog.h"
+#include "pages/scanresultdialog.h"
 #include "pages/scanstartdialog.h"
 #include "pages/scanstatpanes.h"
 #include "ui/pagestandin.h"
@@ -36,7 +37,7 @@ public:
     CToolTipDialog* GetCurrentPage() const { return m_pCurrent; }
     CScanStartDialog& GetStartPage() { return m_startPage; }
     CScanProcessDialog& GetProcessPage() { return m_processPage; }
-    CToolTipDialog& GetResultPage() { return m_resultPage; }
+    CScanResultDialog& GetResultPage() { return m_resultPage; }
     CToolTipDialog& GetScanLogsPage() { return m_scanLogsPage; }
     CToolTipDialog& GetIgnoreListPage() { return m_ignoreListPage; }
     CToolTipDialog& GetQuarantinePage() { return m_quarantinePage; }
@@ -71,7 +72,7 @@ private:
     CRect m_rcPage;
     CScanStartDialog m_startPage;
     CScanProcessDialog m_processPage;
-    CPageStandIn m_resultPage;
+    CScanResultDialog m_resultPage;
     CPageStandIn m_scanLogsPage;
     CPageStandIn m_ignoreListPage;
     CPageStandIn m_quarantinePage;
