@@ -1,0 +1,97 @@
+#include "pages/maintenancepage.h"
+
+#include "app/appmessages.h"
+
+IMPLEMENT_DYNAMIC(CMaintenancePage, CToolTipDialogEx)
+
+BEGIN_MESSAGE_MAP(CMaintenancePage, CToolTipDialogEx)
+END_MESSAGE_MAP()
+
+
+const char CMaintenancePage::kErrorCaption[] = "Error";
+
+CMaintenancePage::CMaintenancePage(const CString& sectionName, UINT templateId, CWnd* pParent)
+    : CToolTipDialogEx(sectionName, pParent, templateId), CDialogControlHelper(this), m_templateId(templateId)
+{
+}
+
+BOOL CMaintenancePage::CreatePage(int left, int top, int right, int bottom)
+{
+    m_rcPage.SetRect(left, top, right, bottom);
+    return Create(m_templateId, m_pParentWnd);
+}
+
+BOOL CMaintenancePage::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
+        pMsg->wParam = 0;
+    return CToolTipDialogEx::PreTranslateMessage(pMsg);
+}
+
+void CMaintenancePage::PlacePage(UINT frameId)
+{
+    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    CRect client;
+    GetClientRect(&client);
+    SetControlPos(frameId, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CMaintenancePage::PlaceBottomButton(UINT id, int x)
+{
+    CRect client;
+    GetClientRect(&client);
+    CRect button(0, 0, 0, 0);
+    if (CWnd* control = Control(id))
+        control->GetWindowRect(&button);
+    const int top = client.Height() - BottomMargin - button.Height();
+    const int left = x >= 0 ? x : client.Width() + x - button.Width();
+    SetControlPos(id, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return top;
+}
+
+void CMaintenancePage::FrameControl(UINT frameId, const CWnd* control)
+{
+    if (!control || !control->GetSafeHwnd())
+        return;
+    CRect rc;
+    control->GetWindowRect(&rc);
+    ScreenToClient(&rc);
+    SetControlPos(frameId, nullptr, rc.left - 1, rc.top - 7, rc.Width() + 1, rc.Height() + 8,
+                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CMaintenancePage::SkinFrames(UINT first, UINT second)
+{
+    SetControlSkin(first, "DialogFrame", "Dialog");
+    if (second)
+        SetControlSkin(second, "DialogFrame", "Dialog");
+}
+
+LRESULT CMaintenancePage::SendItem(UINT id, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::SendDlgItemMessageA(m_hWnd, static_cast<int>(id), message, wParam, lParam);
+}
+
+CString CMaintenancePage::GetComboText(UINT id, int index)
+{
+    CString text;
+    const LRESULT length = SendItem(id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length <= 0)
+        return text;
+    SendItem(id, CB_GETLBTEXT, static_cast<WPARAM>(index),
+             reinterpret_cast<LPARAM>(text.GetBuffer(static_cast<int>(length) + 1)));
+    text.ReleaseBuffer();
+    return text;
+}
+
+void CMaintenancePage::ShowError(const CString& text)
+{
+    AfxShowMessageBox(m_hWnd, text, kErrorCaption, MB_OK | MB_ICONERROR);
+}
+
+void CMaintenancePage::OnBack()
+{
+    if (CWnd* parent = GetParent())
+        parent->PostMessage(WM_PAGE_BACK, 0, 0);
+}
