@@ -1,5 +1,6 @@
 #include "app/programdialogs.h"
 
+#include "pages/scandialog.h"
 #include "platform/mfc/afxwin.h"
 #include "ui/aboutstandin.h"
 #include "ui/maindialog.h"
@@ -11,7 +12,8 @@ const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog",
 
 void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCount])
 {
-    for (int i = 0; i < IMainDialogHost::PageCount; ++i)
+    pages[0] = new CScanDialog(parent);
+    for (int i = 1; i < IMainDialogHost::PageCount; ++i)
         pages[i] = new CPageStandIn(kMainPageSections[i], parent);
 }
 
