@@ -23,8 +23,6 @@ namespace {
 // The threat list's template and page.
 const UINT kThreatListTemplate = 157;
 const UINT kThreatListHtml = 158;
-// Creation context of the engine's objects.
-const DWORD kEngineContext = 0x17;
 // Where the threat list begins on the page.
 const int kListTop = 40;
 }
@@ -155,7 +153,7 @@ void CQuarantineDialog::ViewBackup(int position)
         EnableControl(IDC_QUARANTINE_BACKUPS, TRUE);
         return;
     }
-    HRESULT hr = m_backup.CoCreateInstance(CLSID_Backup, nullptr, kEngineContext);
+    HRESULT hr = GetPageHost()->CreateEngineObject(CLSID_Backup, IID_IBackup, reinterpret_cast<void**>(&m_backup));
     if (SUCCEEDED(hr))
         hr = m_backup->put_Time(m_times[static_cast<size_t>(position)]);
     if (SUCCEEDED(hr))

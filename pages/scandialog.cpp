@@ -28,8 +28,7 @@ const int kPaneMargin = 20;
 CScanDialog::CScanDialog(CWnd* pParent)
     : CToolTipDialog(pParent, IDD_SCAN_DIALOG), CLocalizedTextSource("ScanDialog"), CDialogControlHelper(this),
       m_startPage(this), m_processPage(this), m_resultPage("ScanResultDialog", this),
-      m_scanLogsPage("ScanLogsDialog", this), m_ignoreListPage("IgnoreListDialog", this),
-      m_quarantinePage("QuarantineDialog", this), m_pCurrent(&m_startPage), m_statPanes(this)
+      m_scanLogsPage(this), m_ignoreListPage(this), m_quarantinePage(this), m_pCurrent(&m_startPage), m_statPanes(this)
 {
 }
 
@@ -190,14 +189,14 @@ LRESULT CScanDialog::OnLeaveScanPage(WPARAM, LPARAM)
 
 LRESULT CScanDialog::OnShowQuarantine(WPARAM, LPARAM)
 {
-    FillBackupList();
+    m_quarantinePage.FillBackupList();
     SwitchTo(&m_quarantinePage);
     return 0;
 }
 
 LRESULT CScanDialog::OnShowIgnoreList(WPARAM, LPARAM)
 {
-    ShowIgnoreList();
+    m_ignoreListPage.ShowIgnoreList();
     SwitchTo(&m_ignoreListPage);
     return 0;
 }
@@ -244,16 +243,6 @@ void CScanDialog::OnShowWindow(BOOL bShow, UINT nStatus)
 void CScanDialog::ShowResults()
 {
     // m_resultPage.ShowResults();
-}
-
-void CScanDialog::FillBackupList()
-{
-    // m_quarantinePage.FillBackupList();
-}
-
-void CScanDialog::ShowIgnoreList()
-{
-    // m_ignoreListPage.ShowIgnoreList();
 }
 
 bool CScanDialog::IsResultPageBusy()

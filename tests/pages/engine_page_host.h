@@ -23,8 +23,6 @@ public:
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         RegisterEngineProxyStubs(&m_proxyCookie);
-        AtlModule().AddObjectMap(EngineObjectMap());
-        AtlModule().RegisterClassObjects(CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE);
         const std::string store = dataFolder + "quarantine\\";
         CreateDirectoryA(store.c_str(), nullptr);
         EXPECT_EQ(S_OK, EngineCreateInstance(CLSID_Quarantine, &m_quarantine));
@@ -45,8 +43,6 @@ public:
         m_quarantine.Release();
         m_ignoreList.Release();
         m_sink.Release();
-        AtlModule().RevokeClassObjects();
-        AtlModule().RemoveObjectMap(EngineObjectMap());
         RevokeEngineProxyStubs(m_proxyCookie);
         CoUninitialize();
     }
@@ -56,6 +52,10 @@ public:
     CComPtr<IQuarantine>* GetQuarantine() override { return std::addressof(m_quarantine); }
     CComPtr<IIgnoreList>* GetIgnoreList() override { return std::addressof(m_ignoreList); }
     CEngineEventDispatcher* GetEventDispatcher() override { return &m_dispatcher; }
+    HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object) override
+    {
+        return EngineCreateInstance(clsid, iid, object);
+    }
     void SetDefaultDialogSkin(CString) override {}
     void ApplyDefaultDialogSkin() override {}
     HCURSOR GetLinkCursor() const override { return nullptr; }
