@@ -1,5 +1,8 @@
 #include "pages/maintenancepage.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/appmessages.h"
 
 IMPLEMENT_DYNAMIC(CMaintenancePage, CToolTipDialogEx)
@@ -48,6 +51,36 @@ int CMaintenancePage::PlaceBottomButton(UINT id, int x)
     const int left = x >= 0 ? x : client.Width() + x - button.Width();
     SetControlPos(id, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return top;
+}
+
+void CMaintenancePage::PlaceTopRow(UINT chooserId, std::initializer_list<UINT> buttonIds)
+{
+    CRect client;
+    GetClientRect(&client);
+    int right = client.Width() - Margin;
+    for (auto id = std::rbegin(buttonIds); id != std::rend(buttonIds); ++id)
+    {
+        CWnd* button = GetDlgItem(static_cast<int>(*id));
+        if (!button)
+            continue;
+        CRect rc;
+        button->GetWindowRect(&rc);
+        ScreenToClient(&rc);
+        right -= rc.Width();
+        button->SetWindowPos(nullptr, right, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        right -= Margin / 2;
+    }
+    if (CWnd* chooser = GetDlgItem(static_cast<int>(chooserId)))
+    {
+        // A combo box's height given to SetWindowPos is that of it dropped down.
+        CRect rc, dropped;
+        chooser->GetWindowRect(&rc);
+        ScreenToClient(&rc);
+        if (!chooser->SendMessage(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)))
+            dropped = rc;
+        chooser->SetWindowPos(nullptr, 0, 0, std::max(rc.Width(), right - Margin / 2 - static_cast<int>(rc.left)),
+                              std::max(rc.Height(), dropped.Height()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void CMaintenancePage::FrameControl(UINT frameId, const CWnd* control)

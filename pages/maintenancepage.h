@@ -4,6 +4,8 @@
 // rectangle its container gives, an outer frame over the whole page, a
 // bottom row of buttons, Enter and Escape kept from closing it, and Back.
 
+#include <initializer_list>
+
 #include "ui/dialogcontrolhelper.h"
 #include "ui/tooltipdialogex.h"
 
@@ -35,6 +37,9 @@ protected:
     // A button of the bottom row, its size kept: x from the left edge, or
     // from the right edge when negative. Returns the row's top.
     int PlaceBottomButton(UINT id, int x);
+    // The top row: the buttons, in order, against the right edge; the
+    // chooser widened up to them.
+    void PlaceTopRow(UINT chooserId, std::initializer_list<UINT> buttonIds);
     // A frame one pixel left of and 7 pixels above the control, 1 pixel
     // wider and 8 pixels taller.
     void FrameControl(UINT frameId, const CWnd* control);

@@ -60,6 +60,7 @@ void CQuarantineDialog::LoadTexts()
 void CQuarantineDialog::UpdateLayout()
 {
     PlacePage(IDC_QUARANTINE_FRAME);
+    PlaceTopRow(IDC_QUARANTINE_BACKUPS, {IDC_QUARANTINE_REMOVE, IDC_QUARANTINE_RESTORE});
     const int row = PlaceBottomButton(IDC_QUARANTINE_BACK, -Margin);
     if (!m_threatList.GetSafeHwnd())
         return;

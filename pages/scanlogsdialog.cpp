@@ -42,6 +42,7 @@ void CScanLogsDialog::LoadTexts()
 void CScanLogsDialog::UpdateLayout()
 {
     PlacePage(IDC_SCAN_LOGS_FRAME);
+    PlaceTopRow(IDC_SCAN_LOGS_FILES, {IDC_SCAN_LOGS_DELETE});
     // The text fills the page between the chooser and the bottom row.
     const int row = PlaceBottomButton(IDC_SCAN_LOGS_BACK, -Margin);
     CWnd* text = GetDlgItem(IDC_SCAN_LOGS_TEXT);
