@@ -1,7 +1,5 @@
 #include "pages/ignorelistdialog.h"
 
-#include <algorithm>
-
 #include "foundation/syshelpers.h"
 #include "pages/pagehost.h"
 #include "resources/pages/maintenanceids.h"
@@ -16,14 +14,12 @@ BEGIN_MESSAGE_MAP(CIgnoreListDialog, CMaintenancePage)
 END_MESSAGE_MAP()
 
 namespace {
-const UINT kThreatListTemplate = 157;
-const UINT kThreatListHtml = 158;
 const int kListTop = 30;
 }
 
 CIgnoreListDialog::CIgnoreListDialog(CWnd* pParent)
     : CMaintenancePage("IgnoreListDialog", IDD_IGNORE_LIST_PAGE, pParent),
-      m_threatList(kThreatListTemplate, kThreatListHtml, this), m_bAllSelected(FALSE)
+      m_threatList(ThreatListTemplate, ThreatListHtml, this), m_bAllSelected(FALSE)
 {
 }
 
@@ -56,11 +52,7 @@ void CIgnoreListDialog::UpdateLayout()
     if (CWnd* button = GetDlgItem(IDC_IGNORE_LIST_SELECT_ALL))
         button->GetWindowRect(&selectAll);
     PlaceBottomButton(IDC_IGNORE_LIST_REMOVE, Margin + selectAll.Width() + Margin / 2);
-    if (!m_threatList.GetSafeHwnd())
-        return;
-    m_threatList.SetWindowPos(nullptr, Margin, kListTop, GetPageRect().Width() - 2 * Margin,
-                              std::max(0, row - Margin - kListTop), SWP_NOZORDER | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    FrameControl(IDC_IGNORE_LIST_LIST_FRAME, &m_threatList);
+    PlaceList(m_threatList, kListTop, row, IDC_IGNORE_LIST_LIST_FRAME);
 }
 
 void CIgnoreListDialog::OnSize(UINT nType, int cx, int cy)

@@ -83,15 +83,13 @@ void CMaintenancePage::PlaceTopRow(UINT chooserId, std::initializer_list<UINT> b
     }
 }
 
-void CMaintenancePage::FrameControl(UINT frameId, const CWnd* control)
+void CMaintenancePage::PlaceList(CWnd& list, int top, int rowTop, UINT frameId)
 {
-    if (!control || !control->GetSafeHwnd())
+    if (!list.GetSafeHwnd())
         return;
-    CRect rc;
-    control->GetWindowRect(&rc);
-    ScreenToClient(&rc);
-    SetControlPos(frameId, nullptr, rc.left - 1, rc.top - 7, rc.Width() + 1, rc.Height() + 8,
-                  SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = m_rcPage.Width() - 2 * Margin, height = std::max(0, rowTop - Margin - top);
+    list.SetWindowPos(nullptr, Margin, top, width, height, SWP_NOZORDER | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetControlPos(frameId, nullptr, Margin - 1, top - 7, width + 1, height + 8, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMaintenancePage::SkinFrames(UINT first, UINT second)

@@ -16,6 +16,8 @@ class CMaintenancePage : public CToolTipDialogEx, public CDialogControlHelper
 public:
     // Pixels between the page's edges and its controls; below the bottom row.
     enum { Margin = 10, BottomMargin = 8 };
+    // The threat list's template and page, as every page that shows one.
+    enum { ThreatListTemplate = 157, ThreatListHtml = 158 };
 
     CMaintenancePage(const CString& sectionName, UINT templateId, CWnd* pParent);
 
@@ -40,9 +42,10 @@ protected:
     // The top row: the buttons, in order, against the right edge; the
     // chooser widened up to them.
     void PlaceTopRow(UINT chooserId, std::initializer_list<UINT> buttonIds);
-    // A frame one pixel left of and 7 pixels above the control, 1 pixel
-    // wider and 8 pixels taller.
-    void FrameControl(UINT frameId, const CWnd* control);
+    // A list from top down to above the bottom row at rowTop, the page's
+    // width less the margins, in a frame one pixel left of and 7 pixels
+    // above it, 1 pixel wider and 8 pixels taller.
+    void PlaceList(CWnd& list, int top, int rowTop, UINT frameId);
     // Outer frames in the dialog skin's frame style.
     void SkinFrames(UINT first, UINT second = 0);
 

@@ -20,16 +20,13 @@ BEGIN_MESSAGE_MAP(CQuarantineDialog, CMaintenancePage)
 END_MESSAGE_MAP()
 
 namespace {
-// The threat list's template and page.
-const UINT kThreatListTemplate = 157;
-const UINT kThreatListHtml = 158;
 // Where the threat list begins on the page.
 const int kListTop = 40;
 }
 
 CQuarantineDialog::CQuarantineDialog(CWnd* pParent)
     : CMaintenancePage("QuarantineDialog", IDD_QUARANTINE_PAGE, pParent),
-      m_threatList(kThreatListTemplate, kThreatListHtml, this), m_mode(ModeView), m_listening(false)
+      m_threatList(ThreatListTemplate, ThreatListHtml, this), m_mode(ModeView), m_listening(false)
 {
 }
 
@@ -62,12 +59,7 @@ void CQuarantineDialog::UpdateLayout()
     PlacePage(IDC_QUARANTINE_FRAME);
     PlaceTopRow(IDC_QUARANTINE_BACKUPS, {IDC_QUARANTINE_REMOVE, IDC_QUARANTINE_RESTORE});
     const int row = PlaceBottomButton(IDC_QUARANTINE_BACK, -Margin);
-    if (!m_threatList.GetSafeHwnd())
-        return;
-    // The list takes the page's width and the height down to the bottom row.
-    m_threatList.SetWindowPos(nullptr, Margin, kListTop, GetPageRect().Width() - 2 * Margin,
-                              std::max(0, row - Margin - kListTop), SWP_NOZORDER | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    FrameControl(IDC_QUARANTINE_LIST_FRAME, &m_threatList);
+    PlaceList(m_threatList, kListTop, row, IDC_QUARANTINE_LIST_FRAME);
 }
 
 void CQuarantineDialog::OnSize(UINT nType, int cx, int cy)

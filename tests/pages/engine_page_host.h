@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/engineeventdispatcher.h"
 #include "app/enginelistener.h"
@@ -14,6 +15,23 @@
 #include "engine/proxystubs.h"
 #include "pages/pagehost.h"
 #include "platform/atl/atlcom.h"
+
+// The IDs of the collection's threats, in its order; none for a null one.
+inline std::vector<ULONG> ThreatIds(IThreatCollection* items)
+{
+    std::vector<ULONG> ids;
+    LONG count = 0;
+    if (!items || FAILED(items->get_Count(&count)))
+        return ids;
+    for (LONG i = 0; i < count; ++i)
+    {
+        CComPtr<IThreat> threat;
+        ULONG id = 0;
+        if (SUCCEEDED(items->get_Item(i, &threat)) && SUCCEEDED(threat->get_ID(&id)))
+            ids.push_back(id);
+    }
+    return ids;
+}
 
 class CEnginePageHost : public IPageHost, public IEngineEventTarget
 {

@@ -47,20 +47,9 @@ protected:
     // IDs of the threats the ignore list holds, in its order.
     static std::vector<ULONG> Ids(IIgnoreList* list)
     {
-        std::vector<ULONG> ids;
         CComPtr<IThreatCollection> items;
         list->get_Items(&items);
-        LONG count = 0;
-        items->get_Count(&count);
-        for (LONG i = 0; i < count; ++i)
-        {
-            CComPtr<IThreat> threat;
-            items->get_Item(i, &threat);
-            ULONG id = 0;
-            threat->get_ID(&id);
-            ids.push_back(id);
-        }
-        return ids;
+        return ThreatIds(items);
     }
     void Click(UINT id)
     {

@@ -147,21 +147,10 @@ protected:
     // IDs of the threats the page shows for the viewed backup.
     std::vector<ULONG> Shown()
     {
-        std::vector<ULONG> ids;
         CComPtr<IThreatCollection> items;
-        if (!m_page.GetViewedBackup() || FAILED(m_page.GetViewedBackup()->get_Items(&items)))
-            return ids;
-        LONG count = 0;
-        items->get_Count(&count);
-        for (LONG i = 0; i < count; ++i)
-        {
-            CComPtr<IThreat> threat;
-            items->get_Item(i, &threat);
-            ULONG id = 0;
-            threat->get_ID(&id);
-            ids.push_back(id);
-        }
-        return ids;
+        if (m_page.GetViewedBackup())
+            m_page.GetViewedBackup()->get_Items(&items);
+        return ThreatIds(items);
     }
     LONG Backups()
     {
