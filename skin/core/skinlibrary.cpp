@@ -303,6 +303,12 @@ bool MayWantSkin(HWND hwnd)
 
 } // namespace
 
+// Windows are skinned when their WM_CREATE arrives, before their own
+// procedure sees it. A hook on every sent message (WH_CALLWNDPROC) would do
+// that too, but every message of the thread would pay for a trip through the
+// system's hook chain (under Wine this doubled the main window's repaint
+// time); the creation hook runs once per window and puts a one-shot
+// procedure in front of the windows that may want a skin.
 LRESULT CALLBACK SkinCreationHook(int code, WPARAM wParam, LPARAM lParam)
 {
     HHOOK hook = ThreadHook(s_creationHooks);
