@@ -56,9 +56,9 @@ LRESULT CALLBACK FramedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         }
         return 0;
     }
-    case WM_APP:
+    case WM_APP: case WM_STYLECHANGED:
         s_seen.push_back(message);
-        return 77;
+        return message == WM_APP ? 77 : 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -440,6 +440,12 @@ TEST_F(SkinWindowTest, PagesGetTheSkinBackgroundAndTransparentStatics)
     EXPECT_NE((LRESULT)GetStockObject(NULL_BRUSH),
               SendMessageA(page, WM_CTLCOLORSTATIC, (WPARAM)picture.DC(), (LPARAM)edit))
         << "a read-only edit keeps its own background";
+
+    // A page's new text changes nothing of its style: it stays a child.
+    s_seen.clear();
+    SetWindowTextA(page, "renamed");
+    EXPECT_TRUE(s_seen.empty());
+    EXPECT_EQ(parent, GetParent(page));
 }
 
 TEST_F(SkinWindowTest, CaptionButtonsClickByTimeAndPerformOnRelease)
