@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "skin/core/skinmemstream.h"
 #include "skin/core/skinstore.h"
 #include "skin/core/skinwnd.h"
+#include "skin/draw/skindib.h"
 
 inline std::string SkinTestPath(const std::string& name)
 {
@@ -40,6 +42,13 @@ inline std::vector<BYTE> ReadTestFile(const std::string& name)
 inline std::vector<BYTE> AllTypesFile(int minor)
 {
     return ReadTestFile("testdata\\skin\\alltypes_1_" + std::to_string(minor) + ".skn");
+}
+
+// The builder's rendering of tests/skin/data/blocks.skin: solid colour
+// blocks for pixel tests.
+inline std::vector<BYTE> BlocksSkinFile()
+{
+    return ReadTestFile("testdata\\skin\\blocks_1_18.skn");
 }
 
 inline std::vector<BYTE> BuiltinSkinFile()
@@ -84,6 +93,45 @@ inline std::vector<BYTE> SavedBytes(const CSkinStore& store)
     store.Save(out);
     return BytesOf(out);
 }
+
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return EqualRect(&a, &b) || (a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom);
+}
+
+inline std::ostream& operator<<(std::ostream& out, const RECT& r)
+{
+    return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+// A colour written 0xRRGGBB (as the pictures answer) as a COLORREF.
+inline COLORREF Rgb(DWORD hex)
+{
+    return RGB(hex >> 16, (hex >> 8) & 0xFF, hex & 0xFF);
+}
+
+// A 32-bit top-down memory picture whose pixels the tests read directly,
+// as 0xRRGGBB.
+class MemoryPicture
+{
+public:
+    MemoryPicture(int w, int h, DWORD fill) : m_dib(w, h, 32)
+    {
+        for (int i = 0; i < w * h; ++i)
+            m_dib.Pixels()[i] = fill;
+    }
+    HDC DC() const { return m_dib.GetDC(); }
+    int Width() const { return m_dib.Width(); }
+    int Height() const { return m_dib.Height(); }
+    DWORD At(int x, int y) const
+    {
+        GdiFlush();
+        return m_dib.Pixels()[y * m_dib.Width() + x] & 0xFFFFFF;
+    }
+
+private:
+    CSkinDib m_dib;
+};
 
 // A skinner that only subclasses its window; counts what happens to it.
 class CTestSkinner : public CSkinWnd
