@@ -12,6 +12,7 @@
 #include "skin/core/skinmemstream.h"
 #include "skin/core/skinstore.h"
 #include "skin/core/skinwnd.h"
+#include "skin/hooks/skinuser32.h"
 #include "skin/image/skindrawutils.h"
 #include "skin/menus/skinhostwnd.h"
 #include "skin/menus/skintooltip.h"
@@ -211,7 +212,10 @@ void SetSkinLibraryError(int error)
 
 const SkinUser32Entries& GetSkinUser32Entries()
 {
-    return s_user32;
+    // With the functions patched in place, only their trampolines still
+    // reach the real code.
+    const SkinUser32Entries* trampolines = GetSkinUser32Trampolines();
+    return trampolines ? *trampolines : s_user32;
 }
 
 size_t GetSkinHookedThreadCount()

@@ -5,6 +5,7 @@
 #include "skin/core/skinstore.h"
 #include "skin/core/skinversion.h"
 #include "skin/core/skinwnd.h"
+#include "skin/objects/skinresourceobjects.h"
 #include "skin/objects/skintypes.h"
 
 CSkinManager::CSkinManager() : m_store(new CSkinStore()), m_factory(&GetBuiltinSkinnerFactory())
@@ -48,6 +49,16 @@ size_t CSkinManager::GetSkinnerCount()
 {
     CSkinLockScope scope(m_lock);
     return m_windows.size();
+}
+
+bool CSkinManager::GetSkinSysColor(int index, COLORREF* colour)
+{
+    CSkinLockScope scope(m_lock);
+    CSkinSysColorTableObject* table = m_store ? m_store->GetSysColorTable() : NULL;
+    if (!table)
+        return false;
+    *colour = table->GetColour(index);
+    return true;
 }
 
 bool CSkinManager::IsWindowObjectType(int type)
