@@ -191,7 +191,7 @@ int XHeight(HDC dc)
 } // namespace
 
 MarkupImageAttributes::MarkupImageAttributes()
-    : index(0), resourceId(0), handle(NULL), hasSource(false), masked(false), maskColour(RGB(255, 0, 255)),
+    : index(0), resourceId(NoResource), handle(NULL), hasFile(false), hasHandle(false), masked(false), maskColour(RGB(255, 0, 255)),
       effects(0), hotEffects(0), cx(0), cy(0)
 {
 }
@@ -584,15 +584,14 @@ void CMarkupLanguage::ParseImageAttributes(HDC dc, const MarkupAttributes& attri
         const std::string& value = attributes[i].second;
         if (name == "index")
             image.index = ParseLength(dc, value, 0, false);
-        else if (name == "idres") {
+        else if (name == "idres")
             image.resourceId = ParseLength(dc, value, 0, false);
-            image.hasSource = true;
-        } else if (name == "handle") {
+        else if (name == "handle") {
             image.handle = (HANDLE)(UINT_PTR)strtoull(value.c_str(), NULL, 0);
-            image.hasSource = true;
+            image.hasHandle = true;
         } else if (name == "file") {
             image.file = value;
-            image.hasSource = true;
+            image.hasFile = true;
         } else if (name == "mask") {
             image.maskColour = ParseColor(value, image.maskColour);
             image.masked = true;
@@ -637,6 +636,22 @@ bool CMarkupLanguage::PopStyle(const std::string& name)
     m_style = m_stack.back().second;
     m_stack.pop_back();
     return true;
+}
+
+void CMarkupLanguage::UnwindStyles(size_t depth)
+{
+    if (m_stack.size() <= depth)
+        return;
+    m_style = m_stack[depth].second;
+    m_stack.resize(depth);
+}
+
+bool CMarkupLanguage::HasStyle(const std::string& name) const
+{
+    for (size_t i = 0; i < m_stack.size(); ++i)
+        if (m_stack[i].first == name)
+            return true;
+    return false;
 }
 
 bool CMarkupLanguage::IsStyleSheetTag(const std::string& name)

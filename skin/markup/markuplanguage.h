@@ -38,11 +38,15 @@ struct MarkupImageAttributes
 {
     MarkupImageAttributes();
 
+    enum { NoResource = -1 };
+
     int index;
-    int resourceId;      // "idres": 0 when none
+    int resourceId;      // "idres", NoResource when not given
     HANDLE handle;       // "handle": a bitmap or icon the caller keeps
     std::string file;
-    bool hasSource;      // one of "idres", "file", "handle" was given
+    bool hasFile;
+    bool hasHandle;
+    bool HasSource() const { return resourceId != NoResource || hasFile || hasHandle; }
     bool masked;
     COLORREF maskColour;
     DWORD effects;
@@ -103,6 +107,10 @@ public:
     bool PushStyle(const std::string& name);
     // Restores and drops the top entry when it carries name.
     bool PopStyle(const std::string& name);
+    // Drops every entry above depth, restoring the style saved at depth:
+    // tags a block left open end with it.
+    void UnwindStyles(size_t depth);
+    bool HasStyle(const std::string& name) const;
 
     // The tags that only change the style: b, i, em, u, s, strike, font,
     // span, the style-sheet tags and the alignment tags, opening and

@@ -70,7 +70,7 @@ int MarkupTag::RepeatCount() const
     if (rest.empty() || rest[0] != '=')
         return 1;
     const int count = atoi(rest.c_str() + 1);
-    return count > 0 ? count : 1;
+    return count < 1 ? 1 : count > MaxRepeatCount ? MaxRepeatCount : count;
 }
 
 MarkupTag ParseMarkupTag(const std::string& tagText)

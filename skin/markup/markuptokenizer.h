@@ -17,13 +17,17 @@ const std::string* FindMarkupAttribute(const MarkupAttributes& attributes, const
 
 struct MarkupTag
 {
+    // Repeat counts are cut here, so a hostile count cannot move the pen
+    // past what a layout can add up.
+    enum { MaxRepeatCount = 1024 };
+
     bool closing;
     std::string name;  // lower case; a line feed reads as "br", a tab as "t"
     std::string rest;  // what follows the name (the attribute list)
 
     MarkupAttributes Attributes() const { return ParseMarkupAttributes(rest); }
     // The count written as "=n" straight after the name ("br=2"); 1 when
-    // none is given or it is 0.
+    // none is given or it is 0, at most MaxRepeatCount.
     int RepeatCount() const;
 };
 

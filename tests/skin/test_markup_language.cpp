@@ -315,7 +315,7 @@ TEST(MarkupImageAttributes, EffectLettersFollowTheShadowSettings)
                               ParseMarkupAttributes("idres=300 mask=#00ff00 style=gxs hotstyle=dl "
                                                     "width=50% height=20 cx=16 cy=8 index=3"),
                               image);
-    EXPECT_TRUE(image.hasSource);
+    EXPECT_TRUE(image.HasSource());
     EXPECT_EQ(300, image.resourceId);
     EXPECT_TRUE(image.masked);
     EXPECT_EQ(RGB(0, 255, 0), image.maskColour);
