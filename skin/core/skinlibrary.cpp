@@ -117,8 +117,7 @@ bool StartLibrary(HINSTANCE instance)
         SetSkinLibraryError(SKINERR_CLASS);
         return false;
     }
-    CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, SKIN_TOOLTIP_CLASS, "", WS_POPUP, 0, 0, 0, 0, NULL,
-                    NULL, instance, static_cast<CSkinWnd*>(&s_tooltip));
+    s_tooltip.Create(NULL);
     s_tooltip.SetInstance(instance);
     s_osCode = GetOSVersionCode();
     InstallSkinUser32Interception();
