@@ -283,7 +283,7 @@ POINT CSkinMenuBar::FramePoint(int x, int y) const
     HWND hwnd = m_frame->GetFrameWindow();
     if (IsMirroredWindow(hwnd)) {
         RECT window;
-        GetWindowRect(hwnd, &window);
+        ::GetWindowRect(hwnd, &window);
         point.x = (window.right - window.left) - x;
     }
     return point;
@@ -473,7 +473,7 @@ void CSkinMenuBar::OpenDropDown(CSkinMenuBarItem* item)
     const SIZE size = popup->CalcSize();
 
     RECT window, work;
-    GetWindowRect(frame, &window);
+    ::GetWindowRect(frame, &window);
     RECT itemRect = item->rect;
     OffsetRect(&itemRect, window.left, window.top);
     GetRectMonitorRect(itemRect, work, true);
@@ -517,7 +517,7 @@ void CSkinMenuBar::CloseDropDown()
         return;
     RECT area = {0, 0, 0, 0};
     if (popup->GetHwnd())
-        GetWindowRect(popup->GetHwnd(), &area);
+        ::GetWindowRect(popup->GetHwnd(), &area);
     popup->SetNotifyOnDeactivate(false);
     popup->Close();
     delete popup;
@@ -556,7 +556,7 @@ void CSkinMenuBar::OnHoverTimer()
     POINT cursor;
     GetCursorPos(&cursor);
     RECT window;
-    GetWindowRect(m_frame->GetFrameWindow(), &window);
+    ::GetWindowRect(m_frame->GetFrameWindow(), &window);
     RECT bar = m_rect;
     OffsetRect(&bar, window.left, window.top);
     if (PtInRect(&bar, cursor))

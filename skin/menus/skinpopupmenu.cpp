@@ -195,7 +195,7 @@ SIZE CSkinPopupMenu::CalcSize()
     }
     SelectObject(dc, old);
     ReleaseDC(NULL, dc);
-    const RECT borders = GetBorders();
+    const RECT borders = GetBorderSizes();
     const RECT& margins = Look().m_rects[1];
     SIZE size;
     size.cx = widest + borders.left + borders.right + margins.left + margins.right + 2 * m_itemHeight + 1;
@@ -397,7 +397,7 @@ void CSkinPopupMenu::DrawItem(HDC dc, const CSkinMenuItem& item, const RECT& rec
         const RECT mark = {cx - 3, cy - 3, cx + 3, cy + 3};
         FillSolidRect(dc, mark, RGB(0, 0, 0));
     } else {
-        DrawSkinImagePartTransparent(store, dc, box, look.m_images[0], GetKeyColour(), mirrored);
+        DrawSkinImagePartTransparent(store, dc, box, look.m_images[0], GetTransparentColour(), mirrored);
     }
 
     if (item.subMenu) {
@@ -411,7 +411,7 @@ void CSkinPopupMenu::DrawItem(HDC dc, const CSkinMenuItem& item, const RECT& rec
         } else {
             RECT arrowBox = {rect.right - m.right - 2 - side, rect.top + m.top + 1, rect.right - m.right - 2, 0};
             arrowBox.bottom = arrowBox.top + side;
-            DrawSkinImagePartTransparent(store, dc, arrowBox, look.m_images[1], GetKeyColour(), mirrored);
+            DrawSkinImagePartTransparent(store, dc, arrowBox, look.m_images[1], GetTransparentColour(), mirrored);
         }
     }
 }
@@ -538,7 +538,7 @@ bool CSkinPopupMenu::OnMouseMove(POINT client)
     ClientToScreen(GetHwnd(), &screen);
     if (m_child && m_child->GetHwnd()) {
         RECT childRect;
-        GetWindowRect(m_child->GetHwnd(), &childRect);
+        ::GetWindowRect(m_child->GetHwnd(), &childRect);
         POINT inChild = screen;
         ScreenToClient(m_child->GetHwnd(), &inChild);
         if (PtInRect(&childRect, screen) && m_child->OnMouseMove(inChild))
@@ -559,7 +559,7 @@ bool CSkinPopupMenu::OnMouseMove(POINT client)
         if (m_mode == DropDown && !m_parent)
             PostToOwner(WM_SKIN_MENU_MOUSE_OUTSIDE, 0, MAKELPARAM(screen.x, screen.y));
         RECT window;
-        GetWindowRect(GetHwnd(), &window);
+        ::GetWindowRect(GetHwnd(), &window);
         return PtInRect(&window, screen) != FALSE;
     }
     if (m_hot >= 0 && m_hot != index) {
@@ -635,7 +635,7 @@ int CSkinPopupMenu::OnButtonDown(UINT message, POINT client)
         return CommandChosen;
     }
     RECT window;
-    GetWindowRect(GetHwnd(), &window);
+    ::GetWindowRect(GetHwnd(), &window);
     if (PtInRect(&window, screen))
         return Handled;
     if (m_parent)
@@ -766,7 +766,7 @@ LRESULT CSkinPopupMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_NCCALCSIZE:
         if (wParam) {
-            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0], 0);
+            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0]);
             return 0;
         }
         break;

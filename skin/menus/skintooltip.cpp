@@ -54,6 +54,8 @@ RECT ChooseSkinTooltipRect(POINT anchor, SIZE size, int preferred, const RECT& w
 CSkinTooltip::CSkinTooltip() : m_provider(NULL), m_tracking(false)
 {
     m_anchor.x = m_anchor.y = 0;
+    // The built-in look: a black line round the info colour.
+    m_default.m_activeColour = m_default.m_inactiveColour = RGB(0, 0, 0);
     CSkinHostWnd::SetSkinObject(&m_default);
 }
 
@@ -140,7 +142,7 @@ void CSkinTooltip::Show()
     HDC dc = GetDC(hwnd);
     const SIZE text = m_drawer.Measure(dc, m_text);
     ReleaseDC(hwnd, dc);
-    const RECT borders = GetBorders();
+    const RECT borders = GetBorderSizes();
     const SIZE size = {text.cx + borders.left + borders.right, text.cy + borders.top + borders.bottom};
     RECT work;
     if (!GetPointMonitorRect(m_anchor, work, true))
@@ -198,7 +200,7 @@ LRESULT CSkinTooltip::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     case WM_NCCALCSIZE:
         if (wParam) {
-            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0], 0);
+            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0]);
             return 0;
         }
         break;

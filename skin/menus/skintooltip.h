@@ -4,9 +4,8 @@
 // when the pointer rests on a control; after the initial delay it shows the
 // text (marked up, drawn by its CMarkupTextDrawer) beside the pointer, and
 // hides after the display time or when the pointer leaves it. The look comes
-// from the skin's "Tooltip" object: the nine-part frame of its shape (colour
-// 1 where a picture is missing), colour 3 as background, the delays, the
-// preferred position and a style sheet.
+// from the skin's "Tooltip" object: the nine-part frame of its shape, colour
+// 3 as background, the delays, the preferred position and a style sheet.
 
 #include <string>
 
@@ -56,10 +55,6 @@ public:
     POINT GetAnchor() const { return m_anchor; }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-protected:
-    // Colour 1 of the object, black in the built-in look.
-    COLORREF GetFrameColour() const override { return GetTooltipObject()->m_colour1; }
 
 private:
     void Show();

@@ -57,8 +57,9 @@ TEST(DrawManager, GradientsAndBackgrounds)
     for (int x = 0; x < 10; ++x) {
         bands.insert(p.At(x, 0));
         EXPECT_EQ(0u, p.At(x, 0) & 0xFFFF00) << x;
-        if (x)
+        if (x) {
             EXPECT_GT(p.At(x, 0), p.At(x - 1, 0)) << "darker to lighter blue";
+        }
     }
     EXPECT_EQ(10u, bands.size());
     // Each pixel has the colour of the last band over it: 6 and 63 of 64.

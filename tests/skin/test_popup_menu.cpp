@@ -379,7 +379,7 @@ TEST_F(PopupMenuTest, AMenuTallerThanItsWindowScrollsOneItemPerClickAndStopsAtTh
     popup.LoadMenu(tall);
     const SIZE size = popup.CalcSize();
     const int item = popup.GetItemHeight();
-    const RECT borders = popup.GetBorders();
+    const RECT borders = popup.GetBorderSizes();
     // Room for 5 items and 4 pixels: one item gives way to the scroll areas.
     MoveWindow(popup.GetHwnd(), 0, 0, size.cx, 5 * item + 4 + borders.top + borders.bottom, TRUE);
     ShowWindow(popup.GetHwnd(), SW_SHOW);

@@ -192,11 +192,10 @@ TEST_F(SkinTooltipTest, TheSkinObjectGivesTheLookAndStyleSheetAndOtherTypesAreRe
     EXPECT_EQ(&m_tooltip.GetDefaultObject(), m_tooltip.GetTooltipObject());
     EXPECT_TRUE(m_tooltip.GetTextDrawer().FindRule("h1") != NULL) << "the default sheet is back";
 
-    // The built-in colours (the test's object keeps them, with short
-    // delays): a black line round the info colour.
-    m_tooltip.SetTooltipObject(&m_look);
+    // The built-in look: a black line round the info colour (shown without
+    // waiting out its delay).
     m_tooltip.ShowText("        ", NULL);
-    PumpFor(120);
+    SendMessageA(m_tooltip.GetHwnd(), WM_TIMER, CSkinTooltip::DelayTimer, 0);
     ASSERT_TRUE(Visible());
     UpdateWindow(m_tooltip.GetHwnd());
     HDC dc = GetWindowDC(m_tooltip.GetHwnd());
