@@ -13,8 +13,10 @@
 #include "skin/core/skinstore.h"
 #include "skin/core/skinwnd.h"
 #include "skin/draw/skindrawutils.h"
+#include "skin/elements/skincaptionbutton.h"
 #include "skin/hooks/skinuser32.h"
 #include "skin/menus/skinhostwnd.h"
+#include "skin/menus/skinpopupmenu.h"
 #include "skin/menus/skintooltip.h"
 #include "skin/objects/skinobject.h"
 
@@ -119,6 +121,7 @@ bool StartLibrary(HINSTANCE instance)
     }
     s_tooltip.Create(NULL);
     s_tooltip.SetInstance(instance);
+    CSkinCaptionButton::SetSystemMenuHandler(OpenSkinSystemMenu);
     s_osCode = GetOSVersionCode();
     InstallSkinUser32Interception();
     InterlockedExchange(&s_initialised, 1);
@@ -128,6 +131,8 @@ bool StartLibrary(HINSTANCE instance)
 void TearDownLibrary()
 {
     s_dialogName[0] = '\0';
+    s_frameName[0] = '\0';
+    CSkinCaptionButton::SetSystemMenuHandler(NULL);
     HWND tooltip = s_tooltip.GetHwnd();
     if (tooltip && !DestroyWindow(tooltip) && IsWindow(tooltip)) {
         // Made by another thread, which destroys it when it next looks at
@@ -347,6 +352,15 @@ BOOL WINAPI SetDialogSkin(LPCSTR name)
 BOOL WINAPI ClearDialogSkin()
 {
     return SetDialogSkin(NULL);
+}
+
+BOOL WINAPI SetFrameSkin(LPCSTR name)
+{
+    if (!CheckInitialised())
+        return FALSE;
+    CSkinLockScope scope(s_libraryLock);
+    lstrcpynA(s_frameName, name ? name : "", sizeof(s_frameName));
+    return TRUE;
 }
 
 BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name)

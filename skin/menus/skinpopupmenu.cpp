@@ -954,6 +954,19 @@ int TrackSkinPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner, BOOL sy
 
 int ShowSkinSystemMenu(HWND hwnd)
 {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    cursor.x += 2;
+    return ShowSkinSystemMenuAt(hwnd, cursor);
+}
+
+void OpenSkinSystemMenu(HWND hwnd, POINT point)
+{
+    ShowSkinSystemMenuAt(hwnd, point);
+}
+
+int ShowSkinSystemMenuAt(HWND hwnd, POINT point)
+{
     HMENU system = GetSystemMenu(hwnd, FALSE);
     if (!system)
         return 0;
@@ -968,9 +981,7 @@ int ShowSkinSystemMenu(HWND hwnd)
         EnableMenuItem(copy, SC_MINIMIZE, off);
     if (zoomed)
         EnableMenuItem(copy, SC_MAXIMIZE, off);
-    POINT cursor;
-    GetCursorPos(&cursor);
-    const int result = TrackSkinPopupMenu(copy, 0, cursor.x + 2, cursor.y, hwnd, TRUE);
+    const int result = TrackSkinPopupMenu(copy, 0, point.x, point.y, hwnd, TRUE);
     DestroyMenu(copy);
     return result;
 }

@@ -128,6 +128,9 @@ RECT CalcSkinPopupMenuRect(int x, int y, UINT flags, SIZE size, bool mirrored);
 // without a choice.
 int TrackSkinPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner, BOOL systemMenu);
 // A copy of the window's system menu, its items enabled for the window's
-// state, tracked at the cursor.
+// state, tracked at the cursor (2 pixels right of it) or at a point.
 int ShowSkinSystemMenu(HWND hwnd);
+int ShowSkinSystemMenuAt(HWND hwnd, POINT point);
+// The caption buttons' way to the system menu.
+void OpenSkinSystemMenu(HWND hwnd, POINT point);
 LRESULT CALLBACK KeepFrameActiveProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
