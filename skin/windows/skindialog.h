@@ -21,6 +21,8 @@ public:
     BOOL Attach(HWND hwnd) override;
     CSkinObject* SetSkinObject(CSkinObject* object) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Alt+Space opens the skinned system menu of a framed dialog.
+    LRESULT OnMenuKey(WPARAM key, LPARAM keyData) override;
     RECT GetBorderSizes() const override;
     void RedrawFrameRect(const RECT& rect) override;
 

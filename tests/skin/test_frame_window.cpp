@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "skin/core/skinlibrarystate.h"
@@ -18,6 +19,7 @@
 #include "skin/skinlibrary.h"
 #include "skin/windows/skinframewnd.h"
 #include "skin/windows/skinmdiclient.h"
+#include "menu_test_support.h"
 
 namespace {
 
@@ -28,13 +30,6 @@ LRESULT CALLBACK TestFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_COMMAND || message == WM_NCLBUTTONDBLCLK || message == WM_LBUTTONDOWN)
         s_seen.push_back(message == WM_COMMAND ? (UINT)(0x10000 | LOWORD(wParam)) : message);
     return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
 }
 
 bool Seen(UINT what)
@@ -309,6 +304,38 @@ TEST_F(FrameWindowTest, TrackSizesKeepTheFramePartsAndTheMdiClientGetsItsSkinner
     EXPECT_FALSE(maximised);
     EXPECT_TRUE(GetSkinManager().RemoveSkin(hwnd, CSkinManager::RemoveDetach));
     EXPECT_EQ(NULL, GetSkinManager().FindSkinner(client)) << "the frame's detach removes it";
+}
+
+TEST_F(FrameWindowTest, ASkinnedDialogOpensTheSkinnedSystemMenuOnAltSpaceAndARightClickOnItsCaption)
+{
+    HWND dialog = CreateWindowExA(0, "#32770", "Dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 100,
+                                  300, 200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    m_windows.push_back(dialog);
+    ASSERT_TRUE(GetSkinManager().SetWindowSkin(dialog, "TestFrame"));
+    std::vector<UINT> commands;
+    auto look = [&commands] {
+        CSkinPopupMenu* popup = (CSkinPopupMenu*)GetPropA(FindPopup(), "this");
+        for (int i = 0; popup && i < popup->GetItems().GetCount(); ++i)
+            commands.push_back(popup->GetItems().At(i)->commandId);
+        PostMessageA(FindPopup(), WM_KEYDOWN, VK_ESCAPE, 0);
+    };
+    {
+        CScript script({look});
+        EXPECT_EQ(1, SendMessageA(dialog, WM_SKIN_MENU_KEY, VK_SPACE, 1 << 29));
+    }
+    ASSERT_FALSE(commands.empty()) << "a skinned popup was shown";
+    EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), (UINT)SC_CLOSE));
+    EXPECT_EQ(0, SendMessageA(dialog, WM_SKIN_MENU_KEY, VK_SPACE, 0)) << "Space without Alt";
+
+    commands.clear();
+    RECT window;
+    GetWindowRect(dialog, &window);
+    {
+        CScript script({look});
+        SendMessageA(dialog, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(window.left + 100, window.top + 10));
+    }
+    EXPECT_FALSE(commands.empty());
+    EXPECT_TRUE(FindPopup() == NULL);
 }
 
 TEST_F(FrameWindowTest, TheHookSkinsToolFramesUnderASkinnedWindowOnlyOnceAFrameSkinIsNamed)

@@ -11,6 +11,7 @@
 #include "skin/draw/skindrawutils.h"
 #include "skin/menus/skinmenubar.h"
 #include "skin/menus/skinpopupmenu.h"
+#include "menu_test_support.h"
 
 namespace {
 
@@ -24,13 +25,6 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     if (message == WM_SKIN_QUERY_STATE)
         return s_childState;
     return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
 }
 
 // A frame window whose bar area is its top, full width.

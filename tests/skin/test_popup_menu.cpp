@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 #include "skin/core/skinwnd.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/menus/skinpopupmenu.h"
+#include "menu_test_support.h"
 
 namespace {
 
@@ -53,55 +53,6 @@ LPARAM LastLParam(UINT message)
             return s_received[i].lParam;
     return -1;
 }
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
-
-void PumpFor(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        Pump();
-        Sleep(10);
-    }
-}
-
-HWND FindPopup(HWND after = NULL)
-{
-    return FindWindowExA(NULL, after, SKIN_POPUP_MENU_CLASS, NULL);
-}
-
-// Runs the actions one by one on a timer while a tracker's loop runs.
-class CScript
-{
-public:
-    explicit CScript(std::vector<std::function<void()> > steps) : m_steps(steps), m_next(0)
-    {
-        s_current = this;
-        m_timer = SetTimer(NULL, 0, 30, Tick);
-    }
-    ~CScript()
-    {
-        KillTimer(NULL, m_timer);
-        s_current = NULL;
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (s_current && s_current->m_next < s_current->m_steps.size())
-            s_current->m_steps[s_current->m_next++]();
-    }
-    std::vector<std::function<void()> > m_steps;
-    size_t m_next;
-    UINT_PTR m_timer;
-    static CScript* s_current;
-};
-CScript* CScript::s_current = NULL;
 
 class PopupMenuTest : public ::testing::Test
 {

@@ -8,19 +8,9 @@
 #include "skin/core/skinlibrarystate.h"
 #include "skin/menus/skintooltip.h"
 #include "skin/objects/skinwindowobjects.h"
+#include "menu_test_support.h"
 
 namespace {
-
-void PumpFor(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(5);
-    } while (GetTickCount() - start < ms);
-}
 
 class CProvider : public CSkinTooltipProvider
 {
