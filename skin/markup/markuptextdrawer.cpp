@@ -445,18 +445,29 @@ void CMarkupTextDrawer::PlacePiece(int width, int height, int* x, int* y)
     m_pen.x += width;
 }
 
-void CMarkupTextDrawer::PlaceBitmap(HDC dc, HBITMAP bitmap, const MarkupImageAttributes& image, int ownWidth,
-                                    int ownHeight)
+bool CMarkupTextDrawer::PlaceImage(const MarkupImageAttributes& image, int ownWidth, int ownHeight, RECT* box,
+                                   DWORD* flags)
 {
     const int width = Clamp(image.width.Resolve(ownWidth), 0, MaxImageSide);
     const int height = Clamp(image.height.Resolve(ownHeight), 0, MaxImageSide);
     const bool hot = m_linkOpen && m_linkCounter == m_hoveredLink;
-    const DWORD flags = hot ? image.hotEffects : image.effects;
+    *flags = hot ? image.hotEffects : image.effects;
+    // A shadow asked for in either state takes its room in both.
     const bool shadowAsked = ((image.effects | image.hotEffects) & (mieShadow | mieSoftShadow)) && width && height;
     int x, y;
     PlacePiece(width + (shadowAsked ? m_shadowX : 0), height + (shadowAsked ? m_shadowY : 0), &x, &y);
-    if (!m_measuring && width && height)
-        CDrawManager::DrawBitmapEffects(dc, x, y, width, height, bitmap, image.masked, image.maskColour, flags,
+    SetRect(box, x, y, x + width, y + height);
+    return !m_measuring && width && height;
+}
+
+void CMarkupTextDrawer::PlaceBitmap(HDC dc, HBITMAP bitmap, const MarkupImageAttributes& image, int ownWidth,
+                                    int ownHeight)
+{
+    RECT box;
+    DWORD flags;
+    if (PlaceImage(image, ownWidth, ownHeight, &box, &flags))
+        CDrawManager::DrawBitmapEffects(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, bitmap,
+                                        image.masked, image.maskColour, flags,
                                         (flags & (mieShadow | mieSoftShadow)) != 0, m_shadowX, m_shadowY,
                                         m_blurWidth, m_blurHeight, m_shadowColour);
 }
@@ -464,15 +475,10 @@ void CMarkupTextDrawer::PlaceBitmap(HDC dc, HBITMAP bitmap, const MarkupImageAtt
 void CMarkupTextDrawer::PlaceIcon(HDC dc, HICON icon, const MarkupImageAttributes& image)
 {
     const SIZE own = CDrawManager::GetIconSize(icon);
-    const int width = Clamp(image.width.Resolve(own.cx), 0, MaxImageSide);
-    const int height = Clamp(image.height.Resolve(own.cy), 0, MaxImageSide);
-    const bool hot = m_linkOpen && m_linkCounter == m_hoveredLink;
-    const DWORD flags = hot ? image.hotEffects : image.effects;
-    const bool shadowAsked = ((image.effects | image.hotEffects) & (mieShadow | mieSoftShadow)) && width && height;
-    int x, y;
-    PlacePiece(width + (shadowAsked ? m_shadowX : 0), height + (shadowAsked ? m_shadowY : 0), &x, &y);
-    if (!m_measuring && width && height)
-        CDrawManager::DrawIconEffects(dc, x, y, width, height, icon, flags,
+    RECT box;
+    DWORD flags;
+    if (PlaceImage(image, own.cx, own.cy, &box, &flags))
+        CDrawManager::DrawIconEffects(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, icon, flags,
                                       (flags & (mieShadow | mieSoftShadow)) != 0, m_shadowX, m_shadowY, m_blurWidth,
                                       m_blurHeight, m_shadowColour);
 }

@@ -83,6 +83,9 @@ private:
     void TextRun(HDC dc, std::string text, bool plain);
     void Rule(HDC dc, const MarkupAttributes& attributes);
     void Image(HDC dc, const MarkupTag& tag);
+    // Sizes an image, takes its place in the line and answers whether to
+    // draw it (drawing pass, not empty) into box with these effects.
+    bool PlaceImage(const MarkupImageAttributes& image, int ownWidth, int ownHeight, RECT* box, DWORD* flags);
     void PlaceBitmap(HDC dc, HBITMAP bitmap, const MarkupImageAttributes& image, int ownWidth, int ownHeight);
     void PlaceIcon(HDC dc, HICON icon, const MarkupImageAttributes& image);
     void StringResource(HDC dc, const MarkupAttributes& attributes);

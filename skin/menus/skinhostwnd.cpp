@@ -108,6 +108,24 @@ RECT CSkinHostWnd::GetBorderSizes() const
     return borders;
 }
 
+LRESULT CSkinHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCALCSIZE:
+        if (wParam) {
+            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0]);
+            return 0;
+        }
+        break;
+    case WM_NCPAINT:
+        PaintFrame();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    }
+    return DefWindowProcA(GetHwnd(), message, wParam, lParam);
+}
+
 void CSkinHostWnd::ShrinkByFrame(RECT* proposed) const
 {
     const RECT borders = GetBorderSizes();

@@ -28,6 +28,9 @@ public:
     // The frame's widths from the object's parts: left part, top-left part,
     // right part, bottom-left part (left and right swap when mirrored).
     RECT GetBorderSizes() const override;
+    // The non-client frame and an erase that leaves painting to WM_PAINT;
+    // everything else to DefWindowProc.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     // WM_NCCALCSIZE with wParam TRUE: the proposed rectangle less the frame.

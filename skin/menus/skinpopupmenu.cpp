@@ -707,38 +707,22 @@ void CSkinPopupMenu::OnKeyDown(UINT key)
             PostToOwner(WM_SKIN_MENU_KEY, VK_RIGHT, 0);
         break;
     default:
-        for (int i = 0; i < count; ++i) {
-            CSkinMenuItem* item = m_items.At(i);
-            if (item->mnemonic != (int)key)
-                continue;
-            if (item->IsEnabled()) {
-                // An item that opens a sub-menu has no command to choose.
-                if (item->subMenu) {
-                    ClearHot();
-                    SetHot(i, false);
-                    OpenSubMenu(i);
-                } else {
-                    ChooseCommand(item->commandId);
-                }
-            }
-            break;
-        }
+        ChooseByMnemonic(key);
         break;
     }
     if (GetHwnd())
         InvalidateRect(GetHwnd(), NULL, FALSE);
 }
 
-LRESULT CSkinPopupMenu::OnMenuKey(WPARAM key, LPARAM keyData)
+int CSkinPopupMenu::ChooseByMnemonic(WPARAM key)
 {
-    if (!(keyData & (1 << 29)))
-        return 0;
     for (int i = 0; i < m_items.GetCount(); ++i) {
         CSkinMenuItem* item = m_items.At(i);
         if (item->mnemonic != (int)key)
             continue;
         if (!item->IsEnabled())
-            return 0;
+            return MnemonicDisabled;
+        // An item that opens a sub-menu has no command to choose: it opens.
         if (item->subMenu) {
             ClearHot();
             SetHot(i, false);
@@ -746,8 +730,18 @@ LRESULT CSkinPopupMenu::OnMenuKey(WPARAM key, LPARAM keyData)
         } else {
             ChooseCommand(item->commandId);
         }
-        return 1;
+        return MnemonicChosen;
     }
+    return NoMnemonic;
+}
+
+LRESULT CSkinPopupMenu::OnMenuKey(WPARAM key, LPARAM keyData)
+{
+    if (!(keyData & (1 << 29)))
+        return 0;
+    const int found = ChooseByMnemonic(key);
+    if (found != NoMnemonic)
+        return found == MnemonicChosen;
     if (m_mode != Popup)
         PostToOwner(WM_SKIN_MENU_KEY, key, keyData);
     else
@@ -764,20 +758,9 @@ LRESULT CSkinPopupMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SHOWWINDOW:
         OnShow(wParam != 0);
         break;
-    case WM_NCCALCSIZE:
-        if (wParam) {
-            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0]);
-            return 0;
-        }
-        break;
-    case WM_NCPAINT:
-        PaintFrame();
-        return 0;
     case WM_PAINT:
         OnPaint();
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_MOUSEMOVE: {
         POINT p = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
         OnMouseMove(p);
@@ -841,7 +824,7 @@ LRESULT CSkinPopupMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return CSkinHostWnd::WindowProc(message, wParam, lParam);
 }
 
 // ---------------------------------------------------------------- tracking

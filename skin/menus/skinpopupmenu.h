@@ -93,6 +93,10 @@ private:
     void PostToOwner(UINT message, WPARAM wParam, LPARAM lParam);
     void MenuSelectClosed();
     void Scroll(int delta);
+    enum { NoMnemonic, MnemonicDisabled, MnemonicChosen };
+    // The first item with that mnemonic: its command chosen or its
+    // sub-menu opened, unless it is disabled.
+    int ChooseByMnemonic(WPARAM key);
     HWND OwnerFrame() const;
     void KeepOwnerActive(bool keep);
 

@@ -196,20 +196,9 @@ LRESULT CSkinTooltip::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         OnPaint();
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_NCCALCSIZE:
-        if (wParam) {
-            ShrinkByFrame(&((NCCALCSIZE_PARAMS*)lParam)->rgrc[0]);
-            return 0;
-        }
-        break;
-    case WM_NCPAINT:
-        PaintFrame();
-        return 0;
     case WM_NCDESTROY:
         m_tracking = false;
         return 0;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return CSkinHostWnd::WindowProc(message, wParam, lParam);
 }
