@@ -122,8 +122,26 @@ LRESULT CSkinHostWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
     }
     return DefWindowProcA(GetHwnd(), message, wParam, lParam);
+}
+
+void CSkinHostWnd::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(GetHwnd(), &ps);
+    RECT client;
+    GetClientRect(GetHwnd(), &client);
+    if (client.right > 0 && client.bottom > 0) {
+        CSkinMemDC picture(dc, client.right, client.bottom);
+        PaintClient(picture, client);
+        // A mirrored window's DC would flip the picture a second time.
+        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY | (IsMirrored() ? NOMIRRORBITMAP : 0));
+    }
+    EndPaint(GetHwnd(), &ps);
 }
 
 void CSkinHostWnd::ShrinkByFrame(RECT* proposed) const

@@ -28,11 +28,13 @@ public:
     // The frame's widths from the object's parts: left part, top-left part,
     // right part, bottom-left part (left and right swap when mirrored).
     RECT GetBorderSizes() const override;
-    // The non-client frame and an erase that leaves painting to WM_PAINT;
+    // The non-client frame, the client through PaintClient, no erase;
     // everything else to DefWindowProc.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
+    // WM_PAINT: the client drawn into a picture of its size, then copied.
+    virtual void PaintClient(HDC, const RECT&) {}
     // WM_NCCALCSIZE with wParam TRUE: the proposed rectangle less the frame.
     void ShrinkByFrame(RECT* proposed) const;
     // WM_NCPAINT: a new size gets a new region first; otherwise the frame is
@@ -46,5 +48,7 @@ protected:
     void ForgetSize() { m_lastSize.cx = m_lastSize.cy = -1; }
 
 private:
+    void OnPaint();
+
     SIZE m_lastSize;
 };

@@ -302,34 +302,25 @@ void CSkinPopupMenu::OnShow(bool show)
 
 // ---------------------------------------------------------------- painting
 
-void CSkinPopupMenu::OnPaint()
+void CSkinPopupMenu::PaintClient(HDC picture, const RECT& client)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(GetHwnd(), &ps);
-    RECT client;
-    GetClientRect(GetHwnd(), &client);
-    if (client.right > 0 && client.bottom > 0) {
-        CSkinMemDC picture(dc, client.right, client.bottom);
-        DrawClientBackground(picture, client, Look().m_clientColour);
-        HGDIOBJ oldFont = SelectObject(picture, MenuFont());
-        SetBkMode(picture, TRANSPARENT);
-        const int last = std::min(m_items.GetCount(), m_firstVisible + m_visibleCount);
-        for (int i = m_firstVisible; i < last; ++i)
-            DrawItem(picture, *m_items.At(i), GetItemRect(i));
-        if (m_scrolling) {
-            HGDIOBJ oldPen = SelectObject(picture, GetStockObject(BLACK_PEN));
-            const int c = client.right / 2;
-            const POINT up[3] = {{c - 4, m_upArea.top + 4}, {c, m_upArea.top}, {c + 4, m_upArea.top + 4}};
-            const POINT down[3] = {
-                {c - 4, m_downArea.bottom - 5}, {c + 4, m_downArea.bottom - 5}, {c, m_downArea.bottom - 1}};
-            FillTriangle(picture, up, RGB(0, 0, 0));
-            FillTriangle(picture, down, RGB(0, 0, 0));
-            SelectObject(picture, oldPen);
-        }
-        SelectObject(picture, oldFont);
-        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY | (IsMirrored() ? NOMIRRORBITMAP : 0));
+    DrawClientBackground(picture, client, Look().m_clientColour);
+    HGDIOBJ oldFont = SelectObject(picture, MenuFont());
+    SetBkMode(picture, TRANSPARENT);
+    const int last = std::min(m_items.GetCount(), m_firstVisible + m_visibleCount);
+    for (int i = m_firstVisible; i < last; ++i)
+        DrawItem(picture, *m_items.At(i), GetItemRect(i));
+    if (m_scrolling) {
+        HGDIOBJ oldPen = SelectObject(picture, GetStockObject(BLACK_PEN));
+        const int c = client.right / 2;
+        const POINT up[3] = {{c - 4, m_upArea.top + 4}, {c, m_upArea.top}, {c + 4, m_upArea.top + 4}};
+        const POINT down[3] = {
+            {c - 4, m_downArea.bottom - 5}, {c + 4, m_downArea.bottom - 5}, {c, m_downArea.bottom - 1}};
+        FillTriangle(picture, up, RGB(0, 0, 0));
+        FillTriangle(picture, down, RGB(0, 0, 0));
+        SelectObject(picture, oldPen);
     }
-    EndPaint(GetHwnd(), &ps);
+    SelectObject(picture, oldFont);
 }
 
 void CSkinPopupMenu::DrawItem(HDC dc, const CSkinMenuItem& item, const RECT& rect)
@@ -758,9 +749,6 @@ LRESULT CSkinPopupMenu::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SHOWWINDOW:
         OnShow(wParam != 0);
         break;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     case WM_MOUSEMOVE: {
         POINT p = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
         OnMouseMove(p);

@@ -79,7 +79,7 @@ private:
     HFONT MenuFont();
     int CalcItemHeight();
     void OnShow(bool show);
-    void OnPaint();
+    void PaintClient(HDC picture, const RECT& client) override;
     void DrawItem(HDC dc, const CSkinMenuItem& item, const RECT& rect);
     void RepaintItem(int index);
     void OpenSubMenu(int index);

@@ -153,19 +153,10 @@ void CSkinTooltip::Show()
     SetTimer(hwnd, DisplayTimer, GetTooltipObject()->m_displayTime, NULL);
 }
 
-void CSkinTooltip::OnPaint()
+void CSkinTooltip::PaintClient(HDC picture, const RECT& client)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(GetHwnd(), &ps);
-    RECT client;
-    GetClientRect(GetHwnd(), &client);
-    if (client.right > 0 && client.bottom > 0) {
-        CSkinMemDC picture(dc, client.right, client.bottom);
-        DrawClientBackground(picture, client, GetTooltipObject()->m_colour3);
-        m_drawer.Draw(picture, m_text, 0, 0, client.right, client.bottom);
-        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
-    }
-    EndPaint(GetHwnd(), &ps);
+    DrawClientBackground(picture, client, GetTooltipObject()->m_colour3);
+    m_drawer.Draw(picture, m_text, 0, 0, client.right, client.bottom);
 }
 
 LRESULT CSkinTooltip::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -193,9 +184,6 @@ LRESULT CSkinTooltip::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             m_tracking = _TrackMouseEvent(&track) != FALSE;
         }
         break;
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     case WM_NCDESTROY:
         m_tracking = false;
         return 0;

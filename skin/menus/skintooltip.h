@@ -58,7 +58,7 @@ public:
 
 private:
     void Show();
-    void OnPaint();
+    void PaintClient(HDC picture, const RECT& client) override;
 
     CSkinTooltipProvider* m_provider;
     POINT m_anchor;
