@@ -216,7 +216,7 @@ BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& 
             Fill(dc, dst, colour, fillOnFailure);
             continue;
         }
-        const DWORD mode = s_stretched[gridMode][part] ? SkinDrawStretch : base;
+        const DWORD mode = s_stretched[gridMode][part] ? (DWORD)SkinDrawStretch : base;
         if (part == 4 && gridMode == 8) {
             // Copies as wide as the source's centre, the last one squeezed.
             for (int x = dst.left; x < dst.right; x += Width(src)) {
