@@ -1,10 +1,11 @@
 // The skinners the toolkit makes for each window kind: the dialog skinner
-// for dialogs. Frame windows and controls have no skinner of their own in
-// this library yet; for those kinds the factory answers "not skinned" and
-// the windows keep the system's look.
+// for dialogs, the frame skinner for frame windows. Controls have no
+// skinner of their own in this library yet; for them the factory answers
+// "not skinned" and the controls keep the system's look.
 
 #include "skin/core/skinmanager.h"
 #include "skin/windows/skindialog.h"
+#include "skin/windows/skinframewnd.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ class CBuiltinSkinnerFactory : public ISkinnerFactory
 {
 public:
     CSkinWnd* CreateDialogSkinner() override { return new CSkinDialog(); }
-    CSkinWnd* CreateFrameSkinner() override { return NULL; }
+    CSkinWnd* CreateFrameSkinner() override { return new CSkinFrameWnd(); }
     CSkinWnd* CreateControlSkinner(int, CSkinWnd*) override { return NULL; }
 };
 
