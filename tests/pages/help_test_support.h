@@ -82,6 +82,22 @@ inline std::vector<BYTE> Stamp(LONG value)
     return bytes;
 }
 
+// Pumps until the update job's download receives data (of the database
+// when downloadingDatabase). A stop asked before that may land while the
+// request is still being opened, and the download then ends as a failure to
+// connect rather than as stopped; from now on a stop ends it as stopped.
+inline bool WaitUntilDownloadReceives(bool downloadingDatabase = false, DWORD timeoutMs = 30000)
+{
+    return PumpUntil(
+        [downloadingDatabase] {
+            CVostelUpdateManager* manager = CVostelUpdateManager::Instance();
+            return manager->IsJobRunning() &&
+                   (!downloadingDatabase || manager->m_nState == CUpdateManager::StateDownloading) &&
+                   manager->m_download.m_dwState == CHttpFileDownload::stateReceiving;
+        },
+        timeoutMs);
+}
+
 } // namespace help_test
 
 // A scanner whose scan starts as the new database is installed and runs
