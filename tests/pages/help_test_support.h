@@ -14,7 +14,7 @@
 #include "engine/engineobjects.h"
 #include "foundation/byteorder.h"
 #include "foundation/syshelpers.h"
-#include "tests/pages/help_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/fake_engine.h"
 #include "tests/app/update_test_server.h"

@@ -7,7 +7,7 @@
 
 #include "resources/pages/maintenanceids.h"
 #include "tests/engine/com_test_support.h"
-#include "tests/pages/engine_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/pages/maintenance_test_support.h"
 #include "tests/reports/english_texts.h"
 
@@ -64,7 +64,7 @@ protected:
 
     EnglishTexts m_english;
     ScratchDataFolder m_data;
-    CEnginePageHost m_host{m_data.Path() + "\\"};
+    CTestPageHost m_host{m_data.Path() + "\\"};
     MessageBoxRecorder m_boxes;
     CPageParent m_parent;
     CIgnoreListDialog m_page{&m_parent};

@@ -60,7 +60,7 @@ protected:
 
     EnglishTexts m_english;
     MessageRecorder m_main;
-    CHelpTestPageHost m_host;
+    CTestPageHost m_host;
 };
 
 ULONG EngineStamp(IScanner* scanner)

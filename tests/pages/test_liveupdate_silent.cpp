@@ -107,7 +107,7 @@ protected:
 
     MessageRecorder m_main;
     CTestSchedulerHost m_scheduler;
-    CHelpTestPageHost m_pages;
+    CTestPageHost m_pages;
 };
 
 const Posted kError = {{WM_UPDATE_RESULT, UPDATE_RESULT_ERROR}};

@@ -11,7 +11,7 @@
 #include "app/engineeventdispatcher.h"
 #include "resources/pages/maintenanceids.h"
 #include "tests/engine/com_test_support.h"
-#include "tests/pages/engine_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/pages/maintenance_test_support.h"
 #include "tests/reports/english_texts.h"
 
@@ -161,7 +161,7 @@ protected:
 
     EnglishTexts m_english;
     ScratchDataFolder m_data;
-    CEnginePageHost m_host{m_data.Path() + "\\"};
+    CTestPageHost m_host{m_data.Path() + "\\"};
     MessageBoxRecorder m_boxes;
     CPageParent m_parent;
     CQuarantineDialog m_page{&m_parent};
