@@ -67,7 +67,7 @@ CCleanwardenApp::CCleanwardenApp(CCleanwardenModule* module, LPCSTR instanceName
       m_bSaveIgnoreList(true),
       m_bEngineExceptionPending(false),
       m_bCrashReported(false),
-      m_nRegistrationExitCode(-1),
+      m_nStartExitCode(-1),
       m_dwFaultCode(0),
       m_pFaultAddress(nullptr),
       m_bStartupResult(FALSE)
@@ -146,12 +146,14 @@ BOOL CCleanwardenApp::RunInitInstance()
     if (FAILED(hr))
     {
         LogStartFailure("create the application object", hr, "CCleanwardenApp::InitInstance");
+        m_nStartExitCode = 1;
         return FALSE;
     }
     hr = m_spApplication->Initialize();
     if (FAILED(hr))
     {
         LogStartFailure("initialise the application object", hr, "CCleanwardenApp::InitInstance");
+        m_nStartExitCode = 1;
         return FALSE;
     }
     m_bHidden = m_lpCmdLine && strstr(m_lpCmdLine, "/h") ? TRUE : FALSE;
@@ -184,7 +186,7 @@ int CCleanwardenApp::ParseCommandLineAndRegister()
     int exitCode = 0;
     if (!m_pModule->HandleRegistrationSwitch(m_switches, &exitCode))
         return -1;
-    m_nRegistrationExitCode = exitCode;
+    m_nStartExitCode = exitCode;
     return FALSE;
 }
 
@@ -201,7 +203,11 @@ int CCleanwardenApp::StartServer()
     }
     const int result = m_pModule->StartServer(m_switches);
     if (result == FALSE)
+    {
         LogStartFailure("register the class objects", E_FAIL, "CCleanwardenApp::InitInstance");
+        // Scripts and installers learn of it from the exit code.
+        m_nStartExitCode = 1;
+    }
     return result;
 }
 
@@ -436,7 +442,7 @@ int CCleanwardenApp::ExitInstance()
         ::CoUninitialize();
         m_bComInitialized = false;
     }
-    return m_nRegistrationExitCode >= 0 ? m_nRegistrationExitCode : result;
+    return m_nStartExitCode >= 0 ? m_nStartExitCode : result;
 }
 
 void CCleanwardenApp::UnadviseEngine()

@@ -59,7 +59,8 @@ public:
     // registration switches: -1 go on; 0 or 1 end the start-up with that
     // result (the exit code then tells whether registration worked).
     int ParseCommandLineAndRegister();
-    // Registers the class objects: -1 desktop start; TRUE server only; FALSE failed.
+    // Registers the class objects: -1 desktop start; TRUE server only; FALSE
+    // failed (logged; the process then ends with exit code 1).
     int StartServer();
     // The data folder and everything the start needs in it; FALSE when it
     // could not be made (logged; the start goes on and saves nothing).
@@ -205,8 +206,9 @@ protected:
     // program ends after its report, so later ones are dropped.
     bool m_bEngineExceptionPending;
     bool m_bCrashReported;
-    // The exit code of a registration run (-1: none asked).
-    int m_nRegistrationExitCode;
+    // The exit code of a run that ended in its start-up: a registration
+    // run's result, or 1 when the COM server could not be set up (-1: none).
+    int m_nStartExitCode;
     CServerSwitches m_switches;
     // A fault the guard caught, recorded by its filter.
     volatile DWORD m_dwFaultCode;

@@ -15,6 +15,7 @@
 
 #include "app/appmessages.h"
 #include "app/cleanwardenapp.h"
+#include "app/cleanwardenmodule.h"
 #include "app/taskmanager.h"
 #include "engine/engineobjects.h"
 #include "engine/scanner.h"
@@ -55,7 +56,7 @@ std::wstring Wide(const std::string& text)
 class CStartupApp : public CCleanwardenApp
 {
 public:
-    CStartupApp() : CCleanwardenApp(nullptr, InstanceName().c_str()) {}
+    explicit CStartupApp(CCleanwardenModule* module = nullptr) : CCleanwardenApp(module, InstanceName().c_str()) {}
 
     Steps steps;
     std::vector<std::string> reports;
@@ -312,6 +313,30 @@ TEST_F(StartupTest, ADatabaseCutShortIsReplacedByTheKeptCopyOfTheLastGoodOne)
     EXPECT_EQ(good, TempFolder::Read(File("definitions.bin")));
     EXPECT_EQ(half, TempFolder::Read(File("definitions.bin.old")));
     EndApp();
+}
+
+namespace {
+
+// A COM server whose class objects cannot be registered.
+class CRefusingModule : public CCleanwardenModule
+{
+public:
+    CRefusingModule() : CCleanwardenModule(CleanwardenObjectMap<CEngineListener>()) {}
+    int StartServer(const CServerSwitches&) override { return FALSE; }
+};
+
+} // namespace
+
+TEST_F(StartupTest, AServerWhoseClassObjectsCannotBeRegisteredEndsWithExitCodeOne)
+{
+    CRefusingModule module;
+    m_app.reset(new CStartupApp(&module));
+    EXPECT_EQ(FALSE, m_app->StartServer());
+    EXPECT_EQ(1, m_app->ExitInstance());
+    EXPECT_NE(std::string::npos, m_log.Text().find("] Message: start-up step \"register the class objects\" failed: "
+                                                   "0x80004005\nFunction: CCleanwardenApp::InitInstance\r\n"))
+        << m_log.Text();
+    m_app.reset();
 }
 
 TEST_F(StartupTest, AFailedStartStopsTheSchedulesAndTheSkinItStarted)
