@@ -83,15 +83,19 @@ TEST(HostsFileDetector, ReadsAddressAndHostOfEveryEntryLine)
               Detect<CHostsFileDetector>(hosts));
 }
 
-TEST(HostsFileDetector, SkipsALineLongerThanItsBufferAndReadsOn)
+TEST(HostsFileDetector, ALineLongerThanItsBufferGivesItsFirstPartAndTheReadGoesOn)
 {
     TempFolder folder;
     const std::string hosts = folder.File("hosts");
     const std::string fits = "1.1.1.1 " + std::string(1023 - 8, 'f');    // exactly 1023 characters
     const std::string tooLong = "2.2.2.2 " + std::string(3000, 'x');
-    WriteText(hosts, fits + "\n" + tooLong + "\n3.3.3.3 after\n" + tooLong + "\r\n4.4.4.4 end\n");
+    // A hijack padded past the buffer, as such entries are hidden.
+    const std::string hijack = "66.66.66.66 www.bank.example" + std::string(5000 - 28, ' ');
+    WriteText(hosts, fits + "\n" + tooLong + "\n3.3.3.3 after\n" + hijack + "\r\n4.4.4.4 end\n");
     EXPECT_EQ(Record("o1", {{"ip", "1.1.1.1"}, {"domain", std::string(1023 - 8, 'f')}}) +
+                  Record("o1", {{"ip", "2.2.2.2"}, {"domain", std::string(1023 - 8, 'x')}}) +
                   Record("o1", {{"ip", "3.3.3.3"}, {"domain", "after"}}) +
+                  Record("o1", {{"ip", "66.66.66.66"}, {"domain", hijack.substr(12, 1023 - 12)}}) +
                   Record("o1", {{"ip", "4.4.4.4"}, {"domain", "end"}}),
               Detect<CHostsFileDetector>(hosts));
 }
