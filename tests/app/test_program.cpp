@@ -78,11 +78,12 @@ TEST_F(ProgramTest, AValidDatabaseOpensTheMainWindowAndExitSavesTheData)
     HWND main = StartDesktop(program);
     ASSERT_NE(nullptr, main) << m_install.DebugLog();
 
-    // Every settings file made from its defaults, the quarantine folder and
-    // the open support report file.
+    // Every settings file made from its defaults and the quarantine folder;
+    // the support report file only comes with a report.
     for (const char* file : {"app_settings.xml", "app_stats.xml", "scanner_settings.xml", "scheduled_scan.xml",
-                             "scheduled_update.xml", "scheduled_updatesoft.xml", "report.html"})
+                             "scheduled_update.xml", "scheduled_updatesoft.xml"})
         EXPECT_TRUE(TempFolder::Exists(m_install.DataFile(file))) << file;
+    EXPECT_FALSE(TempFolder::Exists(m_install.DataFile("report.html")));
     EXPECT_TRUE(TempFolder::Exists(m_install.DataFile("quarantine")));
     EXPECT_NE(std::string::npos, ReadText(m_install.DataFile("app_settings.xml")).find("language=\"English\""));
 
@@ -206,6 +207,19 @@ TEST_F(ProgramTest, AnotherProcessAsksTheRunningProgramToCloseThroughCom)
         EXPECT_EQ("Do you want close Telmin Cleanwarden?", asked);
     });
     EXPECT_EQ(0u, program.Wait(60000));
+}
+
+TEST_F(ProgramTest, ARegistrationRunLeavesTheDataFolderAsItWas)
+{
+    m_install.MakeDataFolder();
+    const std::vector<std::string> names = {"report.html", "app_settings.xml", "ilist.lst"};
+    for (const std::string& name : names)
+        ASSERT_TRUE(WriteText(m_install.DataFile(name.c_str()), "kept: " + name));
+    Register();
+    EXPECT_EQ(0u, RunServer(m_install.Program(), "/UnregServer"));
+    m_registered = false;
+    for (const std::string& name : names)
+        EXPECT_EQ("kept: " + name, ReadText(m_install.DataFile(name.c_str()))) << name;
 }
 
 TEST_F(ProgramTest, StartedByComTheProgramServesWithoutAWindowAndEndsWithItsLastClient)
