@@ -1,6 +1,7 @@
 // The detectors that read files: the hosts file, the two INI files, the
 // startup folder's shortcuts and the newest scan log.
 
+#include "foundation/debuglog.h"
 #include "reg/hostsfiledetector.h"
 #include "reg/inidetector.h"
 #include "reg/scanlogdetector.h"
@@ -150,6 +151,47 @@ TEST(StartupFolderDetector, ReportsEachShortcutWithItsTargetAndSkipsUnreadableOn
     std::string read;
     EXPECT_FALSE(CStartupFolderDetector::ReadShortcutTarget(startup + "\\Broken.lnk", read));
     EXPECT_EQ("", read);
+}
+
+TEST(StartupFolderDetector, AShortcutWithoutAPathIsNotReportedAsItsOwnFileAndTheNotesGoToTheDebugLog)
+{
+    TempFolder folder, logFolder;
+    SetDebugLogFolder(logFolder.Path().c_str());
+    const std::string startup = folder.File("startup");
+    CreateDirectoryA(startup.c_str(), NULL);
+    const std::string link = startup + "\\Computer.lnk";
+    // A shortcut to a place that is no file (the computer itself).
+    CoInitialize(NULL);
+    LPITEMIDLIST computer = NULL;
+    IShellLinkA* shell = NULL;
+    ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(NULL, CSIDL_DRIVES, &computer));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&shell)));
+    shell->SetIDList(computer);
+    IPersistFile* file = NULL;
+    ASSERT_EQ(S_OK, shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    ASSERT_EQ(S_OK, file->Save(wide, TRUE));
+    file->Release();
+    shell->Release();
+    CoTaskMemFree(computer);
+    CoUninitialize();
+
+    EXPECT_EQ("", Detect<CStartupFolderDetector>(startup));
+    std::string target = "x";
+    EXPECT_FALSE(CStartupFolderDetector::ReadShortcutTarget(link, target));
+    EXPECT_EQ("", target);
+    EXPECT_EQ("", Detect<CStartupFolderDetector>(folder.File("nowhere")));
+
+    const std::vector<BYTE> bytes = TempFolder::Read(logFolder.File("sdebug.log"));
+    const std::string log(bytes.begin(), bytes.end());
+    SetDebugLogFolder(NULL);
+    EXPECT_NE(std::string::npos, log.find("] Message: GetPath failed! (" + link + ")\nFunction: "
+                                          "CStartupFolderDetector::Detect\r\n"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("] Message: No .lnk files found. (" + folder.File("nowhere") + "\\)"))
+        << log;
 }
 
 TEST(StartupFolderDetector, AnEmptyFolderOrNoMachineFolderGivesNothing)
