@@ -37,6 +37,10 @@ const char CCleanwardenApp::kLanguageKeyText[] = LOCALIZER_KEY_TEXT;
 namespace {
 
 const char kSkinResourceType[] = "SKIN";
+const char kFallbackLanguage[] = "English";
+// Said in English: there is no language file to say it in.
+const char kNoLanguageText[] = "The language files of Telmin Cleanwarden could not be read, so its windows will "
+                               "show no texts. Re-installing the application may fix this problem.";
 const UINT kSkinResourceId = 187;
 
 // Fills a path buffer with the data folder and the file name.
@@ -263,18 +267,41 @@ void CCleanwardenApp::InitLocalizer()
     const CString languageFolder = GetModuleFolder() + "Lang";
     const CString tempFile = CreateTempFileName("wobe");
     CLocalizer::Configure(kLanguageKeyText, macros, tempFile, languageFolder);
+    bool hasTexts = false;
     try
     {
         CLocalizer* localizer = CLocalizer::Instance();
-        localizer->SetLocale(CAppSettings::Instance()->GetLanguage().c_str());
-        // A language that could not be loaded falls back; remember the one in use.
-        CAppSettings::Instance()->SetLanguage(static_cast<LPCSTR>(localizer->GetLanguage()));
+        const CString chosen = CAppSettings::Instance()->GetLanguage().c_str();
+        bool loaded = SetLanguage(*localizer, chosen);
+        // A language that could not be loaded falls back to English.
+        if (!loaded && chosen != kFallbackLanguage)
+            loaded = SetLanguage(*localizer, kFallbackLanguage);
+        hasTexts = localizer->HasTexts();
+        // Remember the one in use; with none, the user's choice stays.
+        if (loaded)
+            CAppSettings::Instance()->SetLanguage(static_cast<LPCSTR>(localizer->GetLanguage()));
     }
     catch (CException* e)
     {
         LogException(e, "CCleanwardenApp::InitLocalizer");
         e->Delete();
     }
+    if (!hasTexts)
+    {
+        // A program without a single text would leave the user guessing.
+        DebugLog("Message: no language file could be read in %s\nFunction: %s", languageFolder.GetString(),
+                 "CCleanwardenApp::InitLocalizer");
+        AfxShowMessageBox(nullptr, kNoLanguageText, CW_PRODUCT_NAME, MB_ICONWARNING);
+    }
+}
+
+bool CCleanwardenApp::SetLanguage(CLocalizer& localizer, const CString& language)
+{
+    if (localizer.SetLocale(language))
+        return true;
+    DebugLog("Message: the language file %s could not be read\nFunction: %s",
+             localizer.GetLanguageFilePath(language).GetString(), "CCleanwardenApp::InitLocalizer");
+    return false;
 }
 
 BOOL CCleanwardenApp::InitSkin()

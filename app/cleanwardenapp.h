@@ -29,6 +29,7 @@
 #include "ui/maindialoghost.h"
 
 class CCleanwardenModule;
+class CLocalizer;
 class CMainDialog;
 
 class CCleanwardenApp : public CWinApp,
@@ -70,6 +71,9 @@ public:
     void LoadScheduledScanSettings();
     void LoadScheduledUpdateSettings();
     void LoadScheduledUpdateSoftSettings();
+    // The chosen language, else English; a language file that cannot be
+    // read is logged, and when none can be, a message box says so (in
+    // English) before the start goes on.
     void InitLocalizer();
     BOOL InitSkin();
     void ApplyDefaultDialogSkin() override;
@@ -166,6 +170,8 @@ protected:
     // The crash report for a fault (once per run) and the end of the main
     // dialog, so that the ordered shutdown follows.
     void ReportCrash(const CString& description);
+    // Sets the localizer's language; a file that could not be read is logged.
+    static bool SetLanguage(CLocalizer& localizer, const CString& language);
     // A start step failed: the step and its HRESULT go to the debug log.
     static void LogStartFailure(const char* step, HRESULT hr, const char* function);
 

@@ -148,6 +148,60 @@ TEST_F(ProgramTest, ASecondStartEndsAtOnceAndTheFirstGoesOn)
     EXPECT_EQ(0u, first.Wait(60000));
 }
 
+TEST_F(ProgramTest, WithoutAReadableLanguageFileTheProgramSaysSoInEnglishAndGoesOn)
+{
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    const std::string english = m_install.Program().File("Lang\\English.ini");
+    for (const char* kind : {"garbled", "no language folder"})
+    {
+        SCOPED_TRACE(kind);
+        if (std::string(kind) == "garbled")
+            ASSERT_TRUE(WriteText(english, std::string(3000, '\x5A')));
+        else
+        {
+            DeleteFileA(english.c_str());
+            RemoveDirectoryA(m_install.Program().File("Lang").c_str());
+        }
+        DeleteFileA(m_install.Program().File("sdebug.log").c_str());
+        ServerProcess program;
+        ASSERT_TRUE(program.Start(m_install.Program(), ""));
+        ProgramWindow box = WaitForMessageBox(program.Id(), "Telmin Cleanwarden");
+        ASSERT_NE(nullptr, box.hwnd) << m_install.DebugLog();
+        EXPECT_EQ("The language files of Telmin Cleanwarden could not be read, so its windows will show no texts. "
+                  "Re-installing the application may fix this problem.",
+                  box.text);
+        AnswerMessageBox(box.hwnd, IDOK);
+        for (DWORD begin = GetTickCount(); IsWindow(box.hwnd) && GetTickCount() - begin < 30000;)
+            Sleep(50);
+        // The start goes on: the main window, without its title.
+        HWND main = WaitForProcessWindow(program.Id(), "#32770", "");
+        ASSERT_NE(nullptr, main) << m_install.DebugLog();
+        PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+        EXPECT_EQ(0u, program.Wait(60000));
+        const std::string log = m_install.DebugLog();
+        EXPECT_NE(std::string::npos, log.find("English.ini could not be read\nFunction: CCleanwardenApp::InitLocalizer"))
+            << log;
+        EXPECT_NE(std::string::npos, log.find("] Message: no language file could be read in ")) << log;
+    }
+}
+
+TEST_F(ProgramTest, AChosenLanguageThatCannotBeReadFallsBackToEnglish)
+{
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    ASSERT_TRUE(WriteText(m_install.DataFile("app_settings.xml"),
+                          "<general language=\"Deutsch\" hideToTrayOnClose=\"true\" downloadNews=\"true\" "
+                          "autoScan=\"true\" autoRunScan=\"true\"/>\n"));
+    ServerProcess program;
+    HWND main = StartDesktop(program);
+    ASSERT_NE(nullptr, main) << m_install.DebugLog();
+    EXPECT_EQ(nullptr, FindProcessWindow(program.Id(), "#32770", "Telmin Cleanwarden"));
+    PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, program.Wait(60000));
+    EXPECT_NE(std::string::npos, m_install.DebugLog().find("Deutsch.ini could not be read\nFunction: "
+                                                           "CCleanwardenApp::InitLocalizer"))
+        << m_install.DebugLog();
+}
+
 TEST_F(ProgramTest, TheSwitchesRegisterAndUnregisterTheProgramWhileItRuns)
 {
     ASSERT_TRUE(m_install.PlantDefinitions());
