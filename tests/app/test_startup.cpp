@@ -377,6 +377,17 @@ TEST_F(StartupTest, AnIgnoreListThatCannotBeReadIsKeptAsideAndNeverOverwritten)
     EXPECT_NE(garbage, TempFolder::Read(File("ilist.lst")));
     EXPECT_EQ(garbage, TempFolder::Read(File("ilist.lst.unreadable")));
 
+    // The next unreadable list is kept beside the first, never over it.
+    const std::vector<BYTE> other(200, 0x3C);
+    ASSERT_TRUE(TempFolder::Write(File("ilist.lst"), other));
+    m_app.reset(new CStartupApp);
+    ASSERT_EQ(S_OK, StartToTheEngine());
+    EndApp();
+    EXPECT_EQ(garbage, TempFolder::Read(File("ilist.lst.unreadable")));
+    EXPECT_EQ(other, TempFolder::Read(File("ilist.lst.unreadable.2")));
+    EXPECT_NE(std::string::npos, m_log.Text().find("it was kept as " + File("ilist.lst.unreadable.2")))
+        << m_log.Text();
+
     // A list that can be neither read nor moved (another program holds it)
     // is left as it is at exit.
     TempFolder data;
