@@ -135,7 +135,7 @@ bool CSkinStore::LoadObjects(CSkinMemStream& s)
     for (DWORD i = 0; i < count; ++i) {
         DWORD type = 0;
         if (!s.ReadDword(type))
-            break;
+            return false;
         CSkinObject* object = CreateSkinObject((int)type, true);
         if (!object)
             continue; // skipped: only the id is consumed
@@ -158,7 +158,7 @@ bool CSkinStore::LoadList(CSkinMemStream& s, ObjectMap& map, int type)
     for (DWORD i = 0; i < count; ++i) {
         DWORD ignored = 0;
         if (!s.ReadDword(ignored))
-            break;
+            return false;
         CSkinObject* object = type == sotImage ? (CSkinObject*)new CSkinImageObject()
                                                : (CSkinObject*)new CSkinVoiceObject();
         object->SetStore(this);
