@@ -325,6 +325,23 @@ void CGifAnimation::Paint(HDC dc)
     LeaveCriticalSection(&p->lock);
 }
 
+CGifAnimation::CPictureHold::CPictureHold(Playback* play) : m_play(play)
+{
+    m_play->AddRef();
+    EnterCriticalSection(&m_play->lock);
+}
+
+CGifAnimation::CPictureHold::~CPictureHold()
+{
+    LeaveCriticalSection(&m_play->lock);
+    m_play->Release();
+}
+
+std::unique_ptr<CGifAnimation::CPictureHold> CGifAnimation::HoldPicture()
+{
+    return std::unique_ptr<CPictureHold>(new CPictureHold(m_play));
+}
+
 COLORREF CGifAnimation::PixelAt(int x, int y)
 {
     Playback* p = m_play;

@@ -185,6 +185,46 @@ TEST(GifAnimation, LoadsFramesAndPlaysThemOnOneThread)
     EXPECT_EQ(anim.PixelAt(0, 0), CLR_INVALID);
 }
 
+TEST(GifAnimation, PaintingHoldsTheRendererAndAThreadThatCannotEndIsLeftItsOwnPicture)
+{
+    std::vector<BYTE> data = GifBuilder().Control(2, 0).Image(0, 0, 2, 2, 0).Control(2, 0).Image(0, 0, 2, 2, 1).Done();
+    PictureWindow window;
+    CGifAnimation anim;
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    anim.Start();
+    bool red = false;
+    for (int i = 0; i < 200 && !red; ++i, Sleep(5))
+        red = anim.PixelAt(1, 1) == RGB(255, 0, 0);
+    ASSERT_TRUE(red);
+
+    // While a paint holds the picture the thread draws nothing into it,
+    // though a frame lasts 100 ms.
+    {
+        std::unique_ptr<CGifAnimation::CPictureHold> hold = anim.HoldPicture();
+        const COLORREF held = anim.PixelAt(1, 1);
+        bool still = true;
+        for (int i = 0; i < 8; ++i, Sleep(50))
+            still &= anim.PixelAt(1, 1) == held;
+        EXPECT_TRUE(still);
+
+        // A stop meanwhile cannot end the thread (it waits for the picture):
+        // after its time the thread is left with the picture it uses.
+        const DWORD begin = GetTickCount();
+        anim.Stop();
+        EXPECT_GE(GetTickCount() - begin, 4900u);
+        EXPECT_FALSE(anim.Playing());
+        EXPECT_FALSE(anim.IsAnimated());
+        EXPECT_EQ(CLR_INVALID, anim.PixelAt(1, 1));
+    }
+    // Let go, the old thread ends on its own; the animation loads and plays anew.
+    Sleep(300);
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    anim.Start();
+    EXPECT_TRUE(anim.Playing());
+    anim.Unload();
+    EXPECT_FALSE(anim.Playing());
+}
+
 TEST(GifAnimation, StillPicturesAndFailures)
 {
     PictureWindow window;
