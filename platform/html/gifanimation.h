@@ -82,6 +82,11 @@ public:
     // frame without a control extension.
     static DWORD FrameWaitMs(int delay);
 
+    // An animation plays at most this many frames, holding together at most
+    // this many bytes of frame pixels; later frames are left out.
+    static constexpr size_t kMaxFrames = 100;
+    static constexpr ULONGLONG kMaxFrameBytes = 32 * 1024 * 1024;
+
 private:
     static DWORD WINAPI Thread(LPVOID param);
     bool Prepare(HWND window, int width, int height);

@@ -225,6 +225,32 @@ TEST(GifAnimation, PaintingHoldsTheRendererAndAThreadThatCannotEndIsLeftItsOwnPi
     EXPECT_FALSE(anim.Playing());
 }
 
+TEST(GifAnimation, ALongOrLargeAnimationKeepsItsFirstFramesWithinTheBounds)
+{
+    // Ten thousand frames of 2 x 2.
+    GifBuilder many;
+    for (int i = 0; i < 10000; ++i)
+        many.Control(2, 0).Image(0, 0, 2, 2, i % 2);
+    const std::vector<BYTE> data = many.Done();
+    PictureWindow window;
+    CGifAnimation anim;
+    DWORD begin = GetTickCount();
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    EXPECT_LT(GetTickCount() - begin, 1000u);
+    EXPECT_EQ(CGifAnimation::kMaxFrames, anim.Frames().size());
+    anim.Start();
+    EXPECT_TRUE(anim.Playing());
+    anim.Unload();
+
+    // Frames of 1,024 x 1,024 (4 MB each as pictures): eight fit the bound.
+    GifBuilder large("89a", 1024, 1024);
+    for (int i = 0; i < 10; ++i)
+        large.Control(2, 0).Image(0, 0, 1024, 1024, i % 2);
+    const std::vector<BYTE> largeData = large.Done();
+    ASSERT_TRUE(anim.Load(window.hwnd, largeData.data(), largeData.size()));
+    EXPECT_EQ(8u, anim.Frames().size());
+}
+
 TEST(GifAnimation, StillPicturesAndFailures)
 {
     PictureWindow window;
