@@ -439,8 +439,8 @@ void CCleanwardenApp::DeleteSingletons()
 void CCleanwardenApp::SaveAppStats()
 {
     // Statistics that were never loaded have no file to go to.
-    if (m_szAppStatsPath[0])
-        CAppStats::Instance()->Save(m_szAppStatsPath);
+    if (m_szAppStatsPath[0] && !CAppStats::Instance()->Save(m_szAppStatsPath))
+        LogStartFailure("save the statistics", E_FAIL, "CCleanwardenApp::Shutdown");
 }
 
 int CCleanwardenApp::ExitInstance()

@@ -339,6 +339,20 @@ TEST_F(StartupTest, AServerWhoseClassObjectsCannotBeRegisteredEndsWithExitCodeOn
     m_app.reset();
 }
 
+TEST_F(StartupTest, StatisticsThatCannotBeSavedAtExitAreLogged)
+{
+    PlantDefinitions();
+    ASSERT_EQ(S_OK, StartToTheEngine());
+    // Something else has taken the file's name.
+    DeleteFileA(File("app_stats.xml").c_str());
+    ASSERT_TRUE(CreateDirectoryA(File("app_stats.xml").c_str(), nullptr));
+    EndApp();
+    EXPECT_NE(std::string::npos, m_log.Text().find("] Message: start-up step \"save the statistics\" failed: "
+                                                   "0x80004005\nFunction: CCleanwardenApp::Shutdown\r\n"))
+        << m_log.Text();
+    RemoveDirectoryA(File("app_stats.xml").c_str());
+}
+
 TEST_F(StartupTest, AFailedStartStopsTheSchedulesAndTheSkinItStarted)
 {
     // An active daily scan schedule: its thread runs from the engine's start.
