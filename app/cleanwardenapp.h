@@ -161,7 +161,7 @@ protected:
     virtual void RevokeClassObjects();
 
     // The engine's objects (a seam of the tests): CoCreateInstance, CLSCTX_ALL.
-    virtual HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object);
+    HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object) override;
 
     // The start-up with its steps; the guard runs it.
     BOOL RunInitInstance();

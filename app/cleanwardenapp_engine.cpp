@@ -10,16 +10,13 @@
 #include "app/definitionscheck.h"
 #include "app/programdialogs.h"
 #include "app/schedulemanager.h"
-#include "app/silentupdate.h"
 #include "app/taskmanager.h"
 #include "engine/proxystubs.h"
 #include "foundation/appstats.h"
 #include "foundation/debuglog.h"
 #include "foundation/scannersettings.h"
-#include "foundation/scheduledscansettings.h"
-#include "foundation/scheduledupdatesettings.h"
-#include "foundation/scheduledupdatesoftsettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/liveupdate.h"
 #include "platform/atl/atlcom.h"
 
 namespace {
@@ -158,19 +155,7 @@ HRESULT CCleanwardenApp::InitEngine()
 
 void CCleanwardenApp::SetupSchedules()
 {
-    CScheduleManager* schedules = CScheduleManager::Instance();
-    CTaskManager* tasks = CTaskManager::Instance();
-    CScheduledScanSettings* scan = CScheduledScanSettings::Instance();
-    // The scheduled-scan settings' "active" switch governs every schedule.
-    if (!scan->GetActive())
-        return;
-    if (scan->GetEnable())
-        tasks->AddTask(scan->GetIncludePaths() ? static_cast<CScheduledTask*>(schedules->GetFullScanTask())
-                                               : static_cast<CScheduledTask*>(schedules->GetQuickScanTask()));
-    if (CScheduledUpdateSettings::Instance()->GetEnable())
-        tasks->AddTask(schedules->GetUpdateTask());
-    if (CScheduledUpdateSoftSettings::Instance()->GetEnable())
-        tasks->AddTask(schedules->GetUpdateSoftTask());
+    CScheduleManager::Instance()->ListEnabledTasks(CTaskManager::Instance());
 }
 
 void CCleanwardenApp::StartSchedules(BOOL withUpdates)
@@ -226,7 +211,7 @@ void CCleanwardenApp::GetDatabaseDateText(CString& text)
 
 void CCleanwardenApp::RunSilentUpdate()
 {
-    CSilentUpdate update(m_definitions);
+    CLiveUpdate update;
     update.RunSilent();
 }
 

@@ -1,29 +1,34 @@
 #include "app/programdialogs.h"
 
+#include "pages/aboutdialog.h"
+#include "pages/helpdialog.h"
+#include "pages/liveupdatesoft.h"
+#include "pages/newsdialog.h"
+#include "pages/scandialog.h"
+#include "pages/settingsdialog.h"
+#include "pages/shedulerdialog.h"
 #include "platform/mfc/afxwin.h"
-#include "ui/aboutstandin.h"
-#include "ui/maindialog.h"
-#include "ui/pagestandin.h"
-#include "ui/sectiontexts.h"
 
 const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog", "SettingsDialog",
                                                                    "ShedulerDialog", "HelpDialog", "NewsDialog"};
 
 void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCount])
 {
-    for (int i = 0; i < IMainDialogHost::PageCount; ++i)
-        pages[i] = new CPageStandIn(kMainPageSections[i], parent);
+    pages[0] = new CScanDialog(parent);
+    pages[1] = new CSettingsDialog(parent);
+    pages[2] = new CShedulerDialog(parent);
+    pages[3] = new CHelpDialog(parent);
+    pages[4] = new CNewsDialog(parent);
 }
 
 void RunAboutDialog(CWnd* owner)
 {
-    CAboutStandIn about(owner);
+    CAboutDialog about(owner);
     about.DoModal();
 }
 
 void RunProgramUpdateDialog(CWnd* owner)
 {
-    CSectionTexts texts("LiveUpdateSoftDialog");
-    AfxShowMessageBox(owner ? owner->GetSafeHwnd() : nullptr, texts.GetText("newVer"),
-                      CMainDialog::kProgramTitle, MB_ICONINFORMATION | MB_OK);
+    CLiveUpdateSoft update(owner);
+    update.DoModal();
 }

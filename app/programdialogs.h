@@ -1,8 +1,8 @@
 #pragma once
 // The one place where the application reaches the pages and the page
 // dialogs: the main window's five pages, the About box and the program
-// update dialog. Until the pages are built, plain stand-ins hold their
-// places here (a page that names itself, a small About box, a message).
+// update dialog. Until a page is built, a stand-in that names itself holds
+// its place here.
 
 #include "ui/maindialoghost.h"
 

@@ -70,9 +70,27 @@ CString GetModuleFolder()
     return CString(folder);
 }
 
-HINSTANCE ShellOpen(HWND owner, const char* path)
+namespace {
+
+HINSTANCE ShellExecuteOpen(HWND owner, const char* path)
 {
     return ShellExecuteA(owner, "open", path, NULL, NULL, SW_SHOWNORMAL);
+}
+
+ShellOpenFn g_shellOpen = ShellExecuteOpen;
+
+} // namespace
+
+HINSTANCE ShellOpen(HWND owner, const char* path)
+{
+    return g_shellOpen(owner, path);
+}
+
+ShellOpenFn SetShellOpenHook(ShellOpenFn fn)
+{
+    ShellOpenFn previous = g_shellOpen;
+    g_shellOpen = fn ? fn : ShellExecuteOpen;
+    return previous;
 }
 
 void ForceDeleteFile(const char* path)

@@ -15,7 +15,12 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style
 // (size counts the NUL).
 void CopyModuleFolder(char* buffer, size_t bufferSize);
 CString GetModuleFolder();
+// ShellExecuteA "open" (no parameters, SW_SHOWNORMAL), through a function
+// that tests replace, so that nothing is started in a test: returns the
+// previous one; NULL restores the shell's.
 HINSTANCE ShellOpen(HWND owner, const char* path);
+typedef HINSTANCE (*ShellOpenFn)(HWND owner, const char* path);
+ShellOpenFn SetShellOpenHook(ShellOpenFn fn);
 // Clears read-only, hidden and system, then deletes; failures are silent.
 void ForceDeleteFile(const char* path);
 void SplitCommaList(const char* text, CStringArray& list);

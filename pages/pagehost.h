@@ -22,6 +22,9 @@ public:
     virtual CComPtr<IQuarantine>* GetQuarantine() = 0;
     virtual CComPtr<IIgnoreList>* GetIgnoreList() = 0;
     virtual CEngineEventDispatcher* GetEventDispatcher() = 0;
+    // A new engine object (Paths, Backup, ...) made the way the program makes
+    // its own (class factory, all contexts).
+    virtual HRESULT CreateEngineObject(REFCLSID clsid, REFIID iid, void** object) = 0;
 
     // Dialogs created from now on are skinned with this object; Apply goes
     // back to the default ("Dialog").

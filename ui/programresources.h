@@ -2,8 +2,7 @@
 // Resource ids of the program's own resources (resources/program.rc), shared
 // by the resource script and the code.
 
-// Dialogs.
-#define IDD_ABOUTBOX 100
+// Dialogs (the pages' own are in resources/pages).
 #define IDD_MAIN_DIALOG 102
 // The child page that holds the place of a page not built yet.
 #define IDD_PAGE_STANDIN 200
@@ -39,13 +38,6 @@
 #define ID_TRAY_EXIT 1069
 // System menu command of the About item.
 #define IDM_ABOUTBOX 0x0010
-
-// About dialog.
-#define IDC_ABOUT_CLOSE 1075
-#define IDC_ABOUT_COPYRIGHT 1076
-#define IDC_ABOUT_VERSION 1077
-#define IDC_ABOUT_LOGO 1079
-#define IDC_ABOUT_COMPANY 1080
 
 // Stand-in page.
 #define IDC_STANDIN_TITLE 1100
