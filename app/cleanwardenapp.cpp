@@ -432,8 +432,16 @@ void CCleanwardenApp::ExitSkin()
 void CCleanwardenApp::DeleteSingletons()
 {
     CLocalizer::DeleteInstance();
-    CScheduleManager::DeleteInstance();
     CTaskManager::DeleteInstance();
+    // A task thread that its stop had to leave running still uses its task
+    // and schedule: they stay for the rest of the process.
+    const LONG running = CTaskManager::GetThreadCount(CScheduledTask::ScanGroup) +
+                         CTaskManager::GetThreadCount(CScheduledTask::UpdateGroup);
+    if (running)
+        DebugLog("Message: %s\nFunction: %s", "scheduled tasks still run; their schedules are kept",
+                 "CCleanwardenApp::Shutdown");
+    else
+        CScheduleManager::DeleteInstance();
 }
 
 void CCleanwardenApp::SaveAppStats()

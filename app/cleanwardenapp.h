@@ -148,7 +148,8 @@ protected:
     virtual void StopEngineWork();
     virtual void ClearScanResults();
     virtual void ExitSkin();
-    // Deletes the localizer, the schedule manager and the task manager.
+    // Deletes the localizer, the task manager and the schedule manager (the
+    // last kept while a task thread left running by the stop still uses it).
     virtual void DeleteSingletons();
     virtual void DeleteAppSettings();
     virtual void SaveAppStats();
