@@ -93,7 +93,9 @@ TEST(DamagedPictures, AreRefusedBeforeTheSystemLoaderReadsPastThem)
         // can of some; the system's picture loader never sees any of them.
         std::unique_ptr<CHtmlImage> image = CHtmlImage::Decode(d.bytes.data(), d.bytes.size());
         if (d.nothingDecodes)
+        {
             EXPECT_EQ(nullptr, image) << d.what;
+        }
         EXPECT_EQ(nullptr, LoadOlePicture(d.bytes.data(), d.bytes.size())) << d.what;
     }
     EXPECT_LT(GetTickCount() - begin, 1000u);
