@@ -490,6 +490,14 @@ BOOL WINAPI GetSkinObjectColors(CSkinObject* object, HFONT* font, COLORREF* colo
 
 int WINAPI GetSkinLibraryError()
 {
+    // Reading makes no entry: a thread that never failed has error 0.
     CSkinLockScope scope(s_errorLock);
-    return s_errors[GetCurrentThreadId()];
+    std::map<DWORD, int>::const_iterator it = s_errors.find(GetCurrentThreadId());
+    return it == s_errors.end() ? SKINERR_NONE : it->second;
+}
+
+size_t GetSkinErrorThreadCount()
+{
+    CSkinLockScope scope(s_errorLock);
+    return s_errors.size();
 }

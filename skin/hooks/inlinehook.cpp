@@ -15,7 +15,7 @@ const int JumpSize = 5;
 const int MinPrologue = JumpSize;
 const int MaxPrologue = 26;  // room for the jump back and the length byte
 
-LONG Rel32(const BYTE* p)
+[[maybe_unused]] LONG Rel32(const BYTE* p)
 {
     LONG v;
     memcpy(&v, p, 4);
