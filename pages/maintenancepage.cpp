@@ -4,6 +4,8 @@
 #include <iterator>
 
 #include "app/appmessages.h"
+#include "pages/pagekeys.h"
+#include "pages/pagelayout.h"
 
 IMPLEMENT_DYNAMIC(CMaintenancePage, CToolTipDialogEx)
 
@@ -26,18 +28,14 @@ BOOL CMaintenancePage::CreatePage(int left, int top, int right, int bottom)
 
 BOOL CMaintenancePage::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
-        pMsg->wParam = 0;
+    IgnoreEnterAndEscape(pMsg);
     return CToolTipDialogEx::PreTranslateMessage(pMsg);
 }
 
 void CMaintenancePage::PlacePage(UINT frameId)
 {
-    SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    CRect client;
-    GetClientRect(&client);
-    SetControlPos(frameId, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlacePageAt(*this, m_rcPage);
+    PlaceGroupFrame(*this, frameId);
 }
 
 int CMaintenancePage::PlaceBottomButton(UINT id, int x)

@@ -4,6 +4,7 @@
 
 #include "foundation/appsettings.h"
 #include "foundation/syshelpers.h"
+#include "pages/pagekeys.h"
 #include "pages/siteaddresses.h"
 #include "platform/html/httprequestthread.h"
 #include "resources/pages/helpids.h"
@@ -81,8 +82,7 @@ BOOL CNewsDialog::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_MOUSEMOVE)
         ::SetCursor(m_hCursor);
-    else if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
-        pMsg->wParam = 0;
+    IgnoreEnterAndEscape(pMsg);
     return CToolTipDialogEx::PreTranslateMessage(pMsg);
 }
 

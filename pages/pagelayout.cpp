@@ -19,10 +19,10 @@ void PlaceRightAligned(CWnd& pane, const CRect& rect)
                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void PlaceGroupFrame(CWnd& page)
+void PlaceGroupFrame(CWnd& page, UINT frameId)
 {
     CRect client;
     page.GetClientRect(&client);
-    if (CWnd* frame = page.GetDlgItem(IDC_GROUP_FRAME))
+    if (CWnd* frame = page.GetDlgItem(frameId))
         frame->SetWindowPos(nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER | SWP_NOACTIVATE);
 }

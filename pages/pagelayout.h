@@ -10,5 +10,6 @@ void PlacePageAt(CWnd& page, const CRect& rect);
 // Keeps its size; rect.left is the distance from the parent's right edge,
 // rect.top its top.
 void PlaceRightAligned(CWnd& pane, const CRect& rect);
-// Frame 1040 at (0, -6) with the client width and the client height + 6.
-void PlaceGroupFrame(CWnd& page);
+// The frame (1040 unless named) at (0, -6) with the client width and the
+// client height + 6.
+void PlaceGroupFrame(CWnd& page, UINT frameId = 1040);

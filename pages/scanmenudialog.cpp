@@ -1,6 +1,7 @@
 #include "pages/scanmenudialog.h"
 
 #include "app/appmessages.h"
+#include "pages/linkcursor.h"
 #include "pages/pagelayout.h"
 #include "pages/pagehost.h"
 #include "resources/pages/scanids.h"
@@ -90,15 +91,8 @@ void CScanMenuDialog::LoadTexts()
 
 BOOL CScanMenuDialog::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message == WM_MOUSEMOVE)
-    {
-        const int id = ::GetDlgCtrlID(pMsg->hwnd);
-        const bool link = ::GetParent(pMsg->hwnd) == m_hWnd &&
-                          (id == IDC_LINK_QUARANTINE || id == IDC_LINK_IGNORE || id == IDC_LINK_LOGS);
-        IPageHost* host = GetPageHost();
-        HCURSOR linkCursor = host ? host->GetLinkCursor() : nullptr;
-        ::SetCursor(link && linkCursor ? linkCursor : m_hCursor);
-    }
+    static const UINT kLinks[] = {IDC_LINK_QUARANTINE, IDC_LINK_IGNORE, IDC_LINK_LOGS};
+    SetLinkCursor(*this, *pMsg, kLinks, m_hCursor);
     return CToolTipDialog::PreTranslateMessage(pMsg);
 }
 

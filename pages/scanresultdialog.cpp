@@ -4,7 +4,9 @@
 #include "app/engineeventdispatcher.h"
 #include "foundation/debuglog.h"
 #include "foundation/syshelpers.h"
+#include "pages/linkcursor.h"
 #include "pages/pagehost.h"
+#include "pages/pagekeys.h"
 #include "reports/senddlg.h"
 #include "resources/pages/resultsids.h"
 #include "ui/maindialog.h"
@@ -125,17 +127,12 @@ void CScanResultDialog::UpdateLayout()
 
 BOOL CScanResultDialog::PreTranslateMessage(MSG* pMsg)
 {
-    if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE))
-        pMsg->wParam = 0;
-    else if (pMsg->message == WM_MOUSEMOVE)
-    {
-        const HWND list = m_threatList.GetSafeHwnd();
-        const bool overList = list && (pMsg->hwnd == list || ::IsChild(list, pMsg->hwnd));
-        const HCURSOR link = GetPageHost() ? GetPageHost()->GetLinkCursor() : nullptr;
-        // The list chooses its own cursor (a hand over what can be clicked).
-        if (!overList)
-            ::SetCursor(::GetDlgCtrlID(pMsg->hwnd) == IDC_RESULT_UNKNOWN_LINK && link ? link : m_hArrowCursor);
-    }
+    static const UINT kLinks[] = {IDC_RESULT_UNKNOWN_LINK};
+    IgnoreEnterAndEscape(pMsg);
+    // The list chooses its own cursor (a hand over what can be clicked).
+    const HWND list = m_threatList.GetSafeHwnd();
+    if (!list || (pMsg->hwnd != list && !::IsChild(list, pMsg->hwnd)))
+        SetLinkCursor(*this, *pMsg, kLinks, m_hArrowCursor);
     return CToolTipDialogEx::PreTranslateMessage(pMsg);
 }
 

@@ -15,7 +15,7 @@
 #include "platform/html/htmlview.h"
 #include "resources/pages/resultsids.h"
 #include "tests/app/fake_engine.h"
-#include "tests/pages/fake_page_host.h"
+#include "tests/pages/test_page_host.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -93,12 +93,11 @@ int main()
 {
     const int threats = 10000;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CFakePageHost host;
+    CTestPageHost host;
     CComObject<CResultsScanner>* scanner = nullptr;
     CComObject<CResultsScanner>::CreateInstance(&scanner);
     host.scanner = scanner;
     scanner->results = MakeResult(threats);
-    SetPageHost(&host);
 
     CWnd parent;
     parent.CreateEx(0, nullptr, "bench", WS_POPUP | WS_VISIBLE, 0, 0, 760, 520, nullptr, nullptr);
@@ -142,7 +141,6 @@ int main()
 
     page.DestroyWindow();
     parent.DestroyWindow();
-    SetPageHost(nullptr);
     scanner->results.Release();
     host.scanner.Release();
     CoUninitialize();

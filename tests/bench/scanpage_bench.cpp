@@ -14,7 +14,7 @@
 #include "pages/scandialog.h"
 #include "platform/atl/atlcom.h"
 #include "tests/engine/scan_client.h"
-#include "tests/pages/fake_page_host.h"
+#include "tests/pages/test_page_host.h"
 
 #include <algorithm>
 #include <atomic>
@@ -54,7 +54,7 @@ double ClientScan(const std::wstring& database, const std::wstring& tree)
 }
 
 // The page's scan with the round trips of a second thread meanwhile.
-double PageScan(CFakePageHost& host, CWnd& mainWindow, std::vector<double>& roundTrips)
+double PageScan(CTestPageHost& host, CWnd& mainWindow, std::vector<double>& roundTrips)
 {
     CScanDialog page(&mainWindow);
     if (!page.CreatePage(0, 0, 640, 380))
@@ -129,8 +129,7 @@ int main(int argc, char** argv)
 
     DWORD proxies = 0;
     RegisterEngineProxyStubs(&proxies);
-    CFakePageHost host;
-    SetPageHost(&host);
+    CTestPageHost host;
     EngineCreateInstance(CLSID_Scanner, &host.scanner);
     if (!host.scanner || FAILED(host.scanner->Initialize(CComBSTR(database), CComBSTR(kKeyText))))
     {
@@ -173,7 +172,6 @@ int main(int argc, char** argv)
     AtlUnadvise(results, IID_IThreatCollectionEvents, resultsCookie);
     AtlUnadvise(host.scanner, IID_IScannerEvents, scannerCookie);
     mainWindow.DestroyWindow();
-    SetPageHost(nullptr);
     CScannerSettings::DeleteInstance();
     RevokeEngineProxyStubs(proxies);
     return 0;

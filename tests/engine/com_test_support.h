@@ -91,6 +91,23 @@ inline CComPtr<IThreat> NewThreat(ULONG id, const wchar_t* name)
     return threat;
 }
 
+// The IDs of the collection's threats, in its order; none for a null one.
+inline std::vector<ULONG> ThreatIds(IThreatCollection* items)
+{
+    std::vector<ULONG> ids;
+    LONG count = 0;
+    if (!items || FAILED(items->get_Count(&count)))
+        return ids;
+    for (LONG i = 0; i < count; ++i)
+    {
+        CComPtr<IThreat> threat;
+        ULONG id = 0;
+        if (SUCCEEDED(items->get_Item(i, &threat)) && SUCCEEDED(threat->get_ID(&id)))
+            ids.push_back(id);
+    }
+    return ids;
+}
+
 inline HRESULT SetData(ISearchItem* item, const std::vector<BYTE>& bytes)
 {
     SAFEARRAYBOUND bound = {static_cast<ULONG>(bytes.size()), 0};

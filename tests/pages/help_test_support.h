@@ -14,7 +14,7 @@
 #include "engine/engineobjects.h"
 #include "foundation/byteorder.h"
 #include "foundation/syshelpers.h"
-#include "tests/pages/help_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/fake_engine.h"
 #include "tests/app/update_test_server.h"
@@ -80,6 +80,22 @@ inline std::vector<BYTE> Stamp(LONG value)
     std::vector<BYTE> bytes(4);
     StoreLE32(bytes.data(), static_cast<DWORD>(value));
     return bytes;
+}
+
+// Pumps until the update job's download receives data (of the database
+// when downloadingDatabase). A stop asked before that may land while the
+// request is still being opened, and the download then ends as a failure to
+// connect rather than as stopped; from now on a stop ends it as stopped.
+inline bool WaitUntilDownloadReceives(bool downloadingDatabase = false, DWORD timeoutMs = 30000)
+{
+    return PumpUntil(
+        [downloadingDatabase] {
+            CVostelUpdateManager* manager = CVostelUpdateManager::Instance();
+            return manager->IsJobRunning() &&
+                   (!downloadingDatabase || manager->m_nState == CUpdateManager::StateDownloading) &&
+                   manager->m_download.m_dwState == CHttpFileDownload::stateReceiving;
+        },
+        timeoutMs);
 }
 
 } // namespace help_test

@@ -1,12 +1,11 @@
 #pragma once
 // Shared pieces of the maintenance pages' tests: a scratch data folder the
-// program's paths point at, a parent window that counts the pages' Back
-// messages, and a recorder of the message boxes they show.
+// program's paths point at, and a parent window that counts the pages' Back
+// messages.
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "app/appmessages.h"
 #include "foundation/syshelpers.h"
@@ -49,30 +48,4 @@ protected:
         }
         return CWnd::WindowProc(message, wParam, lParam);
     }
-};
-
-// Answers every message box with IDOK and keeps its caption and text.
-class MessageBoxRecorder
-{
-public:
-    struct Box
-    {
-        std::string caption, text;
-        UINT type;
-    };
-    MessageBoxRecorder() : m_previous(AfxSetMessageBoxHandler(&Record)) { Boxes().clear(); }
-    ~MessageBoxRecorder() { AfxSetMessageBoxHandler(m_previous); }
-    static std::vector<Box>& Boxes()
-    {
-        static std::vector<Box> boxes;
-        return boxes;
-    }
-
-private:
-    static int Record(HWND, LPCSTR text, LPCSTR caption, UINT type)
-    {
-        Boxes().push_back(Box{caption ? caption : "", text ? text : "", type});
-        return IDOK;
-    }
-    AFX_MESSAGEBOX_HANDLER m_previous;
 };

@@ -19,7 +19,7 @@
 #include "foundation/scannersettings.h"
 #include "foundation/scheduledscansettings.h"
 #include "foundation/syshelpers.h"
-#include "tests/pages/fake_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/fake_engine.h"
 
@@ -165,14 +165,12 @@ protected:
         CScheduledScanSettings::Instance()->SetPaths("");
         scanner = MakeFake<CRecordingScanner>(host.scanner);
         quarantine = MakeFake<CFakeQuarantine>(host.quarantine);
-        m_previousHost = SetPageHost(&host);
         ASSERT_TRUE(parent.Make());
     }
     void TearDown() override
     {
         if (parent.m_hWnd)
             parent.DestroyWindow();
-        SetPageHost(m_previousHost);
         host.scanner.Release();
         host.quarantine.Release();
         CLocalizer::DeleteInstance();
@@ -190,13 +188,12 @@ protected:
 
     DebugLogCapture debugLog;
     TempFolder m_data;
-    CFakePageHost host;
+    CTestPageHost host;
     CRecordingScanner* scanner = nullptr;
     CFakeQuarantine* quarantine = nullptr;
     CRecordingParent parent;
 
 private:
-    IPageHost* m_previousHost = nullptr;
     AFX_MESSAGEBOX_HANDLER m_previousBox = nullptr;
     std::string m_temp;
 };

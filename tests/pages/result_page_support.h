@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "app/engineeventdispatcher.h"
-#include "app/enginelistener.h"
 #include "engine/engineobjects.h"
-#include "engine/proxystubs.h"
 #include "engine/threat.h"
 #include "foundation/syshelpers.h"
 #include "pages/pagehost.h"
 #include "platform/atl/atlcom.h"
+#include "tests/engine/com_test_support.h"
+#include "tests/pages/maintenance_test_support.h"
 #include "tests/pages/pages_test_support.h"
 #include "tests/foundation/temp_folder.h"
 #include "tests/platform/mfc/window_test_support.h"
@@ -27,13 +26,9 @@
 #include <vector>
 
 inline CComPtr<ISearchItem> MakeItem(ScanAreaType type, const std::wstring& name, const std::wstring& value = L"",
-                                 bool known = true, HKEY root = nullptr)
+                                     bool known = true, HKEY root = nullptr)
 {
-    CComPtr<ISearchItem> item;
-    EngineCreateInstance(CLSID_SearchItem, &item);
-    item->put_Type(type);
-    item->put_ItemName(CComBSTR(name.c_str()));
-    item->put_ItemValue(CComBSTR(value.c_str()));
+    CComPtr<ISearchItem> item = NewItem(type, name.c_str(), value.c_str());
     item->put_Known(known ? 1 : 0);
     item->put_RootKey(reinterpret_cast<LONG_PTR>(root));
     return item;
@@ -41,10 +36,7 @@ inline CComPtr<ISearchItem> MakeItem(ScanAreaType type, const std::wstring& name
 
 inline CComPtr<IThreat> MakeThreat(ULONG id, const std::wstring& name, const std::vector<CComPtr<ISearchItem>>& items)
 {
-    CComPtr<IThreat> threat;
-    EngineCreateInstance(CLSID_Threat, &threat);
-    threat->put_ID(id);
-    threat->put_Name(CComBSTR(name.c_str()));
+    CComPtr<IThreat> threat = NewThreat(id, name.c_str());
     for (const CComPtr<ISearchItem>& item : items)
         threat->Add(item);
     return threat;
@@ -122,44 +114,13 @@ inline CComPtr<IThreat> MakeBrokenThreat()
     return threat;
 }
 
-// The engine as the application holds it, behind the pages' test host with
-// its recording scanner: a Quarantine in the test's own data folder, an
-// ignore list, and the quarantine's events travelling as in the program,
-// from its worker through COM to the listener on this thread, then through
-// the host to the dispatcher.
+// The engine as the application holds it, behind the pages' test host
+// with its recording scanner: a Quarantine in the test's own data folder,
+// an ignore list, and the quarantine's events travelling as in the program.
 class EngineRig
 {
 public:
-    EngineRig()
-    {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        RegisterEngineProxyStubs(&m_proxies);
-        SetEnvironmentVariableA(kDataFolderVariable, data.Path().c_str());
-        CreateDirectoryA(data.File("quarantine").c_str(), nullptr);
-        EngineCreateInstance(CLSID_Quarantine, &host.quarantine);
-        host.quarantine->Initialize(CComBSTR(Wide(data.File("quarantine")).c_str()));
-        EngineCreateInstance(CLSID_IgnoreList, &host.ignoreList);
-        CComObject<CEngineListener>::CreateInstance(&m_listener);
-        m_listenerHolder = m_listener->GetUnknown();
-        m_listener->SetTarget(&host);
-        AtlAdvise(host.quarantine, m_listenerHolder, IID_IQuarantineEvents, &m_cookie);
-        scanner = MakeFake<CRecordingScanner>(host.scanner);
-        m_previous = SetPageHost(&host);
-    }
-    ~EngineRig()
-    {
-        SetPageHost(m_previous);
-        host.quarantine->StopOperation();
-        AtlUnadvise(host.quarantine, IID_IQuarantineEvents, m_cookie);
-        m_listener->SetTarget(nullptr);
-        host.quarantine.Release();
-        host.ignoreList.Release();
-        host.scanner.Release();
-        m_listenerHolder.Release();
-        SetEnvironmentVariableA(kDataFolderVariable, nullptr);
-        RevokeEngineProxyStubs(m_proxies);
-        CoUninitialize();
-    }
+    EngineRig() : host(data.Path() + "\\") { scanner = MakeFake<CRecordingScanner>(host.scanner); }
 
     size_t ArchiveFiles() const
     {
@@ -173,15 +134,8 @@ public:
         return n;
     }
 
-    TempFolder data;
+    ScratchDataFolder data;
     EnglishTexts texts;
-    CFakePageHost host;
+    CTestPageHost host;
     CRecordingScanner* scanner = nullptr;
-
-private:
-    DWORD m_proxies = 0;
-    DWORD m_cookie = 0;
-    CComObject<CEngineListener>* m_listener = nullptr;
-    CComPtr<IUnknown> m_listenerHolder;
-    IPageHost* m_previous = nullptr;
 };

@@ -22,7 +22,7 @@
 #include "pages/shedulerdialog.h"
 #include "resources/pages/settingsids.h"
 #include "tests/app/app_test_support.h"
-#include "tests/pages/fake_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tinyxml.h"
 #include "ui/maindialog.h"
 #include "ui/maindialoghost.h"
@@ -78,7 +78,6 @@ protected:
         macros.SetAt("{APPNAME}", "Telmin Cleanwarden");
         CLocalizer::Configure(LOCALIZER_KEY_TEXT, macros, m_temp.c_str(), GetModuleFolder() + "Lang");
         ASSERT_TRUE(CLocalizer::Instance()->SetLocale("English"));
-        SetPageHost(&pageHost);
         RemoveAutoRun(CSettingsDialog::kAutoRunName);
     }
     void TearDown() override
@@ -93,7 +92,6 @@ protected:
         CScheduledUpdateSoftSettings::DeleteInstance();
         CLocalizer::DeleteInstance();
         RemoveAutoRun(CSettingsDialog::kAutoRunName);
-        SetPageHost(nullptr);
         CSchedule::SetTimerNameSuffix("");
         SetEnvironmentVariableA(kDataFolderVariable, nullptr);
         SetTrayNotifyFunction(m_previousTray == &Shell_NotifyIconA ? nullptr : m_previousTray);
@@ -159,7 +157,7 @@ public:
 protected:
     TempFolder data;
     CSettingsTestHost host;
-    CFakePageHost pageHost;
+    CTestPageHost pageHost;
     CMainDialog m_dialog{&host};
 
 private:

@@ -54,7 +54,7 @@ protected:
     void TearDown() override { m_parent.DestroyWindow(); }
 
     EnglishTexts m_english;
-    CHelpTestPageHost m_host;
+    CTestPageHost m_host;
     ShellOpens m_shell;
     MessageBoxes m_boxes;
     CWnd m_parent;

@@ -7,8 +7,9 @@
 
 #include "resources/pages/maintenanceids.h"
 #include "tests/engine/com_test_support.h"
-#include "tests/pages/engine_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/pages/maintenance_test_support.h"
+#include "tests/reports/dialog_test_support.h"
 #include "tests/reports/english_texts.h"
 
 namespace {
@@ -64,8 +65,8 @@ protected:
 
     EnglishTexts m_english;
     ScratchDataFolder m_data;
-    CEnginePageHost m_host{m_data.Path() + "\\"};
-    MessageBoxRecorder m_boxes;
+    CTestPageHost m_host{m_data.Path() + "\\"};
+    MessageBoxes m_boxes;
     CPageParent m_parent;
     CIgnoreListDialog m_page{&m_parent};
 };
@@ -110,7 +111,7 @@ TEST_F(IgnoreListPageTest, TakesTheCheckedThreatsOffAndSavesTheListAtOnce)
     ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_IgnoreList, &empty));
     ASSERT_EQ(S_OK, empty->Load(CComBSTR(m_data.File("ilist.lst").c_str())));
     EXPECT_TRUE(Ids(empty).empty());
-    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(m_boxes.shown.empty());
 
     Click(IDC_IGNORE_LIST_BACK);
     PumpPending();
@@ -129,11 +130,11 @@ TEST_F(IgnoreListPageTest, AFailedSaveIsToldAndTheOldFileStaysWhole)
     Click(IDC_IGNORE_LIST_SELECT_ALL);
     Click(IDC_IGNORE_LIST_REMOVE);
     CloseHandle(held);
-    ASSERT_EQ(1u, m_boxes.Boxes().size());
-    EXPECT_EQ("Error", m_boxes.Boxes()[0].caption);
+    ASSERT_EQ(1u, m_boxes.shown.size());
+    EXPECT_EQ("Error", m_boxes.shown[0].caption);
     EXPECT_EQ("The ignore list could not be saved. The threats you removed will be ignored again the next time "
               "Telmin Cleanwarden starts.",
-              m_boxes.Boxes()[0].text);
+              m_boxes.shown[0].text);
     EXPECT_EQ(before, TempFolder::Read(m_data.File("ilist.lst")));
     EXPECT_TRUE(Ids(m_host.IgnoreList()).empty());
 }

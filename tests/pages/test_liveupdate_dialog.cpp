@@ -60,7 +60,7 @@ protected:
 
     EnglishTexts m_english;
     MessageRecorder m_main;
-    CHelpTestPageHost m_host;
+    CTestPageHost m_host;
 };
 
 ULONG EngineStamp(IScanner* scanner)
@@ -160,12 +160,14 @@ TEST_F(UpdateDialogTest, TheButtonCancelsAStalledDownloadWhoseBarStopsAt85)
     RunModal(dialog, [&] {
         Click(dialog, IDC_LIVE_UPDATE_BUTTON);
         manager->SetDefinitionsBaseUrl(server().Url("/@stall/liveupdate/").c_str());
-        ASSERT_TRUE(PumpUntil([&] { return manager->m_nState == CUpdateManager::StateDownloading; }, 30000));
-        PumpFor(500);
+        ASSERT_TRUE(WaitUntilDownloadReceives(true));
         PBRANGE range = {};
-        dialog.GetDlgItem(IDC_LIVE_UPDATE_PROGRESS)->SendMessage(PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        // The bar follows the download at the dialog's next poll.
+        EXPECT_TRUE(PumpUntil([&] {
+            dialog.GetDlgItem(IDC_LIVE_UPDATE_PROGRESS)->SendMessage(PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+            return range.iHigh == 85;
+        }));
         EXPECT_EQ(0, range.iLow);
-        EXPECT_EQ(85, range.iHigh);
         EXPECT_TRUE(ProgressShown(dialog));
         Click(dialog, IDC_LIVE_UPDATE_BUTTON);
         EXPECT_EQ("Stopping the update...", ControlText(dialog, IDC_LIVE_UPDATE_STATUS));
@@ -270,7 +272,7 @@ TEST_F(ProgramUpdateTest, NothingIsOpenedAfterAFailedEmptyOrStoppedDownloadWhate
             Click(dialog, IDC_LIVE_UPDATE_BUTTON);
             if (std::string(c.installer).find("@stall") != std::string::npos)
             {
-                PumpFor(1000);
+                ASSERT_TRUE(WaitUntilDownloadReceives());
                 Click(dialog, IDC_LIVE_UPDATE_BUTTON);
             }
             EXPECT_TRUE(PumpUntil([&] { return dialog.GetRunState() == CUpdateProgressDialog::RunFinished; }, 30000));

@@ -59,7 +59,7 @@ protected:
     // RunSilent on a thread of its own, as a task runs it, with the
     // scanner handed over as the task manager hands it, while this (the
     // scanner's) thread keeps its messages flowing; then what was posted.
-    // whileRunning is called once the job has run for a second.
+    // whileRunning is called once the job's download receives data.
     Posted RunSilent(const std::function<void()>& whileRunning = nullptr)
     {
         SetSchedulerHost(&m_scheduler);
@@ -78,11 +78,11 @@ protected:
             done = true;
         });
         bool acted = false;
-        const DWORD start = GetTickCount();
         const bool ended = PumpUntil(
             [&] {
-                if (whileRunning && !acted && CVostelUpdateManager::Instance()->IsJobRunning() &&
-                    GetTickCount() - start > 1000)
+                CVostelUpdateManager* manager = CVostelUpdateManager::Instance();
+                if (whileRunning && !acted && manager->IsJobRunning() &&
+                    manager->m_download.m_dwState == CHttpFileDownload::stateReceiving)
                 {
                     acted = true;
                     whileRunning();
@@ -107,7 +107,7 @@ protected:
 
     MessageRecorder m_main;
     CTestSchedulerHost m_scheduler;
-    CHelpTestPageHost m_pages;
+    CTestPageHost m_pages;
 };
 
 const Posted kError = {{WM_UPDATE_RESULT, UPDATE_RESULT_ERROR}};

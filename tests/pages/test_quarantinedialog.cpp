@@ -11,8 +11,9 @@
 #include "app/engineeventdispatcher.h"
 #include "resources/pages/maintenanceids.h"
 #include "tests/engine/com_test_support.h"
-#include "tests/pages/engine_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/pages/maintenance_test_support.h"
+#include "tests/reports/dialog_test_support.h"
 #include "tests/reports/english_texts.h"
 
 namespace {
@@ -161,8 +162,8 @@ protected:
 
     EnglishTexts m_english;
     ScratchDataFolder m_data;
-    CEnginePageHost m_host{m_data.Path() + "\\"};
-    MessageBoxRecorder m_boxes;
+    CTestPageHost m_host{m_data.Path() + "\\"};
+    MessageBoxes m_boxes;
     CPageParent m_parent;
     CQuarantineDialog m_page{&m_parent};
 };
@@ -212,7 +213,7 @@ TEST_F(QuarantinePageTest, RestoresTheCheckedThreatOnlyKeepsTheRestAndDeletesWha
     EXPECT_EQ(2, Backups());
     EXPECT_EQ(2, Entries());
     EXPECT_EQ(std::vector<ULONG>{52}, Shown());
-    EXPECT_TRUE(m_boxes.Boxes().empty());
+    EXPECT_TRUE(m_boxes.shown.empty());
 
     // The rest later: now the backup is spent and goes; the next is shown.
     CheckOnly(52, {});
@@ -262,17 +263,17 @@ TEST_F(QuarantinePageTest, ABusyQuarantineOrAnUnreadableBackupIsReportedAndTheLi
     other->put_Time(time);
     ASSERT_EQ(S_OK, m_host.Quarantine()->ViewBackup(other));
     m_page.FillBackupList();
-    ASSERT_EQ(1u, m_boxes.Boxes().size());
-    EXPECT_EQ("Error", m_boxes.Boxes()[0].caption);
-    EXPECT_EQ("The quarantine is busy with another task. Please try again in a moment.", m_boxes.Boxes()[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), m_boxes.Boxes()[0].type);
+    ASSERT_EQ(1u, m_boxes.shown.size());
+    EXPECT_EQ("Error", m_boxes.shown[0].caption);
+    EXPECT_EQ("The quarantine is busy with another task. Please try again in a moment.", m_boxes.shown[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), m_boxes.shown[0].type);
     EXPECT_TRUE(ComboEnabled());
     EXPECT_EQ(nullptr, m_page.GetViewedBackup());
     // The page no longer listens: there is nothing of it left to take out.
     EXPECT_EQ(1, m_host.GetEventDispatcher()->RemoveOnQuarantineProgress(&m_page, &CEngineEventHandler::OnQuarantineProgress));
     m_host.Quarantine()->StopOperation();
     PumpPending();
-    EXPECT_EQ(1u, m_boxes.Boxes().size());
+    EXPECT_EQ(1u, m_boxes.shown.size());
 
     // Restore and Remove while the quarantine is busy do nothing.
     Choose(0);
@@ -294,7 +295,7 @@ TEST_F(QuarantinePageTest, ABusyQuarantineOrAnUnreadableBackupIsReportedAndTheLi
     FindClose(search);
     TempFolder::Write(m_data.File("quarantine\\") + found.cFileName, std::vector<BYTE>(64, 0xAB));
     Choose(0);
-    ASSERT_EQ(2u, m_boxes.Boxes().size());
-    EXPECT_EQ("This backup could not be read. It may be damaged or in use.", m_boxes.Boxes()[1].text);
+    ASSERT_EQ(2u, m_boxes.shown.size());
+    EXPECT_EQ("This backup could not be read. It may be damaged or in use.", m_boxes.shown[1].text);
     EXPECT_TRUE(ComboEnabled());
 }

@@ -7,6 +7,7 @@
 
 #include "resources/pages/maintenanceids.h"
 #include "tests/pages/maintenance_test_support.h"
+#include "tests/reports/dialog_test_support.h"
 #include "tests/reports/english_texts.h"
 
 namespace {
@@ -111,7 +112,7 @@ TEST_F(ScanLogsPageTest, ListsTheLogsShowsThemLineByLineAndRefreshesWhenShown)
 
 TEST_F(ScanLogsPageTest, DeletingKeepsTheListAsOnDiskAndTheLastOneEmptiesTheText)
 {
-    MessageBoxRecorder boxes;
+    MessageBoxes boxes;
     TempFolder::Write(Log("a.log"), Bytes("first"));
     TempFolder::Write(Log("b.log"), Bytes("second"));
     Open();
@@ -126,16 +127,16 @@ TEST_F(ScanLogsPageTest, DeletingKeepsTheListAsOnDiskAndTheLastOneEmptiesTheText
     HANDLE held = CreateFileA(Log("b.log").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     Click(IDC_SCAN_LOGS_DELETE);
     CloseHandle(held);
-    ASSERT_EQ(1u, MessageBoxRecorder::Boxes().size());
-    EXPECT_EQ("Error", MessageBoxRecorder::Boxes()[0].caption);
-    EXPECT_EQ("The log file could not be deleted. It may be in use.", MessageBoxRecorder::Boxes()[0].text);
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_EQ("Error", boxes.shown[0].caption);
+    EXPECT_EQ("The log file could not be deleted. It may be in use.", boxes.shown[0].text);
     EXPECT_EQ(std::vector<std::string>{"b.log"}, Listed());
 
     Click(IDC_SCAN_LOGS_DELETE);
     EXPECT_TRUE(Listed().empty());
     EXPECT_EQ("", Shown());
     Click(IDC_SCAN_LOGS_DELETE);   // nothing left: nothing happens
-    EXPECT_EQ(1u, MessageBoxRecorder::Boxes().size());
+    EXPECT_EQ(1u, boxes.shown.size());
 }
 
 TEST_F(ScanLogsPageTest, AnUnreadableOrHugeLogShowsWhatItCanWithANote)

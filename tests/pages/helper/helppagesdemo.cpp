@@ -28,7 +28,7 @@
 #include "pages/newsdialog.h"
 #include "platform/mfc/afxwin.h"
 #include "resources/pages/helpids.h"
-#include "tests/pages/help_page_host.h"
+#include "tests/pages/test_page_host.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ public:
         CLocalizer::Configure(LOCALIZER_KEY_TEXT, macros, temp, GetModuleFolder() + "Lang");
         CLocalizer::Instance()->SetLocale("English");
 
-        CHelpTestPageHost host;
+        CTestPageHost host;
         EngineCreateInstance(CLSID_Scanner, &host.scanner);
         if (host.scanner)
             host.scanner->Initialize(CComBSTR(GetProductDataFolder() + CW_DEFINITIONS_FILE_NAME),

@@ -16,7 +16,7 @@
 #include "pages/scanlogsdialog.h"
 #include "skin/skinlibrary.h"
 #include "tests/engine/com_test_support.h"
-#include "tests/pages/engine_page_host.h"
+#include "tests/pages/test_page_host.h"
 #include "tests/pages/maintenance_test_support.h"
 #include "tests/reports/english_texts.h"
 
@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     EnsureCommonControls();
     EnglishTexts english;
     ScratchDataFolder data;
-    CEnginePageHost host(data.Path() + "\\");
+    CTestPageHost host(data.Path() + "\\");
     // The program's skin, as the scan tab skins its pages.
     const HINSTANCE module = GetModuleHandleA(nullptr);
     if (InitSkinLibrary(module, "Telmin Cleanwarden", nullptr, 0) == 1 &&
