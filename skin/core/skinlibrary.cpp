@@ -12,7 +12,7 @@
 #include "skin/core/skinmemstream.h"
 #include "skin/core/skinstore.h"
 #include "skin/core/skinwnd.h"
-#include "skin/image/skindrawutils.h"
+#include "skin/draw/skindrawutils.h"
 #include "skin/menus/skinhostwnd.h"
 #include "skin/menus/skintooltip.h"
 #include "skin/objects/skinobject.h"

@@ -2,6 +2,7 @@
 
 CSkinTooltip::CSkinTooltip() : m_instance(NULL)
 {
+    m_anchor.x = m_anchor.y = 0;
     SetSkinObject(&m_default);
 }
 
@@ -16,4 +17,20 @@ BOOL CSkinTooltip::SetTooltipObject(CSkinObject* object)
 const CSkinTooltipObject* CSkinTooltip::GetTooltipObject() const
 {
     return (const CSkinTooltipObject*)GetSkinObject();
+}
+
+void CSkinTooltip::ShowText(LPCSTR text, const POINT* point)
+{
+    if (point)
+        m_anchor = *point;
+    else
+        GetCursorPos(&m_anchor);
+    Hide();
+    m_text = text ? text : "";
+}
+
+void CSkinTooltip::Hide()
+{
+    if (GetHwnd())
+        ShowWindow(GetHwnd(), SW_HIDE);
 }

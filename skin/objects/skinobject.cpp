@@ -4,7 +4,7 @@
 
 #include "skin/core/skinstore.h"
 #include "skin/core/skinversion.h"
-#include "skin/image/skindrawutils.h"
+#include "skin/draw/skindrawutils.h"
 #include "skin/image/ximage.h"
 #include "skin/objects/skinfields.h"
 #include "skin/objects/skinobjectfactory.h"

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,13 @@ inline std::vector<BYTE> ReadTestFile(const std::string& name)
 inline std::vector<BYTE> AllTypesFile(int minor)
 {
     return ReadTestFile("testdata\\skin\\alltypes_1_" + std::to_string(minor) + ".skn");
+}
+
+// The builder's rendering of tests/skin/data/blocks.skin: solid colour
+// blocks for pixel tests.
+inline std::vector<BYTE> BlocksSkinFile()
+{
+    return ReadTestFile("testdata\\skin\\blocks_1_18.skn");
 }
 
 inline std::vector<BYTE> BuiltinSkinFile()
@@ -84,6 +92,64 @@ inline std::vector<BYTE> SavedBytes(const CSkinStore& store)
     store.Save(out);
     return BytesOf(out);
 }
+
+inline bool operator==(const RECT& a, const RECT& b)
+{
+    return EqualRect(&a, &b) || (a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom);
+}
+
+inline std::ostream& operator<<(std::ostream& out, const RECT& r)
+{
+    return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+// A colour written 0xRRGGBB (as the pictures answer) as a COLORREF.
+inline COLORREF Rgb(DWORD hex)
+{
+    return RGB(hex >> 16, (hex >> 8) & 0xFF, hex & 0xFF);
+}
+
+// A 32-bit top-down memory picture whose pixels the tests read directly,
+// as 0xRRGGBB.
+class MemoryPicture
+{
+public:
+    MemoryPicture(int w, int h, DWORD fill) : m_w(w), m_h(h)
+    {
+        BITMAPINFO bmi = {};
+        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+        bmi.bmiHeader.biWidth = w;
+        bmi.bmiHeader.biHeight = -h;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        m_dc = CreateCompatibleDC(NULL);
+        m_bitmap = CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        for (int i = 0; i < w * h; ++i)
+            m_bits[i] = fill;
+    }
+    ~MemoryPicture()
+    {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    HDC DC() const { return m_dc; }
+    int Width() const { return m_w; }
+    int Height() const { return m_h; }
+    DWORD At(int x, int y) const
+    {
+        GdiFlush();
+        return m_bits[y * m_w + x] & 0xFFFFFF;
+    }
+
+private:
+    int m_w, m_h;
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    DWORD* m_bits = NULL;
+};
 
 // A skinner that only subclasses its window; counts what happens to it.
 class CTestSkinner : public CSkinWnd

@@ -6,8 +6,9 @@
 
 #include <vector>
 
-#include "skin/image/skindrawutils.h"
+#include "skin/draw/skindrawutils.h"
 #include "skin/image/ximage.h"
+#include "skin_test_support.h"
 
 namespace {
 
@@ -139,45 +140,6 @@ void FuzzDecode(const Bytes& file, size_t span, int changes, DWORD seed, DWORD t
         Decode(image, fuzzed, type);
     }
 }
-
-// A 32-bit top-down memory picture whose pixels the tests read directly.
-class MemoryPicture
-{
-public:
-    MemoryPicture(int w, int h, DWORD fill) : m_w(w), m_h(h)
-    {
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = w;
-        bmi.bmiHeader.biHeight = -h;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        m_dc = CreateCompatibleDC(NULL);
-        m_bitmap = CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-        for (int i = 0; i < w * h; ++i)
-            m_bits[i] = fill;
-    }
-    ~MemoryPicture()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    HDC DC() const { return m_dc; }
-    DWORD At(int x, int y) const
-    {
-        GdiFlush();
-        return m_bits[y * m_w + x] & 0xFFFFFF;
-    }
-
-private:
-    int m_w, m_h;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    DWORD* m_bits = NULL;
-};
 
 // A 3 x 2 24-bit image: top row red, green, blue; bottom row white, black,
 // grey.

@@ -8,6 +8,7 @@
 #include "skin/menus/skintooltip.h"
 #include "skin/objects/skinobject.h"
 #include "skin/skinlibrary.h"
+#include "skin/windows/skindialog.h"
 
 namespace {
 
@@ -174,19 +175,20 @@ TEST_F(SkinLibraryTest, WrongTypesAreRefusedWithError8)
     DestroyWindow(hwnd);
 }
 
-TEST_F(SkinLibraryTest, BuiltInSkinnersAnswerNotSkinned)
+TEST_F(SkinLibraryTest, BuiltInSkinnersSkinDialogsButNoControlsYet)
 {
     ASSERT_TRUE(Init());
     ASSERT_TRUE(LoadBuiltin());
     HWND hwnd = MakeTestWindow();
     HWND button = CreateWindowExA(0, "Button", "", WS_CHILD | BS_PUSHBUTTON, 0, 0, 9, 9, hwnd, NULL, NULL, NULL);
+    EXPECT_TRUE(SetWindowSkin(hwnd, "Dialog"));
+    EXPECT_TRUE(dynamic_cast<CSkinDialog*>(GetSkinManager().FindSkinner(hwnd)));
     SetSkinLibraryError(0);
-    EXPECT_FALSE(SetWindowSkin(hwnd, "Dialog"));
-    EXPECT_EQ(0, GetSkinLibraryError());
     EXPECT_FALSE(SetControlSkin(button, "BackGround", "Dialog"));
     EXPECT_EQ(SKINERR_NOOBJECT, GetSkinLibraryError());
-    EXPECT_EQ(0u, GetSkinManager().GetSkinnerCount());
+    EXPECT_EQ(1u, GetSkinManager().GetSkinnerCount());
     DestroyWindow(hwnd);
+    EXPECT_EQ(0u, GetSkinManager().GetSkinnerCount());
 }
 
 TEST_F(SkinLibraryTest, DialogSkinNameIsCutAt50AndNullClearsIt)

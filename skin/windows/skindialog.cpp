@@ -1,0 +1,496 @@
+#include "skin/windows/skindialog.h"
+
+#include "skin/core/skinmanager.h"
+#include "skin/core/skinlibrarystate.h"
+#include "skin/draw/skindrawutils.h"
+#include "skin/draw/skinimagepart.h"
+#include "skin/draw/skinmemdc.h"
+#include "skin/elements/skinelement.h"
+#include "skin/objects/skinwindowobjects.h"
+
+namespace {
+
+// The corner of a part that sizes the window diagonally.
+const int CornerSize = 5;
+
+int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+
+int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+
+} // namespace
+
+CSkinDialog::CSkinDialog()
+    : m_laidOut(false), m_redrawPending(0), m_styleAtAttach(0), m_backgroundDc(NULL), m_background(NULL), m_backgroundOld(NULL)
+{
+    SetRectEmpty(&m_lastWindowRect);
+    m_backgroundSize.cx = m_backgroundSize.cy = 0;
+}
+
+CSkinDialog::~CSkinDialog()
+{
+    DeleteBackground();
+}
+
+bool CSkinDialog::IsFramed() const
+{
+    return m_hwnd && (GetWindowLongA(m_hwnd, GWL_STYLE) & (WS_DLGFRAME | DS_MODALFRAME)) != 0;
+}
+
+RECT CSkinDialog::GetBorderSizes() const
+{
+    RECT borders = {Width(m_layout[Left]), Height(m_layout[TopLeft]), Width(m_layout[Right]),
+                    Height(m_layout[BottomLeft])};
+    return borders;
+}
+
+BOOL CSkinDialog::Attach(HWND hwnd)
+{
+    // The client size in the system's frame: attaching paints the skin's
+    // frame, which already changes it.
+    RECT client;
+    GetClientRect(hwnd, &client);
+    if (!CSkinWnd::Attach(hwnd))
+        return FALSE;
+    m_styleAtAttach = (DWORD)GetWindowLongA(hwnd, GWL_STYLE);
+    if ((m_styleAtAttach & WS_CAPTION) != WS_CAPTION)
+        m_captionTextOn = 0;
+    if (IsFramed())
+        FitWindowToClient(client);
+    SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return TRUE;
+}
+
+CSkinObject* CSkinDialog::SetSkinObject(CSkinObject* object)
+{
+    CSkinObject* previous = CSkinWnd::SetSkinObject(object);
+    if (!m_hwnd)
+        return previous;
+    if ((m_styleAtAttach & WS_CAPTION) != WS_CAPTION)
+        m_captionTextOn = 0;
+    // Nothing of the previous object is drawn again: the background and the
+    // region are made anew at the next paint.
+    DeleteBackground();
+    m_laidOut = false;
+    if (IsFramed()) {
+        RECT client;
+        GetClientRect(m_hwnd, &client);
+        FitWindowToClient(client);
+    }
+    RedrawWindow(m_hwnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_ERASENOW | RDW_FRAME);
+    return previous;
+}
+
+void CSkinDialog::FitWindowToClient(const RECT& client)
+{
+    if (!GetShape())
+        return;
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    const RECT borders = GetBorderSizes();
+    const int width = Width(client) + borders.left + borders.right;
+    const int height = Height(client) + borders.top + borders.bottom;
+    if (width != Width(window) || height != Height(window))
+        SetWindowPos(m_hwnd, NULL, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+POINT CSkinDialog::WindowPoint(LPARAM screen) const
+{
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    POINT point = {(short)LOWORD(screen) - window.left, (short)HIWORD(screen) - window.top};
+    return point;
+}
+
+// ---------------------------------------------------------------- window procedure
+
+LRESULT CSkinDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return IsFramed() ? FramedProc(message, wParam, lParam) : FramelessProc(message, wParam, lParam);
+}
+
+LRESULT CSkinDialog::FramelessProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CTLCOLORDLG:
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(message, wParam, lParam);
+    case WM_SKIN_PARENT_BACKGROUND:
+        return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
+    case WM_SETTEXT:
+        return CallSavedWithStyle(WS_POPUP | (GetWindowLongA(m_hwnd, GWL_STYLE) & WS_VISIBLE), message, wParam, lParam);
+    case WM_ERASEBKGND:
+        return EraseBackground((HDC)wParam) ? 1 : CSkinWnd::WindowProc(message, wParam, lParam);
+    case WM_NCDESTROY: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+    // Children's farewells and menu keys reach the skinner in a page too.
+    case WM_SKIN_FORGET_CHILD: case WM_SKIN_MENU_KEY:
+        return CSkinWnd::WindowProc(message, wParam, lParam);
+    default:
+        return CallSaved(message, wParam, lParam);
+    }
+}
+
+LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
+    switch (message) {
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo((MINMAXINFO*)lParam);
+        return 0;
+    case WM_NCCALCSIZE:
+        OnNcCalcSize(wParam ? &((NCCALCSIZE_PARAMS*)lParam)->rgrc[0] : (RECT*)lParam);
+        return 0;
+    case WM_NCHITTEST: {
+        POINT screen = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+        return HitTest(screen);
+    }
+    case WM_NCPAINT:
+        // The dialog's own procedure has its say without a frame to draw
+        // (the system does more on this message than drawing: under Wine
+        // the taskbar learns of the window here).
+        CallSavedWithStyle(WS_POPUP | (style & WS_VISIBLE), message, wParam, lParam);
+        PaintFrame((HRGN)wParam);
+        return 0;
+    case WM_NCACTIVATE: case WM_SETTEXT: {
+        // The dialog's own procedure would draw the system's caption: it
+        // sees a window without one, and the skin's frame is drawn after.
+        if (message == WM_NCACTIVATE)
+            m_activeCaption = wParam != 0;
+        HWND hwnd = m_hwnd;
+        const LRESULT result = CallSavedWithStyle(WS_POPUP | (style & WS_VISIBLE), message, wParam, lParam);
+        if (CSkinWnd::FromHandle(hwnd) == this)
+            RepaintFrame();
+        return result;
+    }
+    case WM_ERASEBKGND:
+        return EraseBackground((HDC)wParam) ? 1 : CSkinWnd::WindowProc(message, wParam, lParam);
+    case WM_SETCURSOR: case WM_ENABLE: case WM_SETICON: case WM_INITMENU: case WM_INITMENUPOPUP: {
+        HWND hwnd = m_hwnd;
+        const LRESULT result = CallSavedWithStyle(style & ~WS_SYSMENU, message, wParam, lParam);
+        if (message != WM_SETCURSOR && CSkinWnd::FromHandle(hwnd) == this) {
+            UpdateCaptionButtons();
+            RepaintFrame();
+        }
+        return result;
+    }
+    case WM_NCMOUSEMOVE: {
+        HWND hwnd = m_hwnd;
+        CallSavedWithStyle(style & ~WS_SYSMENU, message, wParam, lParam);
+        if (CSkinWnd::FromHandle(hwnd) == this && m_activeCaption)
+            RouteMouseToElements(WM_MOUSEMOVE, WindowPoint(lParam));
+        return 0;
+    }
+    case WM_NCLBUTTONDOWN: case WM_NCLBUTTONUP: case WM_NCLBUTTONDBLCLK:
+        return OnNcButton(message, wParam, lParam);
+    case WM_NCRBUTTONDOWN:
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(message, wParam, lParam);
+    case WM_SKIN_PARENT_BACKGROUND:
+        return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
+    default:
+        return CSkinWnd::WindowProc(message, wParam, lParam);
+    }
+}
+
+LRESULT CSkinDialog::OnNcButton(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const UINT elementMessage = message == WM_NCLBUTTONDOWN ? WM_LBUTTONDOWN
+                              : message == WM_NCLBUTTONUP ? WM_LBUTTONUP : WM_LBUTTONDBLCLK;
+    if (RouteMouseToElements(elementMessage, WindowPoint(lParam)))
+        return 0;
+    if (message == WM_NCLBUTTONDBLCLK) {
+        if (wParam != HTCAPTION)
+            return 0;
+        if (IsIconic(m_hwnd)) {
+            SendMessageA(m_hwnd, WM_SYSCOMMAND, SC_RESTORE, lParam);
+        } else if ((GetWindowLongA(m_hwnd, GWL_STYLE) & WS_THICKFRAME) && (m_styleAtAttach & WS_MAXIMIZEBOX)) {
+            SendMessageA(m_hwnd, WM_SYSCOMMAND, IsZoomed(m_hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+        } else {
+            CallSaved(message, wParam, lParam);
+        }
+        return 0;
+    }
+    if (IsZoomed(m_hwnd))
+        return 0;
+    CallSavedWithStyle((DWORD)GetWindowLongA(m_hwnd, GWL_STYLE) & ~WS_SYSMENU, message, wParam, lParam);
+    return 0;
+}
+
+void CSkinDialog::OnNcCalcSize(RECT* proposed)
+{
+    RECT borders = GetBorderSizes();
+    if (GetWindowLongA(m_hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) {
+        const LONG left = borders.left;
+        borders.left = borders.right;
+        borders.right = left;
+    }
+    proposed->left += borders.left;
+    proposed->top += borders.top;
+    proposed->right -= borders.right;
+    proposed->bottom -= borders.bottom;
+    if (proposed->right < proposed->left)
+        proposed->right = proposed->left;
+    if (proposed->bottom < proposed->top)
+        proposed->bottom = proposed->top;
+}
+
+void CSkinDialog::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    RECT work, monitor;
+    if (GetWindowMonitorRect(m_hwnd, work, true) && GetWindowMonitorRect(m_hwnd, monitor, false)) {
+        info->ptMaxSize.x = Width(work);
+        info->ptMaxSize.y = Height(work);
+        info->ptMaxPosition.x = work.left - monitor.left;
+        info->ptMaxPosition.y = work.top - monitor.top;
+    }
+    if (CSkinShapeObject* shape = GetShape()) {
+        const RECT* l = shape->m_layout;
+        const LONG top = Width(l[TopLeft]) + Width(l[TopRight]), bottom = Width(l[BottomLeft]) + Width(l[BottomRight]);
+        info->ptMinTrackSize.x = (top > bottom ? top : bottom) + 2;
+        info->ptMinTrackSize.y = Height(l[TopLeft]) + Height(l[BottomLeft]) + 2;
+    }
+    // The dialog's own limits count too: the stricter of both.
+    MINMAXINFO own = *info;
+    CallSaved(WM_GETMINMAXINFO, 0, (LPARAM)&own);
+    info->ptMaxSize.x = own.ptMaxSize.x < info->ptMaxSize.x ? own.ptMaxSize.x : info->ptMaxSize.x;
+    info->ptMaxSize.y = own.ptMaxSize.y < info->ptMaxSize.y ? own.ptMaxSize.y : info->ptMaxSize.y;
+    info->ptMaxTrackSize.x = own.ptMaxTrackSize.x < info->ptMaxTrackSize.x ? own.ptMaxTrackSize.x : info->ptMaxTrackSize.x;
+    info->ptMaxTrackSize.y = own.ptMaxTrackSize.y < info->ptMaxTrackSize.y ? own.ptMaxTrackSize.y : info->ptMaxTrackSize.y;
+    info->ptMinTrackSize.x = own.ptMinTrackSize.x > info->ptMinTrackSize.x ? own.ptMinTrackSize.x : info->ptMinTrackSize.x;
+    info->ptMinTrackSize.y = own.ptMinTrackSize.y > info->ptMinTrackSize.y ? own.ptMinTrackSize.y : info->ptMinTrackSize.y;
+}
+
+LRESULT CSkinDialog::HitTest(POINT screen)
+{
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    FitFrame(Width(window), Height(window));
+    LayoutElements(Width(window), Height(window));
+    const POINT p = {screen.x - window.left, screen.y - window.top};
+    for (size_t i = 0; i < m_elements.size(); ++i) {
+        if (m_elements[i]->HitTest(p)) {
+            if (const int code = m_elements[i]->GetHitCode())
+                return code;
+        }
+    }
+    if (PtInRect(&m_layout[Centre], p))
+        return HTCLIENT;
+    const bool sizable = (GetWindowLongA(m_hwnd, GWL_STYLE) & WS_THICKFRAME) && !IsZoomed(m_hwnd);
+    if (!sizable) {
+        for (int part = TopLeft; part <= TopRight; ++part)
+            if (PtInRect(&m_layout[part], p))
+                return HTCAPTION;
+        return HTNOWHERE;
+    }
+    const RECT* l = m_layout;
+    if (PtInRect(&l[TopLeft], p))
+        return p.x < l[TopLeft].left + CornerSize && p.y < l[TopLeft].top + CornerSize ? HTTOPLEFT : HTCAPTION;
+    if (PtInRect(&l[Top], p))
+        return p.y < l[Top].top + CornerSize ? HTTOP : HTCAPTION;
+    if (PtInRect(&l[TopRight], p))
+        return p.x >= l[TopRight].right - CornerSize && p.y < l[TopRight].top + CornerSize ? HTTOPRIGHT : HTCAPTION;
+    if (PtInRect(&l[Right], p))
+        return HTRIGHT;
+    if (PtInRect(&l[Left], p))
+        return HTLEFT;
+    if (PtInRect(&l[BottomRight], p))
+        return p.x >= l[BottomRight].right - CornerSize && p.y >= l[BottomRight].bottom - CornerSize ? HTBOTTOMRIGHT
+                                                                                                     : HTBOTTOM;
+    if (PtInRect(&l[BottomLeft], p))
+        return p.x < l[BottomLeft].left + CornerSize && p.y >= l[BottomLeft].bottom - CornerSize ? HTBOTTOMLEFT
+                                                                                                 : HTBOTTOM;
+    if (PtInRect(&l[Bottom], p))
+        return HTBOTTOM;
+    return HTNOWHERE;
+}
+
+// ---------------------------------------------------------------- painting
+
+void CSkinDialog::RepaintFrame()
+{
+    PaintFrame((HRGN)1);
+}
+
+void CSkinDialog::RedrawFrameRect(const RECT& rect)
+{
+    if (!m_hwnd || !IsFramed())
+        return;
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    RECT screen = rect;
+    OffsetRect(&screen, window.left, window.top);
+    HRGN update = CreateRectRgnIndirect(&screen);
+    if (update) {
+        PaintFrame(update);
+        DeleteObject(update);
+    }
+}
+
+void CSkinDialog::PaintFrame(HRGN update)
+{
+    if (!m_hwnd || !GetShape())
+        return;
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    const int w = Width(window), h = Height(window);
+    FitFrame(w, h);
+    LayoutElements(w, h);
+    if (!m_laidOut || w != Width(m_lastWindowRect) || h != Height(m_lastWindowRect)) {
+        // A new size: a new background and region, then a whole new frame.
+        DeleteBackground();
+        m_lastWindowRect = window;
+        m_laidOut = true;
+        SetRegion(BuildWindowRegion(), TRUE);
+        SendMessageA(m_hwnd, WM_NCPAINT, 1, 0);
+        UpdateWindow(m_hwnd);
+        return;
+    }
+    HDC windowDc = GetWindowDC(m_hwnd);
+    if (!windowDc)
+        return;
+    {
+        CSkinMemDC frame(windowDc, w, h);
+        if (frame.IsValid()) {
+            const bool iconic = IsIconic(m_hwnd) != FALSE;
+            HRGN clip = NULL;
+            if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
+                clip = CreateRectRgn(0, 0, 0, 0);
+                if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
+                    OffsetRgn(clip, -window.left, -window.top);
+                    SelectClipRgn(frame, clip);
+                    SelectClipRgn(windowDc, clip);
+                }
+            }
+            if (iconic && GetShape()->m_grids[0].name[0]) {
+                DrawMinimized(frame, m_activeCaption);
+                BitBlt(windowDc, 0, 0, w, h, frame, 0, 0, SRCCOPY);
+            } else {
+                DrawFrame(frame, m_activeCaption);
+                DrawElements(frame);
+                // Only the four strips of the frame: the client is the
+                // dialog's own.
+                const RECT b = GetBorderSizes();
+                BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
+                BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
+                BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
+                BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
+            }
+            if (clip)
+                DeleteObject(clip);
+        }
+    }
+    ReleaseDC(m_hwnd, windowDc);
+}
+
+void CSkinDialog::DeleteBackground()
+{
+    if (m_backgroundDc) {
+        SelectObject(m_backgroundDc, m_backgroundOld);
+        DeleteDC(m_backgroundDc);
+    }
+    if (m_background)
+        DeleteObject(m_background);
+    m_backgroundDc = NULL;
+    m_background = NULL;
+    m_backgroundOld = NULL;
+    m_backgroundSize.cx = m_backgroundSize.cy = 0;
+}
+
+bool CSkinDialog::MakeBackground(bool* madeNew)
+{
+    if (madeNew)
+        *madeNew = false;
+    CSkinShapeObject* shape = GetShape();
+    if (!shape || !m_hwnd)
+        return false;
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    if (m_backgroundDc && m_backgroundSize.cx == client.right && m_backgroundSize.cy == client.bottom)
+        return true;
+    const bool resized = m_backgroundDc != NULL;
+    DeleteBackground();
+    HDC screen = GetDC(m_hwnd);
+    m_backgroundDc = CreateCompatibleDC(screen);
+    m_background = CreateCompatibleBitmap(screen, client.right > 0 ? client.right : 1,
+                                          client.bottom > 0 ? client.bottom : 1);
+    ReleaseDC(m_hwnd, screen);
+    if (!m_backgroundDc || !m_background) {
+        DeleteBackground();
+        return false;
+    }
+    m_backgroundOld = SelectObject(m_backgroundDc, m_background);
+    m_backgroundSize.cx = client.right;
+    m_backgroundSize.cy = client.bottom;
+    const SkinImageRef& centre = shape->m_frameImages[Centre];
+    DrawSkinImagePart(GetStore(), m_backgroundDc, client, centre, shape->m_clientColour, TRUE,
+                      IsMirroredWindow(m_hwnd));
+    // A stretched picture changes everywhere with the size: the whole
+    // client is drawn again, not only what the resize uncovered.
+    if (resized && centre.mode >= SkinDrawStretch)
+        m_redrawPending = 1;
+    if (madeNew)
+        *madeNew = true;
+    return true;
+}
+
+BOOL CSkinDialog::EraseBackground(HDC dc)
+{
+    CSkinShapeObject* shape = GetShape();
+    if (!shape || shape->GetType() != sotFrameWnd || !static_cast<CSkinFrameWndObject*>(shape)->m_backgroundFlag)
+        return FALSE;
+    if (!MakeBackground(NULL))
+        return FALSE;
+    RECT box;
+    if (GetClipBox(dc, &box) == NULLREGION)
+        return TRUE;
+    BitBlt(dc, box.left, box.top, Width(box), Height(box), m_backgroundDc, box.left, box.top, SRCCOPY);
+    if (m_redrawPending) {
+        m_redrawPending = 0;
+        RedrawWindow(m_hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    return TRUE;
+}
+
+LRESULT CSkinDialog::CopyBackgroundTo(HDC dc, HWND child)
+{
+    if (!MakeBackground(NULL) || !IsWindow(child))
+        return 0;
+    RECT rect;
+    GetClientRect(child, &rect);
+    MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
+    BitBlt(dc, 0, 0, Width(rect), Height(rect), m_backgroundDc, rect.left, rect.top, SRCCOPY);
+    return 1;
+}
+
+LRESULT CSkinDialog::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND control = (HWND)lParam;
+    HDC dc = (HDC)wParam;
+    CSkinManager& manager = GetSkinManager();
+    CSkinWnd* skinner = manager.FindSkinner(control);
+    if (!skinner) {
+        // An edit control (read-only ones ask here) paints its own
+        // background: with a hollow brush its old text would stay behind.
+        const int type = manager.ControlTypeOfWindow(control);
+        if (type == sotEdit || type == sotRichEdit)
+            return CallSaved(message, wParam, lParam);
+        SetBkMode(dc, TRANSPARENT);
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    }
+    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
+    if (type == sotStatic)
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    if (type == sotEdit) {
+        if (HBRUSH brush = skinner->GetControlColour(dc))
+            return (LRESULT)brush;
+    }
+    return CallSaved(message, wParam, lParam);
+}
