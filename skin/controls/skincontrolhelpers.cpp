@@ -1,0 +1,230 @@
+#include "skin/controls/skincontrolhelpers.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "skin/draw/skindrawutils.h"
+#include "skin/draw/skinimagepart.h"
+#include "skin/draw/skinmemdc.h"
+#include "skin/windows/skindialog.h"
+
+bool IsGridEmpty(const SkinImageGrid& grid)
+{
+    return grid.name[0] == '\0' || IsRectEmpty(&grid.source);
+}
+
+const SkinImageGrid& GridOr(const SkinImageGrid& grid, const SkinImageGrid& fallback)
+{
+    return IsGridEmpty(grid) ? fallback : grid;
+}
+
+const SkinImageRef& PartOr(const SkinImageRef& part, const SkinImageRef& fallback)
+{
+    return IsImagePartEmpty(part) ? fallback : part;
+}
+
+bool IsTextStyleEmpty(const SkinTextStyle& style)
+{
+    static const SkinTextStyle zero = {};
+    return memcmp(&style, &zero, sizeof(style)) == 0;
+}
+
+bool ChangeWindowStyle(HWND hwnd, DWORD remove, DWORD add, UINT frameFlags)
+{
+    const DWORD style = (DWORD)GetWindowLongA(hwnd, GWL_STYLE);
+    const DWORD changed = (style & ~remove) | add;
+    if (changed == style)
+        return false;
+    SetWindowLongA(hwnd, GWL_STYLE, (LONG)changed);
+    if (frameFlags)
+        SetWindowPos(hwnd, NULL, 0, 0, 0, 0, frameFlags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
+    return true;
+}
+
+HWND WindowBehind(HWND control)
+{
+    HWND parent = GetParent(control);
+    RECT rect;
+    ::GetWindowRect(control, &rect);
+    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        char name[32];
+        RECT tab, both;
+        if (sibling != control && GetClassNameA(sibling, name, sizeof(name)) && !lstrcmpA(name, "SysTabControl32")
+            && ::GetWindowRect(sibling, &tab) && IntersectRect(&both, &tab, &rect) && EqualRect(&both, &rect))
+            return sibling;
+    }
+    return parent;
+}
+
+void DrawParentBackground(HWND control, HDC dc)
+{
+    HWND behind = WindowBehind(control);
+    if (behind && SendMessageA(behind, WM_SKIN_PARENT_BACKGROUND, (WPARAM)dc, (LPARAM)control))
+        return;
+    RECT client;
+    GetClientRect(control, &client);
+    HWND parent = GetParent(control);
+    const int saved = SaveDC(dc);
+    HBRUSH brush = parent ? (HBRUSH)SendMessageA(parent, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)control) : NULL;
+    RestoreDC(dc, saved);
+    if (brush && brush != (HBRUSH)GetStockObject(NULL_BRUSH))
+        FillRect(dc, &client, brush);
+    else
+        FillSolidRect(dc, client, GetSysColor(COLOR_BTNFACE));
+}
+
+CControlFont::CControlFont(HWND control, HDC dc) : m_dc(dc), m_old(NULL)
+{
+    HFONT font = (HFONT)SendMessageA(control, WM_GETFONT, 0, 0);
+    m_old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT));
+}
+
+CControlFont::~CControlFont()
+{
+    if (m_old)
+        SelectObject(m_dc, m_old);
+}
+
+void DrawPlainText(HDC dc, LPCSTR text, const RECT& rect, COLORREF colour, UINT format)
+{
+    const int mode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF old = SetTextColor(dc, colour);
+    RECT r = rect;
+    DrawTextA(dc, text, -1, &r, format);
+    SetTextColor(dc, old);
+    SetBkMode(dc, mode);
+}
+
+namespace {
+
+// A 32-bit top-down DIB section with its own DC, for pixel-exact turns.
+class CDibPicture
+{
+public:
+    CDibPicture(int width, int height) : m_width(width), m_height(height), m_dc(NULL), m_bitmap(NULL), m_old(NULL)
+    {
+        if (width <= 0 || height <= 0)
+            return;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        m_dc = CreateCompatibleDC(NULL);
+        m_bitmap = m_dc ? CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0) : NULL;
+        if (m_bitmap)
+            m_old = SelectObject(m_dc, m_bitmap);
+    }
+    ~CDibPicture()
+    {
+        if (m_old)
+            SelectObject(m_dc, m_old);
+        if (m_bitmap)
+            DeleteObject(m_bitmap);
+        if (m_dc)
+            DeleteDC(m_dc);
+    }
+    bool IsValid() const { return m_bitmap != NULL; }
+    HDC DC() const { return m_dc; }
+    DWORD* Bits() const { return m_bits; }
+
+private:
+    int m_width, m_height;
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    DWORD* m_bits = NULL;
+};
+
+enum Transform { Turn90, Turn270, FlipVertical, FlipHorizontal };
+
+// The pixels of a width x height picture moved by the transform into target
+// (height x width for the turns).
+void TransformPixels(const DWORD* source, int width, int height, Transform transform, DWORD* target)
+{
+    GdiFlush();
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const DWORD pixel = source[y * width + x];
+            switch (transform) {
+            case Turn90: // (x, y) goes to (height - 1 - y, x) of a height-wide picture
+                target[x * height + (height - 1 - y)] = pixel;
+                break;
+            case Turn270: // (x, y) goes to (y, width - 1 - x)
+                target[(width - 1 - x) * height + y] = pixel;
+                break;
+            case FlipVertical:
+                target[(height - 1 - y) * width + x] = pixel;
+                break;
+            case FlipHorizontal:
+                target[y * width + (width - 1 - x)] = pixel;
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
+void DrawTurned(HDC dc, int x, int y, HDC source, int width, int height, int degrees)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    if (degrees != 90 && degrees != 270) {
+        BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
+        return;
+    }
+    CDibPicture flat(width, height), turned(height, width);
+    if (!flat.IsValid() || !turned.IsValid())
+        return;
+    BitBlt(flat.DC(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+    TransformPixels(flat.Bits(), width, height, degrees == 90 ? Turn90 : Turn270, turned.Bits());
+    BitBlt(dc, x, y, height, width, turned.DC(), 0, 0, SRCCOPY);
+}
+
+RECT UnturnRect(const RECT& rect, int clientWidth, int clientHeight, int degrees)
+{
+    RECT flat = rect;
+    if (degrees == 90)
+        SetRect(&flat, rect.top, clientWidth - rect.right, rect.bottom, clientWidth - rect.left);
+    else if (degrees == 270)
+        SetRect(&flat, clientHeight - rect.bottom, rect.left, clientHeight - rect.top, rect.right);
+    return flat;
+}
+
+void DrawFlippedPart(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageRef& part, COLORREF key,
+                     bool flipVertical)
+{
+    const int width = RectWidth(rect), height = RectHeight(rect);
+    CDibPicture picture(width, height), flipped(width, height);
+    if (!picture.IsValid() || !flipped.IsValid())
+        return;
+    const RECT local = {0, 0, width, height};
+    FillSolidRect(picture.DC(), local, key);
+    DrawSkinImagePart(store, picture.DC(), local, part, key, FALSE, FALSE);
+    TransformPixels(picture.Bits(), width, height, flipVertical ? FlipVertical : FlipHorizontal, flipped.Bits());
+    SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, flipped.DC(), 0, 0, width, height, key);
+}
+
+bool DrawNonClientGrid(HWND hwnd, CSkinStore* store, const SkinImageGrid& grid, COLORREF colour)
+{
+    RECT window, client;
+    ::GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, NULL, (POINT*)&client, 2);
+    const RECT inner = {std::min(client.left, client.right) - window.left, client.top - window.top,
+                        std::max(client.left, client.right) - window.left, client.bottom - window.top};
+    const RECT whole = {0, 0, RectWidth(window), RectHeight(window)};
+    if (EqualRect(&inner, &whole) || IsGridEmpty(grid))
+        return false;
+    HDC dc = GetWindowDC(hwnd);
+    if (!dc)
+        return false;
+    ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+    DrawSkinNineGrid(store, dc, whole, grid, colour, TRUE, IsMirroredWindow(hwnd));
+    ReleaseDC(hwnd, dc);
+    return true;
+}

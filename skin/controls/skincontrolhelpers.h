@@ -1,0 +1,86 @@
+#pragma once
+// What the concrete control skinners share: their private messages, the
+// background behind a control, style changes, text drawing in a control's
+// font, pictures turned for vertical controls, and tests of skin image
+// fields.
+
+#include <windows.h>
+
+#include "skin/objects/skintypes.h"
+
+class CSkinStore;
+
+// Posted by a scroll-control skinner to its control after attach: install
+// the skinned scroll bars.
+const UINT WM_SKIN_INSTALL_SCROLLBARS = 6029;
+// Posted (or sent) after attach: apply the object's colours to the control,
+// or finish a set-up that needs the control fully created.
+const UINT WM_SKIN_APPLY_COLOURS = 6030;
+// Posted by the progress bar skinner after attach: take over the control's
+// range, position and step.
+const UINT WM_SKIN_READ_PROGRESS = 6031;
+// Bring the skinned scroll bars in step with the control's own.
+const UINT WM_SKIN_SYNC_SCROLLBARS = 6042;
+
+inline int RectWidth(const RECT& r)
+{
+    return r.right - r.left;
+}
+
+inline int RectHeight(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+
+bool IsGridEmpty(const SkinImageGrid& grid);
+// The grid when it has a picture, else the fallback.
+const SkinImageGrid& GridOr(const SkinImageGrid& grid, const SkinImageGrid& fallback);
+const SkinImageRef& PartOr(const SkinImageRef& part, const SkinImageRef& fallback);
+bool IsTextStyleEmpty(const SkinTextStyle& style);
+
+// Removes and adds style bits; does nothing when the style would not
+// change. With frameFlags the frame is recalculated (SetWindowPos with
+// those flags and SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER). Answers whether
+// the style changed.
+bool ChangeWindowStyle(HWND hwnd, DWORD remove, DWORD add, UINT frameFlags);
+
+// The window whose picture lies behind the control: a tab control sibling
+// that holds it, else the parent.
+HWND WindowBehind(HWND control);
+// Paints the background behind the control into dc (client coordinates of
+// the control): the window behind it draws it (WM_SKIN_PARENT_BACKGROUND);
+// one that does not answer gets the control's rect filled with the brush it
+// gives static controls, or the button face colour.
+void DrawParentBackground(HWND control, HDC dc);
+
+// The control's font selected into dc for the scope.
+class CControlFont
+{
+public:
+    CControlFont(HWND control, HDC dc);
+    ~CControlFont();
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+// Draws text transparently in one colour.
+void DrawPlainText(HDC dc, LPCSTR text, const RECT& rect, COLORREF colour, UINT format);
+
+// Copies a picture composed lying on its side into dc at (x, y), turned
+// clockwise by 90 or 270 degrees: source is width x height, the copy
+// height x width. Any other angle copies it as it is.
+void DrawTurned(HDC dc, int x, int y, HDC source, int width, int height, int degrees);
+// Where a rect of the turned copy (in a client of clientWidth x
+// clientHeight) lies in the picture on its side that DrawTurned copies
+// with that angle.
+RECT UnturnRect(const RECT& rect, int clientWidth, int clientHeight, int degrees);
+// The part drawn mirrored top to bottom (flipVertical) or left to right.
+void DrawFlippedPart(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageRef& part, COLORREF key,
+                     bool flipVertical);
+
+// The frame of a control's non-client area drawn from a nine-part picture:
+// the window minus its client area, into the window DC. Answers whether it
+// drew (a window without a non-client frame needs nothing).
+bool DrawNonClientGrid(HWND hwnd, CSkinStore* store, const SkinImageGrid& grid, COLORREF colour);

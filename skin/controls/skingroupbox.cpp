@@ -1,0 +1,171 @@
+#include "skin/controls/skingroupbox.h"
+
+#include <algorithm>
+
+#include "skin/controls/skincontrolhelpers.h"
+#include "skin/draw/skindrawutils.h"
+#include "skin/draw/skinimagepart.h"
+#include "skin/draw/skinmemdc.h"
+#include "skin/objects/skincontrolobjects.h"
+
+namespace {
+
+const int TextLength = 300;
+const int CaptionInset = 4;
+
+const CSkinGroupBoxObject* GroupObject(CSkinObject* object)
+{
+    return object && object->GetType() == sotGroupBox ? static_cast<CSkinGroupBoxObject*>(object) : NULL;
+}
+
+} // namespace
+
+CSkinGroupBox::CSkinGroupBox(CSkinWnd* parent) : CSkinControl(parent, sotGroupBox)
+{
+}
+
+BOOL CSkinGroupBox::Attach(HWND hwnd)
+{
+    if (!CSkinControl::Attach(hwnd))
+        return FALSE;
+    SetWindowLongA(hwnd, GWL_EXSTYLE, GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+    HWND parent = GetParent(hwnd);
+    if (parent) {
+        RECT rect;
+        ::GetWindowRect(hwnd, &rect);
+        ScreenToClientRect(parent, rect);
+        InvalidateRect(parent, &rect, TRUE);
+    }
+    return TRUE;
+}
+
+RECT CSkinGroupBox::CaptionRect(bool* hasText) const
+{
+    char text[TextLength + 1] = "";
+    GetWindowTextA(m_hwnd, text, sizeof(text));
+    if (hasText)
+        *hasText = text[0] != '\0';
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    SIZE extent = {0, 0};
+    if (HDC dc = GetDC(m_hwnd)) {
+        {
+            CControlFont font(m_hwnd, dc);
+            const char* measured = text[0] ? text : "A";
+            GetTextExtentPoint32A(dc, measured, lstrlenA(measured), &extent);
+        }
+        ReleaseDC(m_hwnd, dc);
+    }
+    const CSkinGroupBoxObject* object = GroupObject(m_object);
+    const RECT margins = object ? object->m_background.margins : RECT();
+    const int width = extent.cx + margins.left + margins.right, height = extent.cy + margins.top + margins.bottom;
+    // Left unless the style asks for the right or the middle, as the
+    // system's group boxes do.
+    int left = client.left + CaptionInset;
+    const DWORD align = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE) & BS_CENTER;
+    if (align == BS_RIGHT)
+        left = std::max<int>(client.right - CaptionInset - width, client.left + 2);
+    else if (align == BS_CENTER)
+        left = client.left + (RectWidth(client) - width) / 2;
+    const RECT caption = {left, client.top, left + width, client.top + height};
+    return caption;
+}
+
+RECT CSkinGroupBox::FrameRect(const RECT& caption) const
+{
+    RECT frame;
+    GetClientRect(m_hwnd, &frame);
+    frame.top = (caption.top + caption.bottom) / 2;
+    return frame;
+}
+
+void CSkinGroupBox::Paint(HDC dc)
+{
+    DrawParentBackground(m_hwnd, dc);
+    const CSkinGroupBoxObject* object = GroupObject(m_object);
+    if (!object)
+        return;
+    CSkinStore* store = GetStore();
+    const bool mirrored = IsMirroredWindow(m_hwnd);
+    bool hasText = false;
+    const RECT caption = CaptionRect(&hasText);
+    const int saved = SaveDC(dc);
+    if (hasText)
+        ExcludeClipRect(dc, caption.left, caption.top, caption.right, caption.bottom);
+    DrawSkinNineGridBorder(store, dc, FrameRect(caption), object->m_frame, object->m_colour1, FALSE, mirrored);
+    RestoreDC(dc, saved);
+    if (!hasText)
+        return;
+    if (!object->m_parentBackground)
+        DrawSkinNineGrid(store, dc, caption, object->m_background, object->m_colour1, FALSE, mirrored);
+    char text[TextLength + 1] = "";
+    GetWindowTextA(m_hwnd, text, sizeof(text));
+    const RECT& margins = object->m_background.margins;
+    const RECT inner = {caption.left + margins.left, caption.top + margins.top, caption.right - margins.right,
+                        caption.bottom - margins.bottom};
+    CControlFont font(m_hwnd, dc);
+    DrawStyledText(dc, object->m_text, inner, text, -1, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void CSkinGroupBox::OnPaint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hwnd, &paint);
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    const CSkinGroupBoxObject* object = GroupObject(m_object);
+    // The controls inside the frame stay untouched: only the band of the
+    // frame and the caption is copied.
+    const RECT caption = CaptionRect();
+    RECT inner = FrameRect(caption);
+    if (object) {
+        inner.left += object->m_frame.margins.left;
+        inner.top += object->m_frame.margins.top;
+        inner.right -= object->m_frame.margins.right;
+        inner.bottom -= object->m_frame.margins.bottom;
+    }
+    inner.top = std::max(inner.top, caption.bottom);
+    CSkinMemDC picture(dc, client.right, client.bottom);
+    if (picture.IsValid()) {
+        Paint(picture);
+        if (!IsRectEmpty(&inner))
+            ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
+    }
+    EndPaint(m_hwnd, &paint);
+    // Siblings that follow in the group and cross the band are drawn again
+    // on top of it.
+    RECT box, innerScreen = inner;
+    ::GetWindowRect(m_hwnd, &box);
+    MapWindowPoints(m_hwnd, NULL, (POINT*)&innerScreen, 2);
+    for (HWND sibling = GetWindow(m_hwnd, GW_HWNDNEXT); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongA(sibling, GWL_STYLE);
+        if (style & WS_GROUP)
+            continue;
+        RECT rect, both;
+        if (!(style & WS_VISIBLE) || !::GetWindowRect(sibling, &rect) || !IntersectRect(&both, &rect, &box))
+            continue;
+        if (IntersectRect(&both, &rect, &innerScreen) && EqualRect(&both, &rect))
+            continue;
+        RedrawWindow(sibling, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+}
+
+LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ENABLE: case WM_SETTEXT: case WM_SETFONT: {
+        // The system's box would draw itself while handling these.
+        const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
+        const LRESULT result = CallSavedWithStyle(style & ~WS_VISIBLE, message, wParam, lParam);
+        if (style & WS_VISIBLE)
+            RedrawWindow(m_hwnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+        return result;
+    }
+    default:
+        return CSkinControl::WindowProc(message, wParam, lParam);
+    }
+}
