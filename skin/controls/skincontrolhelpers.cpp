@@ -209,6 +209,26 @@ void DrawFlippedPart(CSkinStore* store, HDC dc, const RECT& rect, const SkinImag
     SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, flipped.DC(), 0, 0, width, height, key);
 }
 
+void DrawGridOriented(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid, COLORREF colour,
+                      COLORREF key, int orientation)
+{
+    const int width = RectWidth(rect), height = RectHeight(rect);
+    const bool turned = orientation == 90 || orientation == 270;
+    const int w = turned ? height : width, h = turned ? width : height;
+    CDibPicture flat(w, h), result(width, height);
+    if (!flat.IsValid() || !result.IsValid())
+        return;
+    const RECT local = {0, 0, w, h};
+    FillSolidRect(flat.DC(), local, key);
+    DrawSkinNineGrid(store, flat.DC(), local, grid, colour, FALSE, FALSE);
+    if (orientation == 0)
+        BitBlt(result.DC(), 0, 0, width, height, flat.DC(), 0, 0, SRCCOPY);
+    else
+        TransformPixels(flat.Bits(), w, h,
+                        orientation == 90 ? Turn90 : orientation == 270 ? Turn270 : FlipVertical, result.Bits());
+    SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, result.DC(), 0, 0, width, height, key);
+}
+
 bool DrawNonClientGrid(HWND hwnd, CSkinStore* store, const SkinImageGrid& grid, COLORREF colour)
 {
     RECT window, client;
@@ -227,4 +247,44 @@ bool DrawNonClientGrid(HWND hwnd, CSkinStore* store, const SkinImageGrid& grid, 
     DrawSkinNineGrid(store, dc, whole, grid, colour, TRUE, IsMirroredWindow(hwnd));
     ReleaseDC(hwnd, dc);
     return true;
+}
+
+int SkinBorderWidth(DWORD style, DWORD exStyle)
+{
+    int width = 0;
+    if (exStyle & WS_EX_CLIENTEDGE)
+        width += GetSystemMetrics(SM_CXEDGE);
+    if (exStyle & WS_EX_DLGMODALFRAME)
+        width += GetSystemMetrics(SM_CXDLGFRAME);
+    if (exStyle & WS_EX_STATICEDGE)
+        width += 1;
+    // The plain border of the dialog templates' edit boxes is the skin's too.
+    if (style & WS_BORDER)
+        width += GetSystemMetrics(SM_CXBORDER);
+    return width;
+}
+
+HRGN InsideBorderRegion(HWND hwnd, WPARAM update, int width)
+{
+    RECT inner;
+    ::GetWindowRect(hwnd, &inner);
+    InflateRect(&inner, -width, -width);
+    HRGN region = CreateRectRgnIndirect(&inner);
+    if (region && update > 1)
+        CombineRgn(region, region, (HRGN)update, RGN_AND);
+    return region;
+}
+
+void DrawSkinBorder(HWND hwnd, CSkinStore* store, const SkinImageRef& part, COLORREF colour, int width)
+{
+    HDC dc = width > 0 ? GetWindowDC(hwnd) : NULL;
+    if (!dc)
+        return;
+    RECT window;
+    ::GetWindowRect(hwnd, &window);
+    const RECT whole = {0, 0, RectWidth(window), RectHeight(window)};
+    ExcludeClipRect(dc, width, width, whole.right - width, whole.bottom - width);
+    const RECT border = {width, width, width, width};
+    DrawSkinNineGridEx(store, dc, whole, border, part, colour, TRUE, IsMirroredWindow(hwnd));
+    ReleaseDC(hwnd, dc);
 }

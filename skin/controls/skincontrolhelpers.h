@@ -76,9 +76,26 @@ void DrawTurned(HDC dc, int x, int y, HDC source, int width, int height, int deg
 // clientHeight) lies in the picture on its side that DrawTurned copies
 // with that angle.
 RECT UnturnRect(const RECT& rect, int clientWidth, int clientHeight, int degrees);
+// Draws the grid over rect leaving the key colour out, composed upright
+// (0), turned clockwise (90, 270: composed at the swapped size) or upside
+// down (SkinUpsideDown).
+const int SkinUpsideDown = -1;
+void DrawGridOriented(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid, COLORREF colour,
+                      COLORREF key, int orientation);
 // The part drawn mirrored top to bottom (flipVertical) or left to right.
 void DrawFlippedPart(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageRef& part, COLORREF key,
                      bool flipVertical);
+
+// The width of a control's skinned border for its styles: the client edge,
+// the modal frame, the static edge and a plain border add up.
+int SkinBorderWidth(DWORD style, DWORD exStyle);
+// The non-client update region (WM_NCPAINT's wParam) cut to the inside of
+// a border of that width, for the control's own painting of what lies
+// there; the caller deletes it.
+HRGN InsideBorderRegion(HWND hwnd, WPARAM update, int width);
+// Draws the part as the window's border of that width (nine-part, corners
+// and edges as wide as the border) into the window DC.
+void DrawSkinBorder(HWND hwnd, CSkinStore* store, const SkinImageRef& part, COLORREF colour, int width);
 
 // The frame of a control's non-client area drawn from a nine-part picture:
 // the window minus its client area, into the window DC. Answers whether it
