@@ -10,6 +10,7 @@
 #include "app/closeprompt.h"
 #include "app/schedulemanager.h"
 #include "app/taskmanager.h"
+#include "app/vostelupdatemanager.h"
 #include "engine/engineobjects.h"
 #include "engine/proxystubs.h"
 #include "foundation/appsettings.h"
@@ -338,6 +339,9 @@ void CCleanwardenApp::Shutdown()
     m_bShutdownDone = true;
     StopEngineWork();
     ClearScanResults();
+    // An update job never holds the exit: cancelled here, its task's thread
+    // then ends within the schedules' bounded stop.
+    CVostelUpdateManager::Instance()->Cancel();
     StopSchedules(TRUE);
     ExitSkin();
     DeleteSingletons();

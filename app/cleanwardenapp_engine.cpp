@@ -7,6 +7,7 @@
 
 #include "app/appconstants.h"
 #include "app/appmessages.h"
+#include "app/definitionscheck.h"
 #include "app/programdialogs.h"
 #include "app/schedulemanager.h"
 #include "app/taskmanager.h"
@@ -14,9 +15,6 @@
 #include "foundation/appstats.h"
 #include "foundation/debuglog.h"
 #include "foundation/scannersettings.h"
-#include "foundation/scheduledscansettings.h"
-#include "foundation/scheduledupdatesettings.h"
-#include "foundation/scheduledupdatesoftsettings.h"
 #include "foundation/syshelpers.h"
 #include "pages/liveupdate.h"
 #include "platform/atl/atlcom.h"
@@ -66,8 +64,15 @@ HRESULT CCleanwardenApp::InitEngine()
         SetupSchedules();
         StartSchedules(FALSE);
 
+        // An update cut short by a crash or a kill may have left a database
+        // that does not open beside the copy it kept of the last good one.
+        const CString definitions = dataFolder + CW_DEFINITIONS_FILE_NAME;
+        if (RestoreDefinitionsFromCopy(definitions, CW_DEFINITIONS_KEY_TEXT))
+            DebugLog("Message: the signature database could not be read; its kept copy %s.old replaced it\n"
+                     "Function: %s",
+                     CW_DEFINITIONS_FILE_NAME, "CCleanwardenApp::InitEngine");
         // S_FALSE (the file did not open) shows in the count below.
-        Check(m_spScanner->Initialize(CComBSTR(dataFolder + CW_DEFINITIONS_FILE_NAME),
+        Check(m_spScanner->Initialize(CComBSTR(definitions),
                                       CComBSTR(CW_DEFINITIONS_KEY_TEXT)),
               "open the signature database");
         const DWORD count = GetDefinitionsItemCount();
@@ -132,19 +137,7 @@ HRESULT CCleanwardenApp::InitEngine()
 
 void CCleanwardenApp::SetupSchedules()
 {
-    CScheduleManager* schedules = CScheduleManager::Instance();
-    CTaskManager* tasks = CTaskManager::Instance();
-    CScheduledScanSettings* scan = CScheduledScanSettings::Instance();
-    // The scheduled-scan settings' "active" switch governs every schedule.
-    if (!scan->GetActive())
-        return;
-    if (scan->GetEnable())
-        tasks->AddTask(scan->GetIncludePaths() ? static_cast<CScheduledTask*>(schedules->GetFullScanTask())
-                                               : static_cast<CScheduledTask*>(schedules->GetQuickScanTask()));
-    if (CScheduledUpdateSettings::Instance()->GetEnable())
-        tasks->AddTask(schedules->GetUpdateTask());
-    if (CScheduledUpdateSoftSettings::Instance()->GetEnable())
-        tasks->AddTask(schedules->GetUpdateSoftTask());
+    CScheduleManager::Instance()->ListEnabledTasks(CTaskManager::Instance());
 }
 
 void CCleanwardenApp::StartSchedules(BOOL withUpdates)

@@ -16,16 +16,23 @@ HRESULT STDMETHODCALLTYPE CCleanwardenApplication::get_Initialized(unsigned char
 
 HRESULT STDMETHODCALLTYPE CCleanwardenApplication::ShutDown(LONG /*reason*/, LONG* result)
 {
+    // The answer goes out in the result as well: a script client through
+    // IDispatch sees S_FALSE as plain success.
+    int agreed = 1;
+    if (s_host)
+    {
+        // The question is modal: a second client's call arrives while it is open.
+        if (s_prompting)
+            agreed = 0;
+        else
+        {
+            s_prompting = true;
+            agreed = s_host->PromptClose();
+            s_prompting = false;
+        }
+    }
     if (result)
-        *result = 0;
-    if (!s_host)
-        return S_OK;
-    // The question is modal: a second client's call arrives while it is open.
-    if (s_prompting)
-        return S_FALSE;
-    s_prompting = true;
-    const int agreed = s_host->PromptClose();
-    s_prompting = false;
+        *result = agreed ? 1 : 0;
     return agreed ? S_OK : S_FALSE;
 }
 

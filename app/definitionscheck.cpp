@@ -1,5 +1,7 @@
 #include "app/definitionscheck.h"
 
+#include <string>
+
 #include "engine/internalscanner.h"
 #include "foundation/packfile.h"
 #include "platform/atl/atlbase.h"
@@ -30,4 +32,17 @@ bool IsUsableDefinitions(const char* path, const char* keyText)
     }
     file.Close();
     return usable;
+}
+
+bool RestoreDefinitionsFromCopy(const char* path, const char* keyText)
+{
+    if (!path)
+        return false;
+    const std::string copy = std::string(path) + ".old";
+    // Only a kept copy makes the live file worth checking here: the engine
+    // reads it next anyway.
+    if (::GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES || IsUsableDefinitions(path, keyText) ||
+        !IsUsableDefinitions(copy.c_str(), keyText))
+        return false;
+    return ::MoveFileExA(copy.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }

@@ -5,8 +5,9 @@
 #include "pages/liveupdatesoft.h"
 #include "pages/newsdialog.h"
 #include "pages/scandialog.h"
+#include "pages/settingsdialog.h"
+#include "pages/shedulerdialog.h"
 #include "platform/mfc/afxwin.h"
-#include "ui/pagestandin.h"
 
 const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog", "SettingsDialog",
                                                                    "ShedulerDialog", "HelpDialog", "NewsDialog"};
@@ -14,8 +15,8 @@ const char* const kMainPageSections[IMainDialogHost::PageCount] = {"ScanDialog",
 void MakeMainPages(CWnd* parent, CToolTipDialog* pages[IMainDialogHost::PageCount])
 {
     pages[0] = new CScanDialog(parent);
-    pages[1] = new CPageStandIn(kMainPageSections[1], parent);
-    pages[2] = new CPageStandIn(kMainPageSections[2], parent);
+    pages[1] = new CSettingsDialog(parent);
+    pages[2] = new CShedulerDialog(parent);
     pages[3] = new CHelpDialog(parent);
     pages[4] = new CNewsDialog(parent);
 }

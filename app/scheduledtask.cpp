@@ -45,8 +45,14 @@ void CScanTask::ReadSettings()
     m_bSettingsRead = true;
 }
 
+void CScanTask::Interrupt()
+{
+    ::InterlockedExchange(&m_lInterrupted, 1);
+}
+
 void CScanTask::Run()
 {
+    ::InterlockedExchange(&m_lInterrupted, 0);
     if (!m_bSettingsRead)
         ReadSettings();
     CComPtr<IScanner> scanner;
@@ -66,7 +72,7 @@ void CScanTask::Run()
         {
             running = IsScanRunning(scanner);
             ::WaitForMultipleObjectsWithMessages(0, NULL, FALSE, 100);
-        } while (!running && ::GetTickCount() - begin < ScanStartWaitMs);
+        } while (!running && !m_lInterrupted && ::GetTickCount() - begin < ScanStartWaitMs);
         while (running)
         {
             running = IsScanRunning(scanner);
@@ -79,10 +85,19 @@ void CScanTask::Run()
 
 void CUpdateTask::Run()
 {
+    ::InterlockedExchange(&m_lRunning, 1);
     if (ISchedulerHost* host = GetSchedulerHost())
         host->RunSilentUpdate();
+    ::InterlockedExchange(&m_lRunning, 0);
     if (m_pSchedule)
         m_pSchedule->SetNextRun();
+}
+
+void CUpdateTask::Interrupt()
+{
+    // While this run updates, the update job is its own: one job runs at a time.
+    if (m_lRunning)
+        CVostelUpdateManager::Instance()->Cancel();
 }
 
 void CUpdateSoftTask::Run()
@@ -96,4 +111,9 @@ void CUpdateSoftTask::Run()
     }
     if (m_pSchedule)
         m_pSchedule->SetNextRun();
+}
+
+void CUpdateSoftTask::Interrupt()
+{
+    CVostelUpdateManager::Instance()->StopLatestInfo();
 }

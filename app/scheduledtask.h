@@ -24,6 +24,10 @@ public:
     virtual ~CScheduledTask() {}
 
     virtual void Run() = 0;
+    // UI thread, while a stop waits for this task's thread (again and again
+    // until it has ended): ends what a run in progress waits for, where that
+    // can be ended. Nothing by default.
+    virtual void Interrupt() {}
     // Takes what the runs read of the settings (UI thread, before the
     // task's thread starts): the task threads then read no settings.
     virtual void ReadSettings();
@@ -52,9 +56,12 @@ public:
     // How long a run waits for the posted scan to begin.
     enum { ScanStartWaitMs = 10000 };
 
-    CScanTask() : m_bFullScan(FALSE), m_bIncludePaths(true), m_bSettingsRead(false) {}
+    CScanTask() : m_bFullScan(FALSE), m_bIncludePaths(true), m_bSettingsRead(false), m_lInterrupted(0) {}
 
     void Run() override;
+    // Ends the wait for a posted scan to begin; a scan that runs is awaited
+    // (shutdown stops it first).
+    void Interrupt() override;
     void ReadSettings() override;
     void SetFullScan(BOOL fullScan) { m_bFullScan = fullScan; }
     BOOL IsFullScan() const { return m_bFullScan; }
@@ -64,13 +71,21 @@ private:
     // The scheduled-scan settings' includePaths: the scan kind posted.
     bool m_bIncludePaths;
     bool m_bSettingsRead;
+    volatile LONG m_lInterrupted;
 };
 
 // The scheduled definitions update (the update page's silent update).
 class CUpdateTask : public CScheduledTask
 {
 public:
+    CUpdateTask() : m_lRunning(0) {}
+
     void Run() override;
+    // Cancels the update job of a run in progress.
+    void Interrupt() override;
+
+private:
+    volatile LONG m_lRunning;
 };
 
 // The scheduled program-version check: tells the main window when the
@@ -79,4 +94,6 @@ class CUpdateSoftTask : public CScheduledTask
 {
 public:
     void Run() override;
+    // Stops the version check's download.
+    void Interrupt() override;
 };

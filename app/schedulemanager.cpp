@@ -1,5 +1,10 @@
 #include "app/schedulemanager.h"
 
+#include "app/taskmanager.h"
+#include "foundation/scheduledscansettings.h"
+#include "foundation/scheduledupdatesettings.h"
+#include "foundation/scheduledupdatesoftsettings.h"
+
 CScheduleManager::CScheduleManager()
     : m_quickScanSchedule(QUICK_SCAN_SCHEDULE_NAME),
       m_fullScanSchedule(FULL_SCAN_SCHEDULE_NAME),
@@ -11,4 +16,21 @@ CScheduleManager::CScheduleManager()
     m_quickScanTask.SetSchedule(&m_quickScanSchedule);
     m_updateTask.SetSchedule(&m_updateSchedule);
     m_updateSoftTask.SetSchedule(&m_updateSoftSchedule);
+}
+
+void CScheduleManager::ListEnabledTasks(CTaskManager* tasks)
+{
+    tasks->RemoveTask(&m_fullScanTask);
+    tasks->RemoveTask(&m_quickScanTask);
+    tasks->RemoveTask(&m_updateTask);
+    tasks->RemoveTask(&m_updateSoftTask);
+    const CScheduledScanSettings* scan = CScheduledScanSettings::Instance();
+    if (!scan->GetActive())
+        return;
+    if (scan->GetEnable())
+        tasks->AddTask(scan->GetIncludePaths() ? &m_fullScanTask : &m_quickScanTask);
+    if (CScheduledUpdateSettings::Instance()->GetEnable())
+        tasks->AddTask(&m_updateTask);
+    if (CScheduledUpdateSoftSettings::Instance()->GetEnable())
+        tasks->AddTask(&m_updateSoftTask);
 }

@@ -5,6 +5,8 @@
 #include "app/scheduledtask.h"
 #include "foundation/singleton.h"
 
+class CTaskManager;
+
 class CScheduleManager : public CSingleton<CScheduleManager>
 {
 public:
@@ -14,6 +16,13 @@ public:
     CScanTask* GetFullScanTask() { return &m_fullScanTask; }
     CUpdateTask* GetUpdateTask() { return &m_updateTask; }
     CUpdateSoftTask* GetUpdateSoftTask() { return &m_updateSoftTask; }
+
+    // Makes the task list what the schedule settings say: takes the four
+    // tasks out of it, then, when scheduling is switched on (the
+    // scheduled-scan settings' "active"), adds those whose schedule is
+    // enabled: the quick or the full scan (by "includePaths"), the
+    // definitions update and the program update. Starts and stops nothing.
+    void ListEnabledTasks(CTaskManager* tasks);
 
 private:
     CScanTask m_quickScanTask;

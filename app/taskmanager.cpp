@@ -40,6 +40,13 @@ struct SchedulerObjects
     }
 
     HANDLE StopEvent(DWORD group) const { return group == CScheduledTask::ScanGroup ? stopScan : stopUpdate; }
+    // A group's next threads get a stop event of their own; the old one
+    // stays set (and open) for threads that a stop had to leave running.
+    void RenewStopEvent(DWORD group)
+    {
+        HANDLE& stop = group == CScheduledTask::ScanGroup ? stopScan : stopUpdate;
+        stop = ::CreateEventA(NULL, TRUE, FALSE, NULL);
+    }
     volatile LONG& Count(DWORD group) { return group == CScheduledTask::ScanGroup ? scanThreads : updateThreads; }
 };
 
@@ -220,7 +227,7 @@ UINT __cdecl ScheduleThreadProc(LPVOID param)
     return 0;
 }
 
-CTaskManager::CTaskManager() : m_dwState(StateStopped), m_bBusy(false)
+CTaskManager::CTaskManager() : m_dwState(StateStopped), m_dwStopTimeoutMs(DefaultStopTimeoutMs), m_bBusy(false)
 {
     ::ResetEvent(g_scheduler.stopScan);
     ::SetEvent(g_scheduler.runGate);
@@ -264,7 +271,7 @@ LONG CTaskManager::GetThreadCount(DWORD group)
     return ::InterlockedCompareExchange(&g_scheduler.Count(group), 0, 0);
 }
 
-void CTaskManager::StartGroup(DWORD group, std::vector<CWinThread*>& threads)
+void CTaskManager::StartGroup(DWORD group, std::vector<TaskThread>& threads)
 {
     ::ResetEvent(g_scheduler.allDone);
     ::ResetEvent(g_scheduler.StopEvent(group));
@@ -285,12 +292,12 @@ void CTaskManager::StartGroup(DWORD group, std::vector<CWinThread*>& threads)
         // Kept (not auto-deleted) so that a stop can wait for its handle.
         thread->m_bAutoDelete = FALSE;
         ::InterlockedIncrement(&g_scheduler.Count(group));
-        threads.push_back(thread);
+        threads.push_back({thread, task});
         thread->ResumeThread();
     }
 }
 
-void CTaskManager::StopGroup(DWORD group, std::vector<CWinThread*>& threads)
+void CTaskManager::StopGroup(DWORD group, std::vector<TaskThread>& threads, const char* function)
 {
     if (threads.empty())
         return;
@@ -298,14 +305,49 @@ void CTaskManager::StopGroup(DWORD group, std::vector<CWinThread*>& threads)
     // The threads themselves, not the all-done event, tell when they have
     // ended: that event may be left over from threads that ended on their
     // own. Messages keep flowing: a scheduled scan's run calls the scanner,
-    // which lives on this thread.
-    for (CWinThread* thread : threads)
+    // which lives on this thread. Runs are interrupted again on every round,
+    // as one may only just have begun what it waits for.
+    const DWORD begin = ::GetTickCount();
+    while (!threads.empty())
     {
-        ::WaitForSingleObjectWithMessages(thread->m_hThread, INFINITE);
-        delete thread;
+        const DWORD spent = ::GetTickCount() - begin;
+        if (spent >= m_dwStopTimeoutMs)
+            break;
+        std::vector<HANDLE> handles;
+        for (const TaskThread& t : threads)
+        {
+            t.task->Interrupt();
+            handles.push_back(t.thread->m_hThread);
+        }
+        const DWORD slice = m_dwStopTimeoutMs - spent < 250 ? m_dwStopTimeoutMs - spent : 250;
+        const DWORD woken = ::WaitForMultipleObjectsWithMessages(static_cast<DWORD>(handles.size()), handles.data(),
+                                                                 FALSE, slice);
+        if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + handles.size())
+        {
+            delete threads[woken - WAIT_OBJECT_0].thread;
+            threads.erase(threads.begin() + (woken - WAIT_OBJECT_0));
+        }
+        else if (woken == WAIT_FAILED)
+            break;
     }
-    threads.clear();
     ::ResetEvent(g_scheduler.allDone);
+    if (!threads.empty())
+    {
+        // Left running: they free their thread objects when they end, and
+        // find their stop still set whenever their run returns.
+        for (const TaskThread& t : threads)
+        {
+            CSchedule* schedule = t.task->GetSchedule();
+            DebugLog("Message: the thread of a scheduled task did not end within %lu ms and is left running (%s)"
+                     "\nFunction: %s",
+                     static_cast<unsigned long>(m_dwStopTimeoutMs),
+                     schedule ? schedule->GetName().GetString() : "", function);
+            t.thread->m_bAutoDelete = TRUE;
+        }
+        threads.clear();
+        g_scheduler.RenewStopEvent(group);
+        return;
+    }
     ::ResetEvent(g_scheduler.StopEvent(group));
 }
 
@@ -325,7 +367,7 @@ void CTaskManager::StopScanTasks()
     if (m_bBusy)
         return;
     m_bBusy = true;
-    StopGroup(CScheduledTask::ScanGroup, m_scanThreads);
+    StopGroup(CScheduledTask::ScanGroup, m_scanThreads, "CTaskManager::StopScanTasks");
     RevokeScanner();
     m_dwState = StateStopped;
     m_bBusy = false;
@@ -345,7 +387,7 @@ void CTaskManager::StopUpdateTasks()
     if (m_bBusy)
         return;
     m_bBusy = true;
-    StopGroup(CScheduledTask::UpdateGroup, m_updateThreads);
+    StopGroup(CScheduledTask::UpdateGroup, m_updateThreads, "CTaskManager::StopUpdateTasks");
     m_bBusy = false;
 }
 

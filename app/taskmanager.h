@@ -1,7 +1,10 @@
 #pragma once
 // Starts and stops the threads of the scheduled tasks: one thread per listed
 // task, waiting for its schedule's timer or its group's stop event; a gate
-// lets one task run at a time. Every operation runs on the UI thread.
+// lets one task run at a time. Every operation runs on the UI thread. A stop
+// waits a bounded time: a thread that has not ended by then is logged and
+// left to end by itself (its stop stays set), so neither Apply nor Exit can
+// hang on a run that does not return.
 
 #include <vector>
 
@@ -35,15 +38,19 @@ public:
     // task is), in list order. The application's scanner is put into the
     // global interface table for the threads.
     void StartScanTasks();
-    // Sets the stop event and waits, dispatching the UI thread's messages,
-    // until every thread of the group has ended (a run in progress ends
-    // first); then clears the stop event. Always leaves the state stopped.
+    // Sets the stop event and waits, dispatching the UI thread's messages and
+    // interrupting the runs in progress (CScheduledTask::Interrupt), until
+    // every thread of the group has ended or the stop bound has passed; then
+    // clears the stop event. Always leaves the state stopped.
     void StopScanTasks();
     // The same for the update group, which holds no task.
     void StartUpdateTasks();
     void StopUpdateTasks();
 
     DWORD GetState() const { return m_dwState; }
+    // How long a stop waits for the threads (ms).
+    void SetStopTimeout(DWORD timeoutMs) { m_dwStopTimeoutMs = timeoutMs; }
+    enum { DefaultStopTimeoutMs = 10000 };
 
     // On a task thread (COM initialised): the application's scanner as a
     // proxy for this thread; null when the tasks run without one.
@@ -53,15 +60,22 @@ public:
     static LONG GetThreadCount(DWORD group);
 
 private:
-    void StartGroup(DWORD group, std::vector<CWinThread*>& threads);
-    void StopGroup(DWORD group, std::vector<CWinThread*>& threads);
+    struct TaskThread
+    {
+        CWinThread* thread;
+        CScheduledTask* task;
+    };
+
+    void StartGroup(DWORD group, std::vector<TaskThread>& threads);
+    void StopGroup(DWORD group, std::vector<TaskThread>& threads, const char* function);
     void RegisterScanner();
     void RevokeScanner();
 
     CArray<CScheduledTask*, CScheduledTask*> m_tasks;
     DWORD m_dwState;
-    std::vector<CWinThread*> m_scanThreads;
-    std::vector<CWinThread*> m_updateThreads;
+    std::vector<TaskThread> m_scanThreads;
+    std::vector<TaskThread> m_updateThreads;
+    DWORD m_dwStopTimeoutMs;
     // A stop waits with messages flowing; a start or stop asked for from a
     // message handled meanwhile is ignored.
     bool m_bBusy;

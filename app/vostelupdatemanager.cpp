@@ -4,7 +4,6 @@
 #include <stdlib.h>
 
 #include <mutex>
-#include <vector>
 
 #include "app/appconstants.h"
 #include "app/definitionscheck.h"
@@ -22,31 +21,31 @@ const char kLatestInfoFile[] = "latest.txt";
 const char kInstallerFile[] = "new_temp.exe";
 const char kVersionsUnreadable[] = "CVostelUpdateManager: cannot open versions file.";
 
+// The update folder's address: the service's own, or the one the variable
+// "CLEANWARDEN_UPDATE_URL" names (a test's local service).
+CString UpdateUrl()
+{
+    char url[INTERNET_MAX_URL_LENGTH];
+    const DWORD n = ::GetEnvironmentVariableA("CLEANWARDEN_UPDATE_URL", url, sizeof(url));
+    return n > 0 && n < sizeof(url) ? CString(url) : CString(CVostelUpdateManager::DefaultUpdateUrl);
+}
+
 bool FileExists(const CString& path)
 {
     return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Whether two files hold the same bytes.
-bool SameContents(const CString& a, const CString& b)
+// Copies a file and has the copy's data reach the disk before it is used.
+bool CopyFlushed(const CString& source, const CString& target)
 {
-    FILE* fa = fopen(a, "rb");
-    FILE* fb = fopen(b, "rb");
-    bool same = fa && fb;
-    std::vector<char> ba(65536), bb(65536);
-    while (same)
-    {
-        const size_t na = fread(ba.data(), 1, ba.size(), fa);
-        const size_t nb = fread(bb.data(), 1, bb.size(), fb);
-        same = na == nb && memcmp(ba.data(), bb.data(), na) == 0;
-        if (na == 0)
-            break;
-    }
-    if (fa)
-        fclose(fa);
-    if (fb)
-        fclose(fb);
-    return same;
+    if (!::CopyFileA(source, target, FALSE))
+        return false;
+    HANDLE file = ::CreateFileA(target, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool flushed = ::FlushFileBuffers(file) != FALSE;
+    ::CloseHandle(file);
+    return flushed;
 }
 
 } // namespace
@@ -65,12 +64,13 @@ CVostelUpdateManager::CVostelUpdateManager()
       m_lVersionsStamp(0),
       m_tDatabaseTime(0),
       m_strFileName("signatures.ref"),
-      m_strDefinitionsUrl(DefaultUpdateUrl),
-      m_strVersionsUrl(DefaultUpdateUrl),
+      m_strDefinitionsUrl(UpdateUrl()),
+      m_strVersionsUrl(UpdateUrl()),
       m_strLatestInfoUrl(DefaultLatestInfoUrl),
       m_strInstallerUrl(DefaultInstallerUrl),
       m_hCancel(::CreateEventA(NULL, TRUE, FALSE, NULL)),
-      m_lJobRunning(JobIdle)
+      m_lJobRunning(JobIdle),
+      m_pLatestInfoDownload(NULL)
 {
 }
 
@@ -136,20 +136,23 @@ void CVostelUpdateManager::SetInstallerUrl(const CString& url)
 bool CVostelUpdateManager::Start()
 {
     // A running job is never cut short by a new one.
-    if (::InterlockedCompareExchange(&m_lJobRunning, JobStarting, JobIdle) != JobIdle)
-        return false;
-    ::ResetEvent(m_hCancel);
-    m_download.m_stopEvent.ResetEvent();
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        if (m_lJobRunning != JobIdle)
+            return false;
+        m_lJobRunning = JobStarting;
+        ::ResetEvent(m_hCancel);
+        m_download.m_stopEvent.ResetEvent();
+    }
     // The worker's start first reaps the thread of the previous job (through
     // Stop, which cancels nothing while this job is only starting).
-    if (!CWorkerThread::Start())
-    {
-        ::InterlockedExchange(&m_lJobRunning, JobIdle);
-        return false;
-    }
-    // Unless the job has already ended.
-    ::InterlockedCompareExchange(&m_lJobRunning, JobRunning, JobStarting);
-    return true;
+    const bool started = CWorkerThread::Start();
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!started)
+        m_lJobRunning = JobIdle;
+    else if (m_lJobRunning == JobStarting)  // unless the job has already ended
+        m_lJobRunning = JobRunning;
+    return started;
 }
 
 void CVostelUpdateManager::Stop()
@@ -173,11 +176,12 @@ void CVostelUpdateManager::Run()
     {
         DebugLog("Message: %s\nFunction: %s", "unknown exception", "CVostelUpdateManager::Update");
     }
-    // A job never ends looking busy.
+    // A job never ends looking busy; a cancel meanwhile waits for this.
+    std::lock_guard<std::mutex> lock(m_lock);
     const LONG state = m_nState;
     if (state == StateChecking || state == StateDownloading || state == StateCancelled)
         m_nState = CancelRequested() ? StateStopped : StateError;
-    ::InterlockedExchange(&m_lJobRunning, JobIdle);
+    m_lJobRunning = JobIdle;
 }
 
 BOOL CVostelUpdateManager::IsBusy() const
@@ -201,19 +205,46 @@ bool CVostelUpdateManager::CancelRequested() const
     return ::WaitForSingleObject(m_hCancel, 0) == WAIT_OBJECT_0;
 }
 
+namespace {
+
+// The states a job's last step leaves; a later cancel does not undo them.
+bool IsEndState(LONG state)
+{
+    return state == CUpdateManager::StateDone || state == CUpdateManager::StateError ||
+           state == CUpdateManager::StateStopped;
+}
+
+} // namespace
+
+void CVostelUpdateManager::SetJobState(LONG state)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_nState != StateCancelled || IsEndState(state))
+        m_nState = state;
+}
+
 void CVostelUpdateManager::Cancel()
 {
+    std::lock_guard<std::mutex> lock(m_lock);
     // With no job a stop request would be left for the next one.
     if (m_lJobRunning != JobRunning)
         return;
     ::SetEvent(m_hCancel);
-    m_nState = StateCancelled;
+    if (!IsEndState(m_nState))
+        m_nState = StateCancelled;
     m_download.Stop();
+}
+
+void CVostelUpdateManager::StopLatestInfo()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_pLatestInfoDownload)
+        m_pLatestInfoDownload->Stop();
 }
 
 void CVostelUpdateManager::Fail(LPCSTR message)
 {
-    m_nState = StateError;
+    SetJobState(StateError);
     throw new CUpdateManagerException(message);
 }
 
@@ -235,7 +266,7 @@ void CVostelUpdateManager::DownloadWith(CHttpFileDownload& download, const CStri
     if (&download == &m_download && CancelRequested())
     {
         if (setState)
-            m_nState = StateStopped;
+            SetJobState(StateStopped);
         throw new CUpdateManagerException("HttpFileDownload: User stopped.");
     }
     try
@@ -247,7 +278,7 @@ void CVostelUpdateManager::DownloadWith(CHttpFileDownload& download, const CStri
         const CString message = e->m_strMessage;
         e->Delete();
         if (setState)
-            m_nState = download.m_dwState == CHttpFileDownload::stateStopped ? StateStopped : StateError;
+            SetJobState(download.m_dwState == CHttpFileDownload::stateStopped ? StateStopped : StateError);
         throw new CUpdateManagerException(message);
     }
 }
@@ -259,7 +290,7 @@ void CVostelUpdateManager::DownloadFile(const CString& url, const CString& path)
 
 BOOL CVostelUpdateManager::CheckVersionsFile()
 {
-    m_nState = StateChecking;
+    SetJobState(StateChecking);
     BOOL newer = FALSE;
     const CString path = Setting(m_strDownloadFolder) + kVersionsFile;
     try
@@ -276,7 +307,7 @@ BOOL CVostelUpdateManager::CheckVersionsFile()
     FILE* file = fopen(path, "rb");
     if (!file)
     {
-        m_nState = StateError;
+        SetJobState(StateError);
         throw new CVostelUpdateManagerException(kVersionsUnreadable);
     }
     BYTE stamp[4];
@@ -286,7 +317,7 @@ BOOL CVostelUpdateManager::CheckVersionsFile()
     // Fewer than four bytes hold no stamp to compare.
     if (read < sizeof(stamp))
     {
-        m_nState = StateError;
+        SetJobState(StateError);
         throw new CVostelUpdateManagerException(kVersionsUnreadable);
     }
     m_lVersionsStamp = static_cast<LONG>(LoadLE32(stamp));
@@ -300,27 +331,35 @@ BOOL CVostelUpdateManager::CheckVersionsFile()
     else
     {
         // Held long enough for a poller that looks every 500 ms to see it.
-        m_nState = StateUpToDate;
+        SetJobState(StateUpToDate);
         ::WaitForSingleObject(m_hCancel, 1000);
     }
-    m_nState = StateIdle;
+    SetJobState(StateIdle);
     return newer;
 }
 
 void CVostelUpdateManager::ReplaceWithBackup(const CString& source, const CString& target)
 {
+    // The database in use is never written in place: a kill or a crash at
+    // any moment leaves it whole, old or new.
     const CString backup = target + ".old";
-    const bool hadTarget = FileExists(target);
-    if (hadTarget && !::CopyFileA(target, backup, FALSE))
+    const CString fresh = target + ".new";
+    if (FileExists(target) && !::CopyFileA(target, backup, FALSE))
         Fail("CVostelUpdateManager: cannot keep a copy of the file to replace.");
-    if (!::CopyFileA(source, target, FALSE))
+    LPCSTR failure = NULL;
+    if (!CopyFlushed(source, fresh))
+        failure = "CVostelUpdateManager: cannot replace the file.";
+    else if (!IsUsableDefinitions(fresh, CW_DEFINITIONS_KEY_TEXT))
+        failure = "CVostelUpdateManager: the downloaded database cannot be read.";
+    else if (!::MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        failure = "CVostelUpdateManager: cannot replace the file.";
+    if (failure)
     {
-        // A copy that failed half-way leaves the target damaged: put the
-        // old one back. The download and the ".old" copy stay.
-        if (hadTarget && !SameContents(target, backup) && !::CopyFileA(backup, target, FALSE))
-            DebugLog("Message: %s (%s)\nFunction: %s", "cannot restore the replaced file from its copy",
-                     target.GetString(), "CVostelUpdateManager::ReplaceWithBackup");
-        Fail("CVostelUpdateManager: cannot replace the file.");
+        // The target is as it was: its copy is not needed, the download is
+        // kept for the next try.
+        ::DeleteFileA(fresh);
+        ::DeleteFileA(backup);
+        Fail(failure);
     }
     ::DeleteFileA(source);
 }
@@ -331,7 +370,7 @@ void CVostelUpdateManager::UpdateDefinitions()
     {
         if (!CheckVersionsFile())
             return;
-        m_nState = StateDownloading;
+        SetJobState(StateDownloading);
         const CString name = Setting(m_strFileName);
         const CString download = Setting(m_strDownloadFolder) + name;
         const CString target = Setting(m_strDestinationFolder) + name;
@@ -341,7 +380,7 @@ void CVostelUpdateManager::UpdateDefinitions()
             Fail("CVostelUpdateManager: the downloaded database cannot be read.");
         ReplaceWithBackup(download, target);
         ::DeleteFileA(target + ".old");
-        m_nState = StateDone;
+        SetJobState(StateDone);
     }
     catch (CException* e)
     {
@@ -352,15 +391,15 @@ void CVostelUpdateManager::UpdateDefinitions()
 
 void CVostelUpdateManager::Update()
 {
-    m_nState = StateChecking;
+    SetJobState(StateChecking);
     m_bNewerProgram = false;
     if (m_bProgramRequest)
     {
         try
         {
-            m_nState = StateDownloading;
+            SetJobState(StateDownloading);
             DownloadFile(Setting(m_strInstallerUrl), Setting(m_strDownloadFolder) + kInstallerFile);
-            m_nState = StateDone;
+            SetJobState(StateDone);
         }
         catch (CUpdateManagerException* e)
         {
@@ -377,6 +416,10 @@ BOOL CVostelUpdateManager::DownloadLatestInfo()
     // A download object of its own: a job may be using the manager's.
     CHttpFileDownload download("", "");
     const CString path = Setting(m_strDownloadFolder) + kLatestInfoFile;
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_pLatestInfoDownload = &download;
+    }
     try
     {
         // A failure shows in the state only when no job owns the state.
@@ -387,6 +430,8 @@ BOOL CVostelUpdateManager::DownloadLatestInfo()
     {
         e->Delete();
     }
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_pLatestInfoDownload = NULL;
     return m_bNewerProgram;
 }
 

@@ -24,8 +24,9 @@ class CVostelUpdateManager : public CUpdateManager, public CWorkerThread
     enum { JobIdle, JobRunning, JobStarting };
 
 public:
-    // The service's defaults: the update folder (database and versions file),
-    // the latest-version text and the installer.
+    // The service's defaults: the update folder (database and versions file;
+    // the environment variable "CLEANWARDEN_UPDATE_URL" replaces it), the
+    // latest-version text and the installer.
     static const char* const DefaultUpdateUrl;
     static const char* const DefaultLatestInfoUrl;
     static const char* const DefaultInstallerUrl;
@@ -58,9 +59,13 @@ public:
 
     // TRUE unless the state is 0, 2, 4, 6, 7 or 8.
     BOOL IsBusy() const;
-    // While a job runs: state 5 and the job's download stopped; the job then
-    // ends with state 7 at its next download. Nothing when no job runs.
+    // While a job runs: state 5 (unless the job has already reached its
+    // end state) and the job's download stopped; the job then ends with
+    // state 7. Nothing when no job runs. A cancel and the job's end agree:
+    // the job never ends looking busy.
     void Cancel();
+    // Stops a version check (DownloadLatestInfo) in progress; any thread.
+    void StopLatestInfo();
     DWORD GetProgress() const { return m_download.m_dwProgress; }
 
     // Fetches the latest-version text and sets the newer-program flag from
@@ -74,10 +79,12 @@ public:
     BOOL CheckVersionsFile();
     // One download of the job; throws CUpdateManagerException.
     void DownloadFile(const CString& url, const CString& path);
-    // Installs a downloaded file over the target, keeping the target as
-    // target + ".old" until the copy has succeeded; on failure the target
-    // is restored from it, the download is kept and CUpdateManagerException
-    // thrown (state 6).
+    // Installs a downloaded database over the target: a copy of the target
+    // is kept as target + ".old", the download is copied beside the target
+    // as target + ".new", checked to open with records and then moved over
+    // the target in one step, so the target is at every moment either the
+    // old database or the new one. On failure the target is untouched, the
+    // download is kept and CUpdateManagerException thrown (state 6).
     void ReplaceWithBackup(const CString& source, const CString& target);
 
     void Update() override;
@@ -97,6 +104,9 @@ private:
     CString Setting(const CString& field) const;
     void SetSetting(CString& field, const CString& value);
     bool CancelRequested() const;
+    // The job's own state changes: they never overwrite a cancel with a
+    // state of work in progress.
+    void SetJobState(LONG state);
     void DownloadWith(CHttpFileDownload& download, const CString& url, const CString& path, bool setState);
     void UpdateDefinitions();
     void Fail(LPCSTR message);
@@ -113,4 +123,6 @@ private:
     // Manual reset; set by Cancel, cleared when a job starts.
     HANDLE m_hCancel;
     volatile LONG m_lJobRunning;
+    // The version check's download while it runs (under m_lock).
+    CHttpFileDownload* m_pLatestInfoDownload;
 };

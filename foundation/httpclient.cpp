@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-CHttpClient::CHttpClient() : m_pRequest(NULL), m_pConnection(NULL), m_pSession(NULL)
+CHttpClient::CHttpClient()
+    : m_pRequest(NULL), m_pConnection(NULL), m_pSession(NULL), m_dwTimeoutMs(AFX_INET_DEFAULT_TIMEOUT_MS),
+      m_bAborted(false)
 {
 }
 
@@ -29,8 +31,20 @@ void CloseAndDelete(T*& object)
 
 void CHttpClient::CloseRequest()
 {
-    CloseAndDelete(m_pRequest);
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        CloseAndDelete(m_pRequest);
+    }
     CloseAndDelete(m_pConnection);
+}
+
+void CHttpClient::Abort()
+{
+    std::lock_guard<std::mutex> lock(m_requestLock);
+    if (!m_pRequest)
+        return;
+    m_bAborted = true;
+    m_pRequest->Close();
 }
 
 void CHttpClient::Close()
@@ -47,7 +61,15 @@ bool CHttpClient::OpenRequest(int verb, LPCSTR* acceptTypes)
     if (!AfxParseURL(m_strURL, service, server, object, port))
         return false;
     m_pConnection = m_pSession->GetHttpConnection(server, port, NULL, NULL);
-    m_pRequest = m_pConnection->OpenRequest(verb, object, NULL, 1, acceptTypes, NULL, INTERNET_FLAG_EXISTING_CONNECT);
+    // WinInet waits without limit unless told otherwise; the request takes
+    // the connection's bounds.
+    AfxSetInternetTimeouts(*m_pConnection, m_dwTimeoutMs);
+    CHttpFile* request =
+        m_pConnection->OpenRequest(verb, object, NULL, 1, acceptTypes, NULL, INTERNET_FLAG_EXISTING_CONNECT);
+    AfxSetInternetTimeouts(*request, m_dwTimeoutMs);
+    std::lock_guard<std::mutex> lock(m_requestLock);
+    m_pRequest = request;
+    m_bAborted = false;
     return true;
 }
 

@@ -32,6 +32,7 @@ CHttpFileDownload::CHttpFileDownload(const CString& url, const CString& target)
 void CHttpFileDownload::Stop()
 {
     m_stopEvent.SetEvent();
+    Abort();
 }
 
 void CHttpFileDownload::EndOnStop()
@@ -69,8 +70,17 @@ void CHttpFileDownload::HttpFileDownload()
     }
     catch (CInternetException* e)
     {
-        message = MessageOf(e);
-        m_dwState = stateNetworkError;
+        // A request that Stop aborted fails in WinInet: it was stopped.
+        if (IsAborted())
+        {
+            message = "HttpFileDownload: User stopped.";
+            EndOnStop();
+        }
+        else
+        {
+            message = MessageOf(e);
+            m_dwState = stateNetworkError;
+        }
         e->Delete();
     }
     catch (CFileException* e)
@@ -145,6 +155,16 @@ bool CHttpFileDownload::ReadToFile()
         file.Close();
         if (!::MoveFileExA(part, target, MOVEFILE_REPLACE_EXISTING))
             CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), target);
+    }
+    catch (CInternetException* e)
+    {
+        file.Abort();
+        ::DeleteFileA(part);
+        if (!IsAborted())
+            throw;
+        e->Delete();
+        EndOnStop();
+        return false;
     }
     catch (...)
     {

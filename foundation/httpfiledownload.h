@@ -33,7 +33,8 @@ public:
     // The data goes to "<target>.part", which replaces the target only once
     // every announced byte has arrived and is removed on any other ending.
     bool ReadToFile();
-    // Any thread.
+    // Any thread: asks the download to stop and aborts its open request, so
+    // that a read or send waiting for a silent server ends now.
     void Stop();
 
     // Written by the downloading thread, read by others without a lock.

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/mfc/inet.h"
+
 namespace {
 
 const char kFormHeaders[] =
@@ -29,7 +31,7 @@ void SplitHost(const std::string& text, std::string& name, INTERNET_PORT& port)
 
 CHttpPostClient::CHttpPostClient(const char* host, bool secure)
     : m_hInternet(NULL), m_hConnection(NULL), m_hRequest(NULL), m_lastError(0), m_secure(secure), m_port(0),
-      m_headers(kFormHeaders), m_capacity(0), m_status(0)
+      m_headers(kFormHeaders), m_capacity(0), m_status(0), m_timeoutMs(AFX_INET_DEFAULT_TIMEOUT_MS)
 {
     if (host)
         SplitHost(host, m_host, m_port);
@@ -78,6 +80,9 @@ bool CHttpPostClient::Connect(const char* host)
         if (port == 0)
             port = m_secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
         m_hConnection = InternetConnectA(m_hInternet, name.c_str(), port, NULL, NULL, INTERNET_SERVICE_HTTP, 0, 1);
+        // The requests made from it take its bounds: a silent server fails the
+        // post instead of holding the sending thread for ever.
+        AfxSetInternetTimeouts(m_hConnection, m_timeoutMs);
     }
     return SetLastErrorFromResult(m_hConnection != NULL);
 }

@@ -43,6 +43,8 @@ public:
     bool IsConnected() const { return m_hConnection != NULL; }
     bool HasRequest() const { return m_hRequest != NULL; }
     DWORD GetResponseCapacity() const { return m_capacity; }
+    // Connect, send and receive time-out of the connections made from now on.
+    void SetTimeout(DWORD timeoutMs) { m_timeoutMs = timeoutMs; }
 
     // The request flags for the secure flag: certificates are checked in full.
     static DWORD RequestFlags(bool secure);
@@ -65,4 +67,5 @@ private:
     std::vector<BYTE> m_response;
     DWORD m_capacity;
     DWORD m_status;
+    DWORD m_timeoutMs;
 };

@@ -11,7 +11,7 @@ enum SkinLibraryError
 {
     SKINERR_NONE = 0,
     SKINERR_CLASS = 1,         // a window class could not be registered
-    SKINERR_CALLWNDHOOK = 2,   // the call-window hook could not be installed
+    SKINERR_CALLWNDHOOK = 2,   // the window-creation hook could not be installed
     SKINERR_KEYBOARDHOOK = 3,  // the keyboard hook could not be installed
     SKINERR_UNPACK = 5,        // the skin data is not a packed skin, or corrupt
     SKINERR_FORMAT = 6,        // the skin file is truncated or its counts run past its end

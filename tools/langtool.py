@@ -8,7 +8,11 @@ localizer reads, or deciphers one back for checking.
 Form: a 16-byte initialisation vector, then AES-CBC with ciphertext stealing
 (arrangement CS2: the last two blocks swap when the last is partial). Texts of
 fewer than 16 bytes use the one-block short form. The bulk runs through the
-cryptography package's own CBC mode."""
+cryptography package's own CBC mode.
+
+The plain sources are UTF-8; the program reads its language files in its
+ANSI code page, Windows-1252. encipher converts to it (a text that code page
+cannot hold is refused) and decipher back."""
 
 import os
 import sys
@@ -84,9 +88,9 @@ def main(argv):
             iv = bytes.fromhex(argv[6])
             if len(iv) != 16:
                 raise ValueError("the initialisation vector is 32 hexadecimal digits")
-        out = encipher(key, data, iv)
+        out = encipher(key, data.decode("utf-8").encode("cp1252"), iv)
     else:
-        out = decipher(key, data)
+        out = decipher(key, data).decode("cp1252", errors="replace").encode("utf-8")
     tmp = argv[4] + ".tmp"
     with open(tmp, "wb") as f:
         f.write(out)

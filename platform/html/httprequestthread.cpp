@@ -6,6 +6,9 @@ namespace
 {
 LONG g_pending = 0;
 
+// How long a request may wait to connect, to send and for each read.
+const DWORD kTimeoutMs = 30000;
+
 struct RequestState
 {
     LONG refs = 2;  // the caller and the worker
@@ -45,6 +48,11 @@ DWORD HttpGetBytes(const std::string& url, std::vector<BYTE>* body, size_t maxBy
     HINTERNET session = InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET connection = session ? InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1)
                                    : nullptr;
+    // A silent server does not hold the worker for ever; the request takes
+    // the connection's bounds.
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        if (connection)
+            InternetSetOptionA(connection, option, const_cast<DWORD*>(&kTimeoutMs), sizeof(kTimeoutMs));
     std::string object = std::string(path[0] ? path : "/") + extra;
     // Whether the address answers now: nothing from the cache.
     DWORD flags = INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |

@@ -66,9 +66,22 @@ void AfxThrowInternetException(DWORD_PTR context, DWORD error)
 {
     if (error == 0)
         error = ::GetLastError();
+    // A socket's time-out is WinInet's time-out (with WinInet's text).
+    if (error == WSAETIMEDOUT)
+        error = ERROR_INTERNET_TIMEOUT;
     CInternetException* e = new CInternetException(error);
     e->m_dwContext = context;
     throw e;
+}
+
+BOOL AfxSetInternetTimeouts(HINTERNET handle, DWORD timeoutMs)
+{
+    if (!handle)
+        return FALSE;
+    BOOL ok = TRUE;
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+        ok = ::InternetSetOptionA(handle, option, &timeoutMs, sizeof(timeoutMs)) && ok;
+    return ok;
 }
 
 // --- AfxParseURL ---
@@ -237,9 +250,9 @@ void CInternetFile::Write(const void* buf, UINT count)
 
 void CInternetFile::Close()
 {
-    if (m_hFile)
-        ::InternetCloseHandle(m_hFile);
-    m_hFile = NULL;
+    HINTERNET file = static_cast<HINTERNET>(::InterlockedExchangePointer(&m_hFile, NULL));
+    if (file)
+        ::InternetCloseHandle(file);
 }
 
 CHttpFile::CHttpFile(HINTERNET file, LPCSTR verb, LPCSTR object, CHttpConnection* connection)

@@ -46,6 +46,15 @@ public:
 // error 0 takes GetLastError().
 [[noreturn]] void AfxThrowInternetException(DWORD_PTR context, DWORD error = 0);
 
+// How long WinInet may wait to connect, to send and to receive, unless a
+// caller sets its own.
+const DWORD AFX_INET_DEFAULT_TIMEOUT_MS = 30000;
+
+// Sets the connect, send and receive time-outs of a WinInet handle (and of
+// the handles made from it afterwards) to the same bound; FALSE when WinInet
+// refused one of them.
+BOOL AfxSetInternetTimeouts(HINTERNET handle, DWORD timeoutMs);
+
 // Splits a URL into service, server, object (path with any query) and port;
 // FALSE, with AFX_INET_SERVICE_UNK, when WinInet cannot crack it.
 BOOL AfxParseURL(LPCSTR url, DWORD& serviceType, CString& server, CString& object, INTERNET_PORT& port);
@@ -110,6 +119,8 @@ public:
     // Reads up to count bytes; 0 at the end of the data.
     virtual UINT Read(void* buf, UINT count);
     virtual void Write(const void* buf, UINT count);
+    // Closes the handle once, whichever thread gets there first: another
+    // thread may close it to end a blocked read or send.
     virtual void Close();
 
     DWORD_PTR GetContext() const { return m_dwContext; }
@@ -117,7 +128,7 @@ public:
     operator HINTERNET() const { return m_hFile; }
 
 protected:
-    HINTERNET m_hFile;
+    HINTERNET volatile m_hFile;
     DWORD_PTR m_dwContext;
     CInternetConnection* m_pConnection;
     CString m_strFileName;

@@ -38,6 +38,39 @@ int Height(const RECT& r)
     return r.bottom - r.top;
 }
 
+// The button's text in its own font, selected into the DC while this lives,
+// with its DrawText flags and the size it takes in the client area.
+class CButtonText
+{
+public:
+    CButtonText(HWND hwnd, HDC dc, const RECT& client) : m_dc(dc), m_old(NULL)
+    {
+        text[0] = '\0';
+        GetWindowTextA(hwnd, text, sizeof(text));
+        if (HFONT font = (HFONT)SendMessageA(hwnd, WM_GETFONT, 0, 0))
+            m_old = SelectObject(dc, font);
+        format = CSkinButtonBase::TextFlags((DWORD)GetWindowLongA(hwnd, GWL_STYLE),
+                                            (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0);
+        RECT measured = client;
+        ::DrawTextA(dc, text, -1, &measured, format | DT_CALCRECT);
+        extent.cx = Width(measured);
+        extent.cy = Height(measured);
+    }
+    ~CButtonText()
+    {
+        if (m_old)
+            SelectObject(m_dc, m_old);
+    }
+
+    char text[TextLength + 1];
+    UINT format;
+    SIZE extent;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
 } // namespace
 
 CSkinButtonBase::CSkinButtonBase(CSkinWnd* parent, int type) : CSkinControl(parent, type), m_pressed(0)
@@ -238,22 +271,12 @@ void CSkinButtonBase::PaintPushLike(HDC dc)
         }
         return;
     }
-    char text[TextLength + 1] = "";
-    GetWindowTextA(m_hwnd, text, sizeof(text));
-    HFONT font = (HFONT)SendMessageA(m_hwnd, WM_GETFONT, 0, 0);
-    HGDIOBJ old = font ? SelectObject(dc, font) : NULL;
-    const UINT format = TextFlags(style, (GetWindowLongA(m_hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0);
-    RECT measured = client;
-    ::DrawTextA(dc, text, -1, &measured, format | DT_CALCRECT);
-    content.cx = Width(measured);
-    content.cy = Height(measured);
-    const Layout layout = PlaceContent(style | (style & BS_CENTER ? 0 : BS_CENTER), client, none, content);
+    const CButtonText text(m_hwnd, dc, client);
+    const Layout layout = PlaceContent(style | (style & BS_CENTER ? 0 : BS_CENTER), client, none, text.extent);
     SkinTextStyle textStyle = block.text;
     if (!(textStyle.text[0] | textStyle.text[1] | textStyle.text[2]))
         SetStyleTextColour(textStyle, object->GetFontColour());
-    DrawStyledText(dc, textStyle, layout.text, text, -1, format);
-    if (old)
-        SelectObject(dc, old);
+    DrawStyledText(dc, textStyle, layout.text, text.text, -1, text.format);
 }
 
 void CSkinButtonBase::PaintCheck(HDC dc, const SkinCheckState& block, bool parentBackground)
@@ -272,20 +295,11 @@ void CSkinButtonBase::PaintCheck(HDC dc, const SkinCheckState& block, bool paren
     SIZE mark = {Width(block.mark.source), Height(block.mark.source)};
     if (mark.cx < 0 || mark.cy < 0)
         mark.cx = mark.cy = 0;
-    char text[TextLength + 1] = "";
-    GetWindowTextA(m_hwnd, text, sizeof(text));
-    HFONT font = (HFONT)SendMessageA(m_hwnd, WM_GETFONT, 0, 0);
-    HGDIOBJ old = font ? SelectObject(dc, font) : NULL;
-    const UINT format = TextFlags(style, (GetWindowLongA(m_hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0);
-    RECT measured = client;
-    ::DrawTextA(dc, text, -1, &measured, format | DT_CALCRECT);
-    const SIZE extent = {Width(measured), Height(measured)};
-    const Layout layout = PlaceContent(style, client, mark, extent);
+    const CButtonText text(m_hwnd, dc, client);
+    const Layout layout = PlaceContent(style, client, mark, text.extent);
     DrawSkinImagePartTransparent(store, dc, layout.mark, block.mark, m_transparentColour, mirrored);
-    if (text[0])
-        DrawStyledText(dc, block.text, layout.text, text, -1, format);
-    if (old)
-        SelectObject(dc, old);
+    if (text.text[0])
+        DrawStyledText(dc, block.text, layout.text, text.text, -1, text.format);
 }
 
 void CSkinButtonBase::Click()

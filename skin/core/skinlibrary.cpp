@@ -12,6 +12,7 @@
 #include "skin/core/skinmemstream.h"
 #include "skin/core/skinstore.h"
 #include "skin/core/skinwnd.h"
+#include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/menus/skinhostwnd.h"
 #include "skin/menus/skintooltip.h"
@@ -25,7 +26,7 @@ const size_t DialogNameLength = 50;
 // The library lock lives as long as the process, so a call after the last
 // ExitSkinLibrary finds a working lock (and the initialised flag cleared).
 CSkinLock s_libraryLock;
-std::map<DWORD, HHOOK> s_callWndHooks;
+std::map<DWORD, HHOOK> s_creationHooks;
 std::map<DWORD, HHOOK> s_keyboardHooks;
 CSkinLock s_errorLock;
 std::map<DWORD, int> s_errors;
@@ -217,38 +218,105 @@ const SkinUser32Entries& GetSkinUser32Entries()
 size_t GetSkinHookedThreadCount()
 {
     CSkinLockScope scope(s_libraryLock);
-    return s_callWndHooks.size();
+    return s_creationHooks.size();
 }
 
 // ---------------------------------------------------------------- hooks
 
-LRESULT CALLBACK SkinCallWndProcHook(int code, WPARAM wParam, LPARAM lParam)
+// What a new window gets when its WM_CREATE arrives: dialogs the dialog
+// skin, windows inside skinned windows a control (or frame) skinner, and
+// floating toolbars theirs.
+static void SkinCreatedWindow(HWND hwnd)
 {
-    HHOOK hook = ThreadHook(s_callWndHooks);
+    char name[100];
+    if (!GetClassNameA(hwnd, name, sizeof(name)))
+        return;
+    if (strcmp(name, "#32770") == 0) {
+        if (s_dialogName[0])
+            s_manager.SetWindowSkin(hwnd, s_dialogName);
+        return;
+    }
+    HWND parent = GetParent(hwnd);
+    if (!parent)
+        return;
+    CSkinWnd* ancestor = s_manager.FindSkinnedAncestor(parent);
+    if (ancestor) {
+        if (!ancestor->SkinChild(hwnd, NULL) && (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)
+            && (GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) && s_frameName[0])
+            s_manager.SetFrameSkin(hwnd, s_frameName);
+    } else if (strcmp(name, "ToolbarWindow32") == 0) {
+        char parentName[100] = "";
+        GetClassNameA(parent, parentName, sizeof(parentName));
+        if (strcmp(parentName, "ReBarWindow32") != 0 && strncmp(parentName, "AfxControlBar", 13) != 0
+            && GetParent(parent) && (GetWindowLongA(parent, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+            s_manager.SkinFloatingToolbar(hwnd);
+    }
+}
+
+namespace {
+
+// The window's procedure before the creation procedure went in front of it.
+struct CreationState
+{
+    WNDPROC next;
+    bool unicode;
+};
+const char s_creationProp[] = "OBJECT_CREATE";
+
+LRESULT CALLBACK CreationProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CreationState* state = (CreationState*)GetPropA(hwnd, s_creationProp);
+    if (!state)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    const WNDPROC next = state->next;
+    const bool unicode = state->unicode;
+    if (message != WM_CREATE && message != WM_NCDESTROY)
+        return CallSkinWindowProc(unicode, next, hwnd, message, wParam, lParam);
+    // Out of the way first: the skinner then subclasses the window's own
+    // procedure, as it would without this one. A procedure put in front of
+    // this one meanwhile keeps it as a plain link of the chain.
+    const bool alone = GetSkinWindowProc(hwnd, unicode) == CreationProc;
+    if (alone || message == WM_NCDESTROY) {
+        if (alone)
+            SetSkinWindowProc(hwnd, unicode, next);
+        RemovePropA(hwnd, s_creationProp);
+        delete state;
+    }
+    if (message == WM_CREATE)
+        SkinCreatedWindow(hwnd);
+    // WM_CREATE goes to the head of the chain, the skinner when there is one.
+    WNDPROC head = alone ? GetSkinWindowProc(hwnd, unicode) : next;
+    return CallSkinWindowProc(unicode, head, hwnd, message, wParam, lParam);
+}
+
+// Whether a window being created may want a skin at its WM_CREATE.
+bool MayWantSkin(HWND hwnd)
+{
+    char name[100];
+    if (!GetClassNameA(hwnd, name, sizeof(name)))
+        return false;
+    if (strcmp(name, "#32770") == 0)
+        return s_dialogName[0] != '\0';
+    HWND parent = GetParent(hwnd);
+    return parent && (s_manager.FindSkinnedAncestor(parent) || strcmp(name, "ToolbarWindow32") == 0);
+}
+
+} // namespace
+
+LRESULT CALLBACK SkinCreationHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    HHOOK hook = ThreadHook(s_creationHooks);
     if (!hook)
         return 0;
-    const CWPSTRUCT* message = (const CWPSTRUCT*)lParam;
-    char name[100];
-    if (code == HC_ACTION && message && message->message == WM_CREATE
-        && GetClassNameA(message->hwnd, name, sizeof(name))) {
-        if (strcmp(name, "#32770") == 0) {
-            if (s_dialogName[0])
-                s_manager.SetWindowSkin(message->hwnd, s_dialogName);
-        } else if (HWND parent = GetParent(message->hwnd)) {
-            CSkinWnd* ancestor = s_manager.FindSkinnedAncestor(parent);
-            if (ancestor) {
-                if (!ancestor->SkinChild(message->hwnd, NULL)
-                    && (GetWindowLongA(message->hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)
-                    && (GetWindowLongA(message->hwnd, GWL_STYLE) & WS_THICKFRAME) && s_frameName[0])
-                    s_manager.SetFrameSkin(message->hwnd, s_frameName);
-            } else if (strcmp(name, "ToolbarWindow32") == 0) {
-                char parentName[100] = "";
-                GetClassNameA(parent, parentName, sizeof(parentName));
-                if (strcmp(parentName, "ReBarWindow32") != 0
-                    && strncmp(parentName, "AfxControlBar", 13) != 0 && GetParent(parent)
-                    && (GetWindowLongA(parent, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
-                    s_manager.SkinFloatingToolbar(message->hwnd);
-            }
+    HWND hwnd = (HWND)wParam;
+    if (code == HCBT_CREATEWND && MayWantSkin(hwnd)) {
+        CreationState* state = new CreationState;
+        state->unicode = IsWindowUnicode(hwnd) != FALSE;
+        state->next = GetSkinWindowProc(hwnd, state->unicode);
+        SetPropA(hwnd, s_creationProp, (HANDLE)state);
+        if (!SetSkinWindowProc(hwnd, state->unicode, CreationProc)) {
+            RemovePropA(hwnd, s_creationProp);
+            delete state;
         }
     }
     return CallNextHookEx(hook, code, wParam, lParam);
@@ -286,7 +354,7 @@ BOOL WINAPI InitSkinLibrary(HINSTANCE instance, LPCSTR, LPCSTR, DWORD)
     if (!s_initialised && !StartLibrary(instance))
         return FALSE;
     const DWORD thread = GetCurrentThreadId();
-    if (!InstallThreadHook(s_callWndHooks, WH_CALLWNDPROC, SkinCallWndProcHook, thread, SKINERR_CALLWNDHOOK)
+    if (!InstallThreadHook(s_creationHooks, WH_CBT, SkinCreationHook, thread, SKINERR_CALLWNDHOOK)
         || !InstallThreadHook(s_keyboardHooks, WH_KEYBOARD, SkinKeyboardHook, thread, SKINERR_KEYBOARDHOOK))
         return FALSE;
     SetSkinLibraryError(SKINERR_NONE);
@@ -299,9 +367,9 @@ void WINAPI ExitSkinLibrary()
     if (!s_initialised)
         return;
     const DWORD thread = GetCurrentThreadId();
-    RemoveThreadHook(s_callWndHooks, thread);
+    RemoveThreadHook(s_creationHooks, thread);
     RemoveThreadHook(s_keyboardHooks, thread);
-    if (s_callWndHooks.empty())
+    if (s_creationHooks.empty())
         TearDownLibrary();
 }
 

@@ -38,8 +38,9 @@ const SkinUser32Entries& GetSkinUser32Entries();
 bool InstallSkinUser32Interception();
 void RemoveSkinUser32Interception();
 
-// The two per-thread hooks, reachable for tests.
-LRESULT CALLBACK SkinCallWndProcHook(int code, WPARAM wParam, LPARAM lParam);
+// The two per-thread hooks, reachable for tests: window creation (WH_CBT),
+// which skins windows at their WM_CREATE, and the keyboard.
+LRESULT CALLBACK SkinCreationHook(int code, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SkinKeyboardHook(int code, WPARAM wParam, LPARAM lParam);
 // How many threads have their hooks installed.
 size_t GetSkinHookedThreadCount();

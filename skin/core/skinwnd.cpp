@@ -5,6 +5,7 @@
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinstore.h"
+#include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
 #include "skin/elements/skincaptionbutton.h"
@@ -25,24 +26,6 @@ const char s_chainA[] = "OBJECT_NEXT_A";
 const char s_chainW[] = "OBJECT_NEXT_W";
 
 const int CaptionTextLength = 300;
-
-// The window procedure calls in the window's own character set.
-LONG_PTR SetWindowProc(HWND hwnd, bool unicode, WNDPROC proc)
-{
-    return unicode ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)
-                   : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)proc);
-}
-
-WNDPROC GetWindowProc(HWND hwnd, bool unicode)
-{
-    return (WNDPROC)(unicode ? GetWindowLongPtrW(hwnd, GWLP_WNDPROC) : GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
-}
-
-LRESULT CallProc(bool unicode, WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return unicode ? CallWindowProcW(proc, hwnd, message, wParam, lParam)
-                   : CallWindowProcA(proc, hwnd, message, wParam, lParam);
-}
 
 int Width(const RECT& r)
 {
@@ -155,11 +138,11 @@ BOOL CSkinWnd::Attach(HWND hwnd)
     m_hwnd = hwnd;
     SkinChildren(hwnd, m_object);
     m_unicode = IsWindowUnicode(hwnd) != FALSE;
-    m_savedProc = GetWindowProc(hwnd, m_unicode);
+    m_savedProc = GetSkinWindowProc(hwnd, m_unicode);
     SetPropA(hwnd, SKIN_OBJECT_PROP, (HANDLE)this);
     UpdateCaptionButtons();
     m_activeCaption = GetActiveWindow() == hwnd;
-    if (!SetWindowProc(hwnd, m_unicode, SharedWindowProc)) {
+    if (!SetSkinWindowProc(hwnd, m_unicode, SharedWindowProc)) {
         m_savedProc = NULL;
         return FALSE;
     }
@@ -173,8 +156,8 @@ BOOL CSkinWnd::Attach(HWND hwnd)
 void CSkinWnd::RestoreWindowProc()
 {
     if (m_hwnd && m_savedProc) {
-        if (GetWindowProc(m_hwnd, m_unicode) == SharedWindowProc) {
-            SetWindowProc(m_hwnd, m_unicode, m_savedProc);
+        if (GetSkinWindowProc(m_hwnd, m_unicode) == SharedWindowProc) {
+            SetSkinWindowProc(m_hwnd, m_unicode, m_savedProc);
         } else {
             // Subclassed again after us: the later procedure keeps calling
             // the shared one, which now passes everything on.
@@ -242,7 +225,7 @@ LRESULT CSkinWnd::CallSaved(UINT message, WPARAM wParam, LPARAM lParam)
     if (!m_savedProc)
         return m_unicode ? DefWindowProcW(m_hwnd, message, wParam, lParam)
                          : DefWindowProcA(m_hwnd, message, wParam, lParam);
-    return CallProc(m_unicode, m_savedProc, m_hwnd, message, wParam, lParam);
+    return CallSkinWindowProc(m_unicode, m_savedProc, m_hwnd, message, wParam, lParam);
 }
 
 LRESULT CSkinWnd::CallSavedWithStyle(DWORD style, UINT message, WPARAM wParam, LPARAM lParam)
@@ -266,7 +249,7 @@ void CSkinWnd::OnNcDestroy()
     m_beingDestroyed = 1;
     GetSkinManager().RemoveSkin(hwnd, CSkinManager::RemoveDestroyed);
     if (saved)
-        CallProc(unicode, saved, hwnd, WM_NCDESTROY, 0, 0);
+        CallSkinWindowProc(unicode, saved, hwnd, WM_NCDESTROY, 0, 0);
 }
 
 LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -310,7 +293,7 @@ LRESULT CALLBACK CSkinWnd::SharedWindowProc(HWND hwnd, UINT message, WPARAM wPar
         if (WNDPROC next = (WNDPROC)GetPropA(hwnd, name)) {
             if (message == WM_NCDESTROY)
                 RemovePropA(hwnd, name);
-            return CallProc(unicode != 0, next, hwnd, message, wParam, lParam);
+            return CallSkinWindowProc(unicode != 0, next, hwnd, message, wParam, lParam);
         }
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);

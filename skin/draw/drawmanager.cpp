@@ -4,66 +4,10 @@
 
 #include <vector>
 
+#include "skin/draw/skindib.h"
 #include "skin/draw/skindrawutils.h"
 
 namespace {
-
-// A 32-bit top-down DIB section in a memory DC; pixels are 0x00RRGGBB.
-class CDib32
-{
-public:
-    CDib32(int width, int height) : m_dc(CreateCompatibleDC(NULL)), m_bitmap(NULL), m_old(NULL), m_bits(NULL),
-        m_width(width), m_height(height)
-    {
-        if (!m_dc || width <= 0 || height <= 0)
-            return;
-        BITMAPINFO bmi;
-        memset(&bmi, 0, sizeof(bmi));
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = width;
-        bmi.bmiHeader.biHeight = -height;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        m_bitmap = CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0);
-        if (m_bitmap)
-            m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~CDib32()
-    {
-        if (m_old)
-            SelectObject(m_dc, m_old);
-        if (m_bitmap)
-            DeleteObject(m_bitmap);
-        if (m_dc)
-            DeleteDC(m_dc);
-    }
-    bool IsValid() const { return m_bits != NULL; }
-    HDC GetDC() const { return m_dc; }
-    DWORD* Bits() const { return m_bits; }
-    size_t Count() const { return (size_t)m_width * m_height; }
-    // The bitmap, no longer selected, for the caller to keep.
-    HBITMAP Detach()
-    {
-        GdiFlush();
-        if (m_old)
-            SelectObject(m_dc, m_old);
-        m_old = NULL;
-        HBITMAP bitmap = m_bitmap;
-        m_bitmap = NULL;
-        return bitmap;
-    }
-
-private:
-    CDib32(const CDib32&);
-    CDib32& operator=(const CDib32&);
-
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    DWORD* m_bits;
-    int m_width;
-    int m_height;
-};
 
 DWORD PixelOf(COLORREF c)
 {
@@ -112,7 +56,7 @@ void RectLines(HDC dc, int left, int top, int right, int bottom, HPEN topLeft, H
 }
 
 // Copies the bitmap into the picture, stretched when the sizes differ.
-void CopyInto(CDib32& picture, HBITMAP bitmap, int width, int height)
+void CopyInto(CSkinDib& picture, HBITMAP bitmap, int width, int height)
 {
     const SIZE size = CDrawManager::GetBitmapSize(bitmap);
     HDC source = CreateCompatibleDC(NULL);
@@ -133,13 +77,7 @@ void CopyInto(CDib32& picture, HBITMAP bitmap, int width, int height)
 // The 32-bit pixels of a bitmap at its own size, top row first.
 bool ReadPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixels)
 {
-    BITMAPINFO bmi;
-    memset(&bmi, 0, sizeof(bmi));
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = TopDownDibInfo(width, height, 32);
     pixels.assign((size_t)width * height, 0xFFFFFF);
     HDC screen = GetDC(NULL);
     const int rows = GetDIBits(screen, bitmap, 0, (UINT)height, &pixels[0], &bmi, DIB_RGB_COLORS);
@@ -288,34 +226,26 @@ void CDrawManager::FillGradient(HDC dc, int left, int top, int right, int bottom
 void CDrawManager::FillBackground(HDC dc, int kind, const RECT& r, COLORREF colour1, COLORREF colour2,
                                   COLORREF colour3)
 {
-    const int midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
-    switch (kind) {
-    case 1:
-        FillGradient(dc, r.left, r.top, r.right, r.bottom, colour1, colour3, true);
-        break;
-    case 2:
-        FillGradient(dc, r.left, r.top, r.right, r.bottom, colour1, colour3, false);
-        break;
-    case 3:
-        FillGradient(dc, r.left, r.top, midX, r.bottom, colour1, colour3, true);
-        FillGradient(dc, midX, r.top, r.right, r.bottom, colour3, colour1, true);
-        break;
-    case 4:
-        FillGradient(dc, r.left, r.top, r.right, midY, colour1, colour3, false);
-        FillGradient(dc, r.left, midY, r.right, r.bottom, colour3, colour1, false);
-        break;
-    case 5:
-        FillGradient(dc, r.left, r.top, midX, r.bottom, colour1, colour2, true);
-        FillGradient(dc, midX, r.top, r.right, r.bottom, colour2, colour3, true);
-        break;
-    case 6:
-        FillGradient(dc, r.left, r.top, r.right, midY, colour1, colour2, false);
-        FillGradient(dc, r.left, midY, r.right, r.bottom, colour2, colour3, false);
-        break;
-    default:
+    // Per kind: the direction, whether the rectangle is halved, and the
+    // colours (1 to 3) of the first and second gradient.
+    static const struct { bool horizontal, halves; int from1, to1, from2, to2; } kinds[] = {
+        {true, false, 1, 3, 0, 0}, {false, false, 1, 3, 0, 0}, {true, true, 1, 3, 3, 1},
+        {false, true, 1, 3, 3, 1}, {true, true, 1, 2, 2, 3}, {false, true, 1, 2, 2, 3}};
+    if (kind < 1 || kind > 6) {
         FillSolidRect(dc, r, colour1);
-        break;
+        return;
     }
+    const COLORREF colours[4] = {0, colour1, colour2, colour3};
+    const auto& k = kinds[kind - 1];
+    if (!k.halves) {
+        FillGradient(dc, r.left, r.top, r.right, r.bottom, colours[k.from1], colours[k.to1], k.horizontal);
+        return;
+    }
+    const int midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
+    FillGradient(dc, r.left, r.top, k.horizontal ? midX : r.right, k.horizontal ? r.bottom : midY, colours[k.from1],
+                 colours[k.to1], k.horizontal);
+    FillGradient(dc, k.horizontal ? midX : r.left, k.horizontal ? r.top : midY, r.right, r.bottom, colours[k.from2],
+                 colours[k.to2], k.horizontal);
 }
 
 void CDrawManager::TileBitmap(HDC dc, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
@@ -390,13 +320,13 @@ HBITMAP CDrawManager::CreateEffectBitmap(HBITMAP bitmap, int width, int height, 
 {
     if (!bitmap)
         return NULL;
-    CDib32 picture(width, height);
+    CSkinDib picture(width, height, 32);
     if (!picture.IsValid())
         return NULL;
     CopyInto(picture, bitmap, width, height);
     const DWORD keyPixel = PixelOf(key), fillPixel = PixelOf(fill);
-    DWORD* p = picture.Bits();
-    for (size_t i = 0; i < picture.Count(); ++i) {
+    DWORD* p = picture.Pixels();
+    for (size_t i = 0; i < (size_t)width * height; ++i) {
         DWORD c = p[i] & 0xFFFFFF;
         if (transparent && c == keyPixel) {
             c = 0;
@@ -428,7 +358,7 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
 {
     if (width <= 0 || height <= 0 || !shadow)
         return;
-    CDib32 area(width, height);
+    CSkinDib area(width, height, 32);
     std::vector<DWORD> factors;
     if (!area.IsValid())
         return;
@@ -441,10 +371,10 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
         blurWidth |= 1;
         blurHeight |= 1;
         // The shadow shrunk into the area less the blur, centred on white.
-        CDib32 shrunk(width, height);
+        CSkinDib shrunk(width, height, 32);
         if (!shrunk.IsValid())
             return;
-        memset(shrunk.Bits(), 0xFF, shrunk.Count() * sizeof(DWORD));
+        memset(shrunk.Pixels(), 0xFF, (size_t)width * height * sizeof(DWORD));
         const int innerW = width - blurWidth, innerH = height - blurHeight;
         if (innerW > 0 && innerH > 0) {
             const SIZE size = GetBitmapSize(shadow);
@@ -465,7 +395,7 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
         std::vector<unsigned> sums((size_t)W * (height + 1), 0);
         for (int row = 0; row < height; ++row)
             for (int col = 0; col < width; ++col)
-                sums[(size_t)(row + 1) * W + col + 1] = (shrunk.Bits()[(size_t)row * width + col] & 0xFF)
+                sums[(size_t)(row + 1) * W + col + 1] = (shrunk.Pixels()[(size_t)row * width + col] & 0xFF)
                     + sums[(size_t)row * W + col + 1] + sums[(size_t)(row + 1) * W + col] - sums[(size_t)row * W + col];
         factors.resize((size_t)width * height);
         const int hx = blurWidth / 2, hy = blurHeight / 2;
@@ -482,8 +412,8 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
     }
     BitBlt(area.GetDC(), 0, 0, width, height, dc, x, y, SRCCOPY);
     GdiFlush();
-    DWORD* p = area.Bits();
-    for (size_t i = 0; i < area.Count(); ++i) {
+    DWORD* p = area.Pixels();
+    for (size_t i = 0; i < (size_t)width * height; ++i) {
         const unsigned f = factors[i];
         p[i] = Pixel(Channel(p[i], 16) * f / 255, Channel(p[i], 8) * f / 255, Channel(p[i], 0) * f / 255);
     }

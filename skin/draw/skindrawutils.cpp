@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "skin/draw/skindib.h"
+
 int GetOSVersionCode()
 {
     DWORD version = GetVersion();
@@ -50,13 +52,7 @@ HRGN RegionFromBitmap(HBITMAP bitmap, COLORREF key)
     } catch (...) {
         return NULL;
     }
-    BITMAPINFO bmi;
-    memset(&bmi, 0, sizeof(bmi));
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = -h;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = TopDownDibInfo(w, h, 32);
     HDC ic = CreateICA("DISPLAY", NULL, NULL, NULL);
     if (!ic)
         return NULL;

@@ -216,7 +216,7 @@ BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& 
             Fill(dc, dst, colour, fillOnFailure);
             continue;
         }
-        const DWORD mode = s_stretched[gridMode][part] ? SkinDrawStretch : base;
+        const DWORD mode = s_stretched[gridMode][part] ? (DWORD)SkinDrawStretch : base;
         if (part == 4 && gridMode == 8) {
             // Copies as wide as the source's centre, the last one squeezed.
             for (int x = dst.left; x < dst.right; x += Width(src)) {
@@ -228,6 +228,21 @@ BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& 
         drawn &= DrawImageRect(dc, *image, src, dst, mode, mirrored != FALSE);
     }
     return drawn;
+}
+
+// Draws into a picture of the rectangle's size filled with the key colour,
+// then copies it to the DC leaving the key colour out.
+template <class Draw> BOOL DrawKeyed(HDC dc, const RECT& rect, COLORREF key, Draw draw)
+{
+    CSkinMemDC picture(dc, Width(rect), Height(rect));
+    if (!picture.IsValid() || Width(rect) <= 0 || Height(rect) <= 0)
+        return FALSE;
+    const RECT local = {0, 0, Width(rect), Height(rect)};
+    FillSolidRect(picture, local, key);
+    if (!draw(picture.GetDC(), local))
+        return FALSE;
+    return SkinTransparentStretchBlt(dc, rect.left, rect.top, Width(rect), Height(rect), picture, 0, 0, Width(rect),
+                                     Height(rect), key);
 }
 
 } // namespace
@@ -252,15 +267,9 @@ BOOL DrawSkinImagePart(CSkinStore* store, HDC dc, const RECT& rect, const SkinIm
 BOOL DrawSkinImagePartTransparent(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageRef& part,
                                   COLORREF key, BOOL mirrored)
 {
-    CSkinMemDC picture(dc, Width(rect), Height(rect));
-    if (!picture.IsValid() || Width(rect) <= 0 || Height(rect) <= 0)
-        return FALSE;
-    const RECT local = {0, 0, Width(rect), Height(rect)};
-    FillSolidRect(picture, local, key);
-    if (!DrawSkinImagePart(store, picture, local, part, key, FALSE, mirrored))
-        return FALSE;
-    return SkinTransparentStretchBlt(dc, rect.left, rect.top, Width(rect), Height(rect), picture, 0, 0, Width(rect),
-                                     Height(rect), key);
+    return DrawKeyed(dc, rect, key, [&](HDC picture, const RECT& local) {
+        return DrawSkinImagePart(store, picture, local, part, key, FALSE, mirrored);
+    });
 }
 
 BOOL DrawSkinNineGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid, COLORREF colour,
@@ -293,15 +302,9 @@ BOOL DrawSkinNineGridEx(CSkinStore* store, HDC dc, const RECT& rect, const RECT&
 BOOL DrawSkinNineGridTransparent(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid,
                                  COLORREF key, BOOL mirrored)
 {
-    CSkinMemDC picture(dc, Width(rect), Height(rect));
-    if (!picture.IsValid() || Width(rect) <= 0 || Height(rect) <= 0)
-        return FALSE;
-    const RECT local = {0, 0, Width(rect), Height(rect)};
-    FillSolidRect(picture, local, key);
-    if (!DrawGrid(store, picture, local, grid, key, FALSE, mirrored, true))
-        return FALSE;
-    return SkinTransparentStretchBlt(dc, rect.left, rect.top, Width(rect), Height(rect), picture, 0, 0, Width(rect),
-                                     Height(rect), key);
+    return DrawKeyed(dc, rect, key, [&](HDC picture, const RECT& local) {
+        return DrawGrid(store, picture, local, grid, key, FALSE, mirrored, true);
+    });
 }
 
 BOOL SkinTransparentStretchBlt(HDC dc, int x, int y, int width, int height, HDC source, int sx, int sy,

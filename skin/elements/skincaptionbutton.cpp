@@ -225,6 +225,12 @@ BOOL CSkinCaptionButton::OnLButtonUp(POINT)
     return TRUE;
 }
 
+BOOL CSkinCaptionButton::OnRButtonDown(POINT point)
+{
+    CSkinElement::OnRButtonDown(point);
+    return TRUE;
+}
+
 BOOL CSkinCaptionButton::OnRButtonUp(POINT point)
 {
     // The second system-menu button opens its menu on the right button too.
@@ -232,7 +238,8 @@ BOOL CSkinCaptionButton::OnRButtonUp(POINT point)
         OpenSystemMenu();
         return TRUE;
     }
-    return CSkinElement::OnRButtonUp(point);
+    CSkinElement::OnRButtonUp(point);
+    return TRUE;
 }
 
 BOOL CSkinCaptionButton::OnLButtonDblClk(POINT point)

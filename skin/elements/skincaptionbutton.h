@@ -38,6 +38,7 @@ public:
     BOOL OnMouseMove(POINT point) override;
     BOOL OnLButtonDown(POINT point, DWORD time) override;
     BOOL OnLButtonUp(POINT point) override;
+    BOOL OnRButtonDown(POINT point) override;
     BOOL OnRButtonUp(POINT point) override;
     BOOL OnLButtonDblClk(POINT point) override;
 

@@ -96,37 +96,37 @@ void CSkinElement::Notify(UINT message, POINT point) const
 BOOL CSkinElement::OnMouseMove(POINT point)
 {
     Notify(WM_SKIN_ELEMENT_MOUSEMOVE, point);
-    return TRUE;
+    return FALSE;
 }
 
 BOOL CSkinElement::OnLButtonDown(POINT point, DWORD)
 {
     Notify(WM_SKIN_ELEMENT_LBUTTONDOWN, point);
-    return TRUE;
+    return FALSE;
 }
 
 BOOL CSkinElement::OnRButtonDown(POINT point)
 {
     Notify(WM_SKIN_ELEMENT_RBUTTONDOWN, point);
-    return TRUE;
+    return FALSE;
 }
 
 BOOL CSkinElement::OnLButtonUp(POINT point)
 {
     Notify(WM_SKIN_ELEMENT_LBUTTONUP, point);
-    return TRUE;
+    return FALSE;
 }
 
 BOOL CSkinElement::OnRButtonUp(POINT point)
 {
     Notify(WM_SKIN_ELEMENT_RBUTTONUP, point);
-    return TRUE;
+    return FALSE;
 }
 
 BOOL CSkinElement::OnLButtonDblClk(POINT point)
 {
     Notify(WM_SKIN_ELEMENT_LBUTTONDBLCLK, point);
-    return TRUE;
+    return FALSE;
 }
 
 void CSkinElement::SetState(int state)

@@ -49,8 +49,10 @@ public:
     virtual bool HitTest(POINT point) const;
     // Fits the bounds to the owner's window size.
     virtual void Anchor(int width, int height);
-    // Mouse messages at window-relative points; TRUE when taken. time is
-    // the message time in milliseconds.
+    // Mouse messages at window-relative points; TRUE when taken, so that
+    // the frame does nothing more with them. The base tells the owner and
+    // takes nothing: a caption text still moves and sizes the window. time
+    // is the message time in milliseconds.
     virtual BOOL OnMouseMove(POINT point);
     virtual BOOL OnLButtonDown(POINT point, DWORD time);
     virtual BOOL OnRButtonDown(POINT point);

@@ -5,50 +5,7 @@
 
 #include <string.h>
 
-namespace {
-
-// A 24-bit top-down DIB section selected into a memory DC.
-class CDibCanvas
-{
-public:
-    CDibCanvas(HDC reference, long width, long height) : m_dc(NULL), m_bitmap(NULL), m_old(NULL), m_bits(NULL)
-    {
-        BITMAPINFO bmi;
-        memset(&bmi, 0, sizeof(bmi));
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = width;
-        bmi.bmiHeader.biHeight = -height;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 24;
-        m_stride = ((width * 24 + 31) / 32) * 4;
-        m_dc = CreateCompatibleDC(reference);
-        if (m_dc)
-            m_bitmap = CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0);
-        if (m_bitmap)
-            m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~CDibCanvas()
-    {
-        if (m_old)
-            SelectObject(m_dc, m_old);
-        if (m_bitmap)
-            DeleteObject(m_bitmap);
-        if (m_dc)
-            DeleteDC(m_dc);
-    }
-    bool IsValid() const { return m_bits != NULL; }
-    BYTE* Pixel(long x, long y) { return m_bits + y * m_stride + x * 3; }
-    HDC GetDC() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    BYTE* m_bits;
-    long m_stride;
-};
-
-} // namespace
+#include "skin/draw/skindib.h"
 
 RGBQUAD CxImage::SampleColour(long sx, long sy, BYTE& alpha, bool& transparent) const
 {
@@ -105,7 +62,7 @@ bool CxImage::Draw(HDC dc, long x, long y, long cx, long cy, const RECT* clip) c
                           DIB_RGB_COLORS);
     } else if (IntersectRect(&visible, &target, &box)) {
         const long vw = visible.right - visible.left, vh = visible.bottom - visible.top;
-        CDibCanvas canvas(dc, vw, vh);
+        CSkinDib canvas(vw, vh, 24);
         if (!canvas.IsValid()) {
             drawn = false;
         } else {
@@ -123,7 +80,7 @@ bool CxImage::Draw(HDC dc, long x, long y, long cx, long cy, const RECT* clip) c
                     RGBQUAD c = SampleColour(sx, sy, alpha, transparent);
                     if (!plain && (transparent || alpha == 0))
                         continue;
-                    BYTE* d = canvas.Pixel(vx, vy);
+                    BYTE* d = canvas.Bits() + vy * canvas.Stride() + vx * 3;
                     if (plain || alpha == 255) {
                         d[0] = c.rgbBlue;
                         d[1] = c.rgbGreen;

@@ -37,6 +37,12 @@ CSkinDialog::~CSkinDialog()
     DeleteBackground();
 }
 
+void CSkinDialog::Detach()
+{
+    m_frame.reset();
+    CSkinWnd::Detach();
+}
+
 bool CSkinDialog::IsFramed() const
 {
     return m_hwnd && (GetWindowLongA(m_hwnd, GWL_STYLE) & (WS_DLGFRAME | DS_MODALFRAME)) != 0;
@@ -76,6 +82,7 @@ CSkinObject* CSkinDialog::SetSkinObject(CSkinObject* object)
     // Nothing of the previous object is drawn again: the background and the
     // region are made anew at the next paint.
     DeleteBackground();
+    m_frame.reset();
     m_laidOut = false;
     if (IsFramed()) {
         RECT client;
@@ -151,13 +158,18 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
         POINT screen = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
         return HitTest(screen);
     }
-    case WM_NCPAINT:
-        // The dialog's own procedure has its say without a frame to draw
-        // (the system does more on this message than drawing: under Wine
-        // the taskbar learns of the window here).
-        CallSavedWithStyle(WS_POPUP | (style & WS_VISIBLE), message, wParam, lParam);
-        PaintFrame((HRGN)wParam);
+    case WM_NCPAINT: {
+        // The dialog's own procedure has its say on an empty region, where
+        // it draws nothing: the system does more on this message than
+        // drawing (under Wine the taskbar learns of the window here).
+        HRGN nothing = CreateRectRgn(0, 0, 0, 0);
+        if (nothing) {
+            CallSaved(message, (WPARAM)nothing, lParam);
+            DeleteObject(nothing);
+        }
+        PaintFrame((HRGN)wParam, false);
         return 0;
+    }
     case WM_NCACTIVATE: case WM_SETTEXT: {
         // The dialog's own procedure would draw the system's caption: it
         // sees a window without one, and the skin's frame is drawn after.
@@ -191,6 +203,13 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
         return OnNcButton(message, wParam, lParam);
     case WM_NCRBUTTONDOWN:
         return 0;
+    case WM_STYLECHANGED: {
+        // Buttons come and go with the style; the next paint draws anew.
+        const LRESULT result = CSkinWnd::WindowProc(message, wParam, lParam);
+        UpdateCaptionButtons();
+        m_frame.reset();
+        return result;
+    }
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(message, wParam, lParam);
     case WM_SKIN_PARENT_BACKGROUND:
@@ -316,7 +335,7 @@ LRESULT CSkinDialog::HitTest(POINT screen)
 
 void CSkinDialog::RepaintFrame()
 {
-    PaintFrame((HRGN)1);
+    PaintFrame((HRGN)1, true);
 }
 
 void CSkinDialog::RedrawFrameRect(const RECT& rect)
@@ -329,12 +348,12 @@ void CSkinDialog::RedrawFrameRect(const RECT& rect)
     OffsetRect(&screen, window.left, window.top);
     HRGN update = CreateRectRgnIndirect(&screen);
     if (update) {
-        PaintFrame(update);
+        PaintFrame(update, true);
         DeleteObject(update);
     }
 }
 
-void CSkinDialog::PaintFrame(HRGN update)
+void CSkinDialog::PaintFrame(HRGN update, bool render)
 {
     if (!m_hwnd || !GetShape())
         return;
@@ -346,6 +365,7 @@ void CSkinDialog::PaintFrame(HRGN update)
     if (!m_laidOut || w != Width(m_lastWindowRect) || h != Height(m_lastWindowRect)) {
         // A new size: a new background and region, then a whole new frame.
         DeleteBackground();
+        m_frame.reset();
         m_lastWindowRect = window;
         m_laidOut = true;
         SetRegion(BuildWindowRegion(), TRUE);
@@ -356,36 +376,40 @@ void CSkinDialog::PaintFrame(HRGN update)
     HDC windowDc = GetWindowDC(m_hwnd);
     if (!windowDc)
         return;
-    {
-        CSkinMemDC frame(windowDc, w, h);
-        if (frame.IsValid()) {
-            const bool iconic = IsIconic(m_hwnd) != FALSE;
-            HRGN clip = NULL;
-            if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
-                clip = CreateRectRgn(0, 0, 0, 0);
-                if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
-                    OffsetRgn(clip, -window.left, -window.top);
-                    SelectClipRgn(frame, clip);
-                    SelectClipRgn(windowDc, clip);
-                }
-            }
-            if (iconic && GetShape()->m_grids[0].name[0]) {
-                DrawMinimized(frame, m_activeCaption);
-                BitBlt(windowDc, 0, 0, w, h, frame, 0, 0, SRCCOPY);
-            } else {
-                DrawFrame(frame, m_activeCaption);
-                DrawElements(frame);
-                // Only the four strips of the frame: the client is the
-                // dialog's own.
-                const RECT b = GetBorderSizes();
-                BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
-                BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
-                BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
-                BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
-            }
-            if (clip)
-                DeleteObject(clip);
+    const bool iconic = IsIconic(m_hwnd) && GetShape()->m_grids[0].name[0];
+    // The frame is drawn again only when something in it changed; the
+    // system's repaints copy the picture kept from the last time.
+    if (!m_frame || render || iconic) {
+        m_frame.reset(new CSkinMemDC(windowDc, w, h));
+        if (m_frame->IsValid() && iconic)
+            DrawMinimized(*m_frame, m_activeCaption);
+        else if (m_frame->IsValid()) {
+            DrawFrame(*m_frame, m_activeCaption);
+            DrawElements(*m_frame);
         }
+    }
+    if (m_frame->IsValid()) {
+        HRGN clip = NULL;
+        if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
+            clip = CreateRectRgn(0, 0, 0, 0);
+            if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
+                OffsetRgn(clip, -window.left, -window.top);
+                SelectClipRgn(windowDc, clip);
+            }
+        }
+        HDC frame = *m_frame;
+        if (iconic) {
+            BitBlt(windowDc, 0, 0, w, h, frame, 0, 0, SRCCOPY);
+        } else {
+            // Only the four strips of the frame: the client is the dialog's.
+            const RECT b = GetBorderSizes();
+            BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
+            BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
+            BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
+            BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
+        }
+        if (clip)
+            DeleteObject(clip);
     }
     ReleaseDC(m_hwnd, windowDc);
 }

@@ -6,7 +6,10 @@
 // client background (the object's centre picture), which its child
 // controls copy behind themselves, and transparent static texts.
 
+#include <memory>
+
 #include "skin/core/skinwnd.h"
+#include "skin/draw/skinmemdc.h"
 
 // Sent by a control skinner to its parent: copy the background behind the
 // control (lParam) into the control's DC (wParam).
@@ -19,6 +22,7 @@ public:
     ~CSkinDialog() override;
 
     BOOL Attach(HWND hwnd) override;
+    void Detach() override;
     CSkinObject* SetSkinObject(CSkinObject* object) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     RECT GetBorderSizes() const override;
@@ -36,7 +40,9 @@ private:
     void FitWindowToClient(const RECT& client);
     void OnGetMinMaxInfo(MINMAXINFO* info);
     void OnNcCalcSize(RECT* proposed);
-    void PaintFrame(HRGN update);
+    // Paints the frame within the update region (screen coordinates; 1:
+    // all of it); render draws the picture anew, else the kept one serves.
+    void PaintFrame(HRGN update, bool render);
     // Repaints the frame after the dialog's own procedure had a message
     // that may have drawn into it.
     void RepaintFrame();
@@ -58,4 +64,6 @@ private:
     HBITMAP m_background;
     HGDIOBJ m_backgroundOld;
     SIZE m_backgroundSize;
+    // The frame as last drawn, window-sized.
+    std::unique_ptr<CSkinMemDC> m_frame;
 };

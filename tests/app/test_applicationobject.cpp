@@ -96,7 +96,7 @@ TEST_F(ApplicationObjectTest, ShutDownAsksTheHostAndReportsTheAnswer)
     // No host: a window-less server, nothing to ask.
     LONG result = 5;
     EXPECT_EQ(S_OK, app->ShutDown(1, &result));
-    EXPECT_EQ(0, result);
+    EXPECT_EQ(1, result);
     EXPECT_EQ(S_OK, app->ShutDown(1, nullptr));
 
     ScriptedHost host;
@@ -106,6 +106,7 @@ TEST_F(ApplicationObjectTest, ShutDownAsksTheHostAndReportsTheAnswer)
     EXPECT_EQ(S_FALSE, app->ShutDown(-1, &result));
     EXPECT_EQ(0, result);
     EXPECT_EQ(S_OK, app->ShutDown(0x7FFFFFFF, &result));
+    EXPECT_EQ(1, result);
     EXPECT_EQ(2, host.asked);
 }
 

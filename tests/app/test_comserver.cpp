@@ -185,7 +185,7 @@ TEST_F(ComServerTest, AServerStartedByComAnswersWithoutAWindow)
         // No main window to show and no user to ask.
         LONG result = 77;
         EXPECT_EQ(S_OK, app->ShutDown(3, &result));
-        EXPECT_EQ(0, result);
+        EXPECT_EQ(1, result);
         EXPECT_EQ(0, InitializedOf(app));
 
         // The state is the process's: a second object sees the first one's
@@ -251,7 +251,7 @@ TEST_F(ComServerTest, CallsByNameThroughIDispatch)
         DISPPARAMS params = {args, nullptr, 2, 0};
         EXPECT_EQ(S_OK, dispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
                                          nullptr, nullptr));
-        EXPECT_EQ(0, result);
+        EXPECT_EQ(1, result);
     });
 }
 
@@ -303,15 +303,29 @@ TEST_F(ComServerTest, TheRunningProgramAnswersForItselfAndAsksBeforeClosing)
         EXPECT_EQ(S_OK, CoCreateInstance(CLSID_EngineListener, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
                                          reinterpret_cast<void**>(&listener)));
 
-        // "No": the main window is shown, topmost, and stays.
-        LONG result = 0;
-        EXPECT_EQ(S_FALSE, app->ShutDown(0, &result));
+        // "No": the main window is shown, topmost, and stays. A script
+        // reads the answer from the result: S_FALSE is no error to it.
+        CComQIPtr<IDispatch> dispatch(app.p);
+        ASSERT_TRUE(dispatch);
+        LONG result = 7;
+        VARIANT args[2];
+        VariantInit(&args[0]);
+        VariantInit(&args[1]);
+        args[0].vt = VT_I4 | VT_BYREF;
+        args[0].plVal = &result;
+        args[1].vt = VT_I4;
+        args[1].lVal = 0;
+        DISPPARAMS params = {args, nullptr, 2, 0};
+        EXPECT_EQ(S_OK, dispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                                         nullptr, nullptr));
+        EXPECT_EQ(0, result);
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_TRUE(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_EQ("main|Do you want close Telmin Cleanwarden?|Telmin Cleanwarden|4\n", program.Questions());
 
         // "Yes": the main dialog ends and the program with it.
         EXPECT_EQ(S_OK, app->ShutDown(0, &result));
+        EXPECT_EQ(1, result);
         EXPECT_EQ(0u, program.Process().Wait(30000));
     });
 }

@@ -14,6 +14,7 @@
 #include "app/telmincleanwarden.h"
 #include "platform/atl/atlbase.h"
 #include "tests/app/program_test_support.h"
+#include "tests/app/update_test_server.h"
 
 #include <commctrl.h>
 #include "ui/programresources.h"
@@ -21,6 +22,11 @@
 namespace {
 
 const char kMainTitle[] = "Telmin Cleanwarden 2.1.153";
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+    return TempFolder::Write(path, std::vector<BYTE>(text.begin(), text.end()));
+}
 
 std::string ReadText(const std::string& path)
 {
@@ -235,4 +241,60 @@ TEST_F(ProgramTest, AFailedRegistrationEndsWithExitCodeOneAndLeavesNoHalfClass)
     EXPECT_FALSE(KeyExists(std::string("TypeLib\\") + comserver::kLibId));
     EXPECT_NE(std::string::npos, m_install.DebugLog().find("COM server registration failed: 0x")) << m_install.DebugLog();
     SHDeleteKeyA(HKEY_CLASSES_ROOT, comserver::kProgId);
+}
+
+TEST_F(ProgramTest, ExitDuringAScheduledUpdateFromAStalledServerEndsAtOnceAndTheNextStartWorks)
+{
+    UpdateTestServer server;
+    ASSERT_TRUE(server.Running());
+    // A versions file that never ends: the update waits in its first read.
+    server.Put("liveupdate\\tcw.php", std::string(4096, '\x7f'));
+    SetEnvironmentVariableA("CLEANWARDEN_UPDATE_URL", server.Url("/@stall/liveupdate/").c_str());
+    ASSERT_TRUE(m_install.PlantDefinitions());
+    // The definitions update is due a few seconds after the start.
+    SYSTEMTIME due;
+    GetLocalTime(&due);
+    FILETIME at;
+    SystemTimeToFileTime(&due, &at);
+    ULARGE_INTEGER later = {{at.dwLowDateTime, at.dwHighDateTime}};
+    later.QuadPart += 4ULL * 10000000ULL;
+    at = {later.LowPart, later.HighPart};
+    FileTimeToSystemTime(&at, &due);
+    char startTime[16];
+    wsprintfA(startTime, "%02d:%02d:%02d", due.wHour, due.wMinute, due.wSecond);
+    ASSERT_TRUE(WriteText(m_install.DataFile("scheduled_scan.xml"),
+                                  std::string("<ScheduledScan scheduleType=\"1\" days=\"1111111\" dayOfMonth=\"1\" "
+                                              "startTime=\"12:00:00\" includePaths=\"false\" Paths=\"\" "
+                                              "active=\"true\" enable=\"false\"/>\n")));
+    ASSERT_TRUE(WriteText(m_install.DataFile("scheduled_update.xml"),
+                                  std::string("<ScheduledUpdate scheduleType=\"1\" days=\"1111111\" dayOfMonth=\"1\" "
+                                              "startTime=\"") + startTime +
+                                      "\" active=\"true\" enable=\"true\"/>\n"));
+
+    ServerProcess program;
+    HWND main = StartDesktop(program);
+    ASSERT_NE(nullptr, main) << m_install.DebugLog();
+    auto stalled = [&] {
+        for (const std::string& r : server.Requests())
+            if (r == "/@stall/liveupdate/tcw.php")
+                return true;
+        return false;
+    };
+    for (DWORD begin = GetTickCount(); !stalled() && GetTickCount() - begin < 30000;)
+        Sleep(100);
+    ASSERT_TRUE(stalled()) << m_install.DebugLog();
+    Sleep(1500);  // past the download's first wait, into its reads
+
+    const DWORD exit = GetTickCount();
+    PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, program.Wait(30000));
+    EXPECT_LT(GetTickCount() - exit, 8000u);
+    SetEnvironmentVariableA("CLEANWARDEN_UPDATE_URL", nullptr);
+
+    // The guard went with it: the next start opens its window.
+    ServerProcess next;
+    HWND again = StartDesktop(next);
+    ASSERT_NE(nullptr, again) << m_install.DebugLog();
+    PostMessageA(again, WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(0u, next.Wait(60000));
 }

@@ -376,6 +376,83 @@ TEST_F(SchedulerTest, TheUpdateTaskRunsTheSilentUpdate)
     EXPECT_NE(GetCurrentThreadId(), updateThread);
 }
 
+TEST_F(SchedulerTest, AStopWaitsBoundedlyAndLeavesARunThatDoesNotReturnToEndByItself)
+{
+    SoonSchedule stuckSchedule(Name("CwStuck"), {50, 50, 50}, true);
+    ProbeTask stuck("stuck", 3000, runs, lock);
+    stuck.SetSchedule(&stuckSchedule);
+    CTaskManager* manager = CTaskManager::Instance();
+    manager->SetStopTimeout(500);
+    manager->AddTask(&stuck);
+    manager->StartScanTasks();
+    ASSERT_TRUE(PumpUntil([&] { return stuckSchedule.armed == 1; }, 10000));
+    PumpFor(300);  // the run has begun
+
+    const DWORD begin = GetTickCount();
+    manager->StopScanTasks();
+    EXPECT_LT(GetTickCount() - begin, 2000u);
+    EXPECT_EQ(CTaskManager::StateStopped, manager->GetState());
+    EXPECT_EQ(1, CTaskManager::GetThreadCount(CScheduledTask::ScanGroup));
+    EXPECT_NE(std::string::npos,
+              debugLog.Text().find("] Message: the thread of a scheduled task did not end within 500 ms and is left "
+                                   "running (" +
+                                   Name("CwStuck") + ")\nFunction: CTaskManager::StopScanTasks\r\n"))
+        << debugLog.Text();
+
+    // Its run returns, and the thread ends without running again although
+    // the schedule came due meanwhile.
+    ASSERT_TRUE(PumpUntil([] { return CTaskManager::GetThreadCount(CScheduledTask::ScanGroup) == 0; }, 10000));
+    PumpFor(500);
+    EXPECT_EQ(1u, stuck.runCount.load());
+
+    // The next start is clean: its thread runs the task and stops at once.
+    manager->SetStopTimeout(CTaskManager::DefaultStopTimeoutMs);
+    manager->StartScanTasks();
+    ASSERT_TRUE(PumpUntil([&] { return stuck.runCount == 2; }, 10000));
+    manager->StopScanTasks();
+    EXPECT_EQ(0, CTaskManager::GetThreadCount(CScheduledTask::ScanGroup));
+}
+
+TEST_F(SchedulerTest, AStopCancelsTheScheduledUpdatesStalledDownload)
+{
+    UpdateTestServer server;
+    ASSERT_TRUE(server.Running());
+    TempFolder downloads, destination;
+    server.Put("liveupdate\\tcw.php", std::string("\xff\xff\xff\x7f"));
+    server.Put("liveupdate\\" CW_DEFINITIONS_FILE_NAME, std::string(100000, 'x'));
+    CVostelUpdateManager* updates = CVostelUpdateManager::Instance();
+    updates->SetVersionsBaseUrl(server.Url("/liveupdate/").c_str());
+    updates->SetDefinitionsBaseUrl(server.Url("/@stall/liveupdate/").c_str());
+    updates->SetFileName(CW_DEFINITIONS_FILE_NAME);
+    updates->SetDownloadFolder((downloads.Path() + "\\").c_str());
+    updates->SetDestinationFolder((destination.Path() + "\\").c_str());
+    updates->SetDatabaseTime(0);
+    updates->m_bDefinitionsRequest = true;
+    // The silent update as the definitions page runs it: start the job and
+    // poll until it ends.
+    host.onSilentUpdate = [&] {
+        if (updates->Start())
+            while (updates->IsJobRunning())
+                Sleep(100);
+    };
+    SoonSchedule schedule(Name("CwStalled"), {100}, true);
+    CUpdateTask update;
+    update.SetSchedule(&schedule);
+    CTaskManager::Instance()->AddTask(&update);
+    CTaskManager::Instance()->StartScanTasks();
+    ASSERT_TRUE(PumpUntil([&] { return updates->m_download.m_dwStarted != 0; }, 30000));
+
+    const DWORD begin = GetTickCount();
+    CTaskManager::Instance()->StopScanTasks();
+    EXPECT_LT(GetTickCount() - begin, 5000u);
+    EXPECT_EQ(0, CTaskManager::GetThreadCount(CScheduledTask::ScanGroup));
+    EXPECT_EQ(CUpdateManager::StateStopped, updates->m_nState);
+    EXPECT_FALSE(updates->IsJobRunning());
+    EXPECT_TRUE(destination.List().empty());
+    updates->SetVersionsBaseUrl(CVostelUpdateManager::DefaultUpdateUrl);
+    updates->SetDefinitionsBaseUrl(CVostelUpdateManager::DefaultUpdateUrl);
+}
+
 TEST_F(SchedulerTest, TheTaskListHoldsEachTaskOnceAndStartsOnlyWhenStopped)
 {
     CScheduleManager* schedules = CScheduleManager::Instance();

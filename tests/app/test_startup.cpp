@@ -286,6 +286,34 @@ TEST_F(StartupTest, EveryUnusableDatabaseGivesTheSameMessageAndTheFailedStepIsLo
     }
 }
 
+TEST_F(StartupTest, ADatabaseCutShortIsReplacedByTheKeptCopyOfTheLastGoodOne)
+{
+    // What an update killed in the middle of the old copying install left.
+    const std::vector<BYTE> good = TempFolder::Read(std::string(GetModuleFolder()) + "definitions.bin");
+    ASSERT_TRUE(TempFolder::Write(File("definitions.bin.old"), good));
+    ASSERT_TRUE(TempFolder::Write(File("definitions.bin"), std::vector<BYTE>(good.begin(), good.begin() + good.size() / 2)));
+
+    ASSERT_EQ(S_OK, StartToTheEngine()) << m_log.Text();
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_LT(0u, m_app->GetDefinitionsItemCount());
+    EXPECT_EQ(good, TempFolder::Read(File("definitions.bin")));
+    EXPECT_FALSE(TempFolder::Exists(File("definitions.bin.old")));
+    EXPECT_NE(std::string::npos,
+              m_log.Text().find("] Message: the signature database could not be read; its kept copy "
+                                "definitions.bin.old replaced it\nFunction: CCleanwardenApp::InitEngine\r\n"))
+        << m_log.Text();
+    EndApp();
+
+    // A good database keeps its place; an unusable copy never replaces anything.
+    const std::vector<BYTE> half(good.begin(), good.begin() + good.size() / 2);
+    ASSERT_TRUE(TempFolder::Write(File("definitions.bin.old"), half));
+    m_app.reset(new CStartupApp);
+    ASSERT_EQ(S_OK, StartToTheEngine());
+    EXPECT_EQ(good, TempFolder::Read(File("definitions.bin")));
+    EXPECT_EQ(half, TempFolder::Read(File("definitions.bin.old")));
+    EndApp();
+}
+
 TEST_F(StartupTest, AFailedStartStopsTheSchedulesAndTheSkinItStarted)
 {
     // An active daily scan schedule: its thread runs from the engine's start.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/appconstants.h"
@@ -386,4 +387,58 @@ TEST_F(UpdateRoadTest, ADownloadPathWithoutFolderIsRefused)
         }
     }
     EXPECT_TRUE(server().Requests().empty());
+}
+
+TEST_F(UpdateRoadTest, TheDatabaseInUseIsReplacedInOneMoveNeverWrittenInPlace)
+{
+    // Written in place, the file that holds the database would be the same
+    // file, cut short for a while; replaced by a move it is another file,
+    // whole from its first moment.
+    auto fileId = [this] {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        HANDLE file = CreateFileA(InUse().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        GetFileInformationByHandle(file, &info);
+        CloseHandle(file);
+        return (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    };
+    const ULONGLONG before = fileId();
+    ASSERT_NE(0u, before);
+    EXPECT_EQ(CUpdateManager::StateDone, RunJob().back()) << debugLog.Text();
+    EXPECT_NE(before, fileId());
+    EXPECT_EQ(TempFolder::Read(UpdateTestData("new.bin")), TempFolder::Read(InUse()));
+    EXPECT_EQ((std::vector<std::string>{CW_DEFINITIONS_FILE_NAME}), destination.List());
+}
+
+namespace {
+
+// A job that ends at once, for cancels that race its end.
+class InstantJobManager : public CVostelUpdateManager
+{
+public:
+    void Update() override { m_nState = StateChecking; }
+};
+
+} // namespace
+
+TEST(UpdateManagerCancel, ACancelRacingTheEndOfAJobNeverLeavesTheManagerBusy)
+{
+    InstantJobManager manager;
+    volatile bool done = false;
+    std::thread canceller([&] {
+        while (!done)
+            manager.Cancel();
+    });
+    int busy = 0;
+    for (int i = 0; i < 1500; ++i)
+    {
+        ASSERT_TRUE(manager.Start());
+        for (DWORD begin = GetTickCount(); manager.IsJobRunning() && GetTickCount() - begin < 5000;)
+            Sleep(0);
+        ASSERT_FALSE(manager.IsJobRunning());
+        busy += manager.IsBusy() ? 1 : 0;
+    }
+    done = true;
+    canceller.join();
+    EXPECT_EQ(0, busy);
 }

@@ -19,9 +19,9 @@ segment of the form "@mode" chooses how the rest is answered:
   @404      404 whatever the path
   @stall    a download that never ends: announces 50,000,000 bytes, sends
             the file's first half and then 2,048 zero bytes every 100 ms
-            until the server ends (a server that sends nothing at all would
-            hold WinInet's read under Wine, which has no receive time-out,
-            out of reach of any stop request)
+            until the server ends (under Wine a read from a server that
+            sends nothing at all ends only at the receive time-out: closing
+            its request does not end it there)
   @cut      announces the file's length, sends half of it and closes
 
 The server ends on GET /@quit, when ROOT disappears, or after the lifetime

@@ -7,6 +7,9 @@
 //   /cut       200 announcing 20,000 bytes, closes after 5,000
 //   /paced     200, Content-Length, PacedBody() in chunks 30 ms apart
 //   /slow      200 announcing 50,000,000 bytes, 10,024-byte chunks 20 ms apart
+//   /silent    200 announcing 50,000 bytes, 100 of them, then nothing until
+//              the client goes away
+//   /mute      no answer at all until the client goes away
 //   anything else (a POST target)  200 "ok", or the status SetDefaultStatus gave
 // Every response closes its connection.
 
@@ -217,6 +220,21 @@ private:
             SendAll(s, Head("200 OK", -1) + NoLengthBody());
         else if (path == "/cut")
             SendAll(s, Head("200 OK", 20000) + Pattern(5000, 4));
+        else if (path == "/silent" || path == "/mute")
+        {
+            if (path == "/silent" && !SendAll(s, Head("200 OK", 50000) + Pattern(100, 6)))
+                return;
+            char buf[256];
+            while (!m_stop)
+            {
+                fd_set set;
+                FD_ZERO(&set);
+                FD_SET(s, &set);
+                timeval tv = {0, 20000};
+                if (select(0, &set, NULL, NULL, &tv) > 0 && recv(s, buf, sizeof(buf), 0) <= 0)
+                    break;
+            }
+        }
         else if (path == "/paced" || path == "/slow")
         {
             const bool paced = path == "/paced";

@@ -339,3 +339,37 @@ TEST(HttpFileDownload, StopEndsTheDownload)
     EXPECT_TRUE(IsClosed(slow));
     EXPECT_TRUE(dir.List().empty());
 }
+
+TEST(HttpFileDownload, ASilentServerFailsTheReadAfterTheTimeOutAndAStopIsAStop)
+{
+    HttpTestServer server;
+    TempFolder dir;
+    const std::string target = dir.File("silent.bin");
+
+    QuickDownload silent(server.Url("/silent"), target);
+    silent.m_dwTimeoutMs = 1000;
+    DWORD begin = GetTickCount();
+    const std::string message = Download(silent);
+    const DWORD took = GetTickCount() - begin;
+    EXPECT_EQ(InternetMessage(ERROR_INTERNET_TIMEOUT), message);
+    EXPECT_EQ(2u, silent.m_dwState) << message;
+    EXPECT_GE(took, 900u);
+    EXPECT_LT(took, 10000u);
+    EXPECT_TRUE(IsClosed(silent));
+    EXPECT_TRUE(dir.List().empty());
+
+    // Stopped while its read waits: the download ends as stopped, not as a
+    // network failure, and leaves nothing behind.
+    QuickDownload stopped(server.Url("/silent"), target);
+    stopped.m_dwTimeoutMs = 3000;
+    std::thread stopper([&] {
+        Sleep(700);
+        stopped.Stop();
+    });
+    EXPECT_EQ("HttpFileDownload: User stopped or cannot open file.", Download(stopped));
+    stopper.join();
+    EXPECT_EQ(4u, stopped.m_dwState);
+    EXPECT_TRUE(stopped.m_doneEvent.Lock(0));
+    EXPECT_TRUE(IsClosed(stopped));
+    EXPECT_TRUE(dir.List().empty());
+}

@@ -70,6 +70,20 @@ TEST(HttpPostClient, OnlyA2xxAnswerCountsAsSentAndEachRequestStartsWithoutAnErro
     EXPECT_EQ(3u, server.Requests().size());
 }
 
+TEST(HttpPostClient, AServerThatNeverAnswersFailsThePostAfterTheTimeOut)
+{
+    HttpTestServer server;
+    CHttpPostClient client(HostOf(server).c_str(), false);
+    client.SetTimeout(1000);
+    const DWORD begin = GetTickCount();
+    EXPECT_FALSE(client.Post("/mute", "x=1", NULL, 3));
+    EXPECT_LT(GetTickCount() - begin, 10000u);
+    // Wine reports the receive time-out of a send as an aborted connection.
+    const DWORD error = client.GetLastError();
+    EXPECT_TRUE(error == ERROR_INTERNET_TIMEOUT || error == ERROR_INTERNET_CONNECTION_ABORTED) << error;
+    EXPECT_EQ(0u, client.GetStatusCode());
+}
+
 TEST(HttpPostClient, ARefusedConnectionKeepsTheErrorAndLeavesNoRequest)
 {
     CHttpPostClient client(("127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort())).c_str(), false);

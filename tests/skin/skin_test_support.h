@@ -12,6 +12,7 @@
 #include "skin/core/skinmemstream.h"
 #include "skin/core/skinstore.h"
 #include "skin/core/skinwnd.h"
+#include "skin/draw/skindib.h"
 
 inline std::string SkinTestPath(const std::string& name)
 {
@@ -114,41 +115,22 @@ inline COLORREF Rgb(DWORD hex)
 class MemoryPicture
 {
 public:
-    MemoryPicture(int w, int h, DWORD fill) : m_w(w), m_h(h)
+    MemoryPicture(int w, int h, DWORD fill) : m_dib(w, h, 32)
     {
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = w;
-        bmi.bmiHeader.biHeight = -h;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        m_dc = CreateCompatibleDC(NULL);
-        m_bitmap = CreateDIBSection(m_dc, &bmi, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
         for (int i = 0; i < w * h; ++i)
-            m_bits[i] = fill;
+            m_dib.Pixels()[i] = fill;
     }
-    ~MemoryPicture()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    HDC DC() const { return m_dc; }
-    int Width() const { return m_w; }
-    int Height() const { return m_h; }
+    HDC DC() const { return m_dib.GetDC(); }
+    int Width() const { return m_dib.Width(); }
+    int Height() const { return m_dib.Height(); }
     DWORD At(int x, int y) const
     {
         GdiFlush();
-        return m_bits[y * m_w + x] & 0xFFFFFF;
+        return m_dib.Pixels()[y * m_dib.Width() + x] & 0xFFFFFF;
     }
 
 private:
-    int m_w, m_h;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    DWORD* m_bits = NULL;
+    CSkinDib m_dib;
 };
 
 // A skinner that only subclasses its window; counts what happens to it.

@@ -252,6 +252,25 @@ TEST_F(SkinLibraryTest, HookSkinsDialogsWhileANameIsSetAndTheirControlsAtOnce)
     EXPECT_EQ(sotCheckBox, control->GetSkinObject()->GetType());
     EXPECT_TRUE(SetControlSkin(check, "SettingsCheckBox", "Dialog"));
     EXPECT_STREQ("SettingsCheckBox", control->GetSkinObject()->GetName());
+    // A window of no control class inside it passes the creation hook
+    // unchanged: its own procedure back in place, WM_CREATE seen once.
+    static int creates = 0;
+    struct Counting
+    {
+        static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+        {
+            creates += m == WM_CREATE;
+            return DefWindowProcA(h, m, w, l);
+        }
+    };
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Counting::Proc;
+    wc.lpszClassName = "CwSkinCounting";
+    RegisterClassA(&wc);
+    HWND plainChild = CreateWindowExA(0, "CwSkinCounting", "", WS_CHILD, 0, 0, 9, 9, dialog, NULL, NULL, NULL);
+    EXPECT_EQ(1, creates);
+    EXPECT_EQ((LONG_PTR)Counting::Proc, GetWindowLongPtrA(plainChild, GWLP_WNDPROC));
+    EXPECT_EQ(NULL, GetSkinManager().FindSkinner(plainChild));
     DestroyWindow(dialog);
     EXPECT_EQ(0u, GetSkinManager().GetSkinnerCount());
 

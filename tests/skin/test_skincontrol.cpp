@@ -39,10 +39,17 @@ public:
     int clicks = 0;
 };
 
+// A dialog skinner that tells how many controls it skinned.
+class CCountingDialog : public CSkinDialog
+{
+public:
+    size_t Children() const { return m_children.size(); }
+};
+
 class CControlFactory : public ISkinnerFactory
 {
 public:
-    CSkinWnd* CreateDialogSkinner() override { return new CSkinDialog(); }
+    CSkinWnd* CreateDialogSkinner() override { return new CCountingDialog(); }
     CSkinWnd* CreateFrameSkinner() override { return NULL; }
     CSkinWnd* CreateControlSkinner(int type, CSkinWnd* parent) override
     {
@@ -177,7 +184,7 @@ TEST_F(SkinControlTest, AVetoedOrRefusedControlLeavesNoSkinnerBehind)
     ExitSkinLibrary();
 }
 
-TEST_F(SkinControlTest, HoverAndPaintingThroughAMemoryBitmap)
+TEST_F(SkinControlTest, HoverPaintingAndTheDialogForgettingAGoneControl)
 {
     HWND label = Child("Static", 0, 7);
     ASSERT_TRUE(m_manager.SetWindowSkin(m_parent, "Dialog"));
@@ -198,6 +205,18 @@ TEST_F(SkinControlTest, HoverAndPaintingThroughAMemoryBitmap)
     DestroyWindow(label);
     EXPECT_EQ(1u, m_manager.GetSkinnerCount());
     EXPECT_TRUE(m_manager.RemoveSkin(m_parent, CSkinManager::RemoveDetach));
+
+    // A control that goes is forgotten by its dialog, a page without a
+    // frame too.
+    HWND page = CreateWindowExA(0, "CwSkinParent", "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, m_parent, NULL, NULL,
+                                NULL);
+    HWND inside = Child("Static", 0, 3, page);
+    ASSERT_TRUE(m_manager.SetWindowSkin(page, "ChildDialog"));
+    CCountingDialog* pageSkinner = dynamic_cast<CCountingDialog*>(m_manager.FindSkinner(page));
+    ASSERT_TRUE(pageSkinner);
+    EXPECT_EQ(1u, pageSkinner->Children());
+    DestroyWindow(inside);
+    EXPECT_EQ(0u, pageSkinner->Children());
 }
 
 TEST_F(SkinControlTest, ButtonBaseClicksInsideOnlyAndFindsItsPushLikeLook)

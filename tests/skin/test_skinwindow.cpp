@@ -453,6 +453,22 @@ TEST_F(SkinWindowTest, CaptionButtonsClickByTimeAndPerformOnRelease)
     skinner->RouteMouseToElements(WM_LBUTTONUP, onClose);
     EXPECT_EQ(std::vector<WPARAM>{SC_CLOSE}, TakeSysCommands(hwnd));
 
+    // A double click on the title toggles a sizable window's size; one on a
+    // caption button is a second press, not a double click on the caption.
+    RECT window;
+    GetWindowRect(hwnd, &window);
+    const LPARAM title = MAKELPARAM(window.left + 40, window.top + 10);
+    SendMessageA(hwnd, WM_NCLBUTTONDBLCLK, HTCAPTION, title);
+    EXPECT_TRUE(IsZoomed(hwnd));
+    GetWindowRect(hwnd, &window);
+    SendMessageA(hwnd, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(window.left + 40, window.top + 10));
+    EXPECT_FALSE(IsZoomed(hwnd));
+    GetWindowRect(hwnd, &window);
+    SendMessageA(hwnd, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(window.left + 190, window.top + 10));
+    EXPECT_FALSE(IsZoomed(hwnd));
+    EXPECT_EQ(CSkinCaptionButton::StatePressed, close->GetState());
+    close->CheckHover(outside);
+
     // Maximise restores a zoomed window.
     ShowWindow(hwnd, SW_MAXIMIZE);
     maximize->PerformAction();

@@ -1,0 +1,39 @@
+#pragma once
+// CSkinDib: a top-down DIB section of 24 or 32 bits per pixel selected into
+// a memory DC, for drawing code that writes or reads the pixels directly
+// (32-bit pixels read as 0x00RRGGBB).
+
+#include <windows.h>
+
+// The header of a top-down DIB of this size and depth, without a palette.
+BITMAPINFO TopDownDibInfo(int width, int height, WORD bitsPerPixel);
+
+class CSkinDib
+{
+public:
+    CSkinDib(int width, int height, WORD bitsPerPixel);
+    ~CSkinDib();
+
+    bool IsValid() const { return m_bits != NULL; }
+    HDC GetDC() const { return m_dc; }
+    BYTE* Bits() const { return m_bits; }
+    // The pixels of a 32-bit picture.
+    DWORD* Pixels() const { return (DWORD*)m_bits; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    int Stride() const { return m_stride; }
+    // The bitmap, no longer selected, for the caller to keep.
+    HBITMAP Detach();
+
+private:
+    CSkinDib(const CSkinDib&);
+    CSkinDib& operator=(const CSkinDib&);
+
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+    BYTE* m_bits;
+    int m_width;
+    int m_height;
+    int m_stride;
+};
