@@ -27,6 +27,9 @@ void WINAPI ExitSkinLibrary();
 BOOL WINAPI LoadSkinFromResource(HMODULE module, LPCSTR name, LPCSTR type);
 BOOL WINAPI SetDialogSkin(LPCSTR name);
 BOOL WINAPI ClearDialogSkin();
+// The FrameWnd object resizable tool frames made under a skinned window get;
+// NULL or "" leaves them the system's look.
+BOOL WINAPI SetFrameSkin(LPCSTR name);
 BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name);
 BOOL WINAPI RemoveWindowSkin(HWND hwnd);
 BOOL WINAPI SetControlSkin(HWND hwnd, LPCSTR name, LPCSTR container);

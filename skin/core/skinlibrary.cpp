@@ -14,7 +14,10 @@
 #include "skin/core/skinwnd.h"
 #include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
+#include "skin/elements/skincaptionbutton.h"
+#include "skin/hooks/skinuser32.h"
 #include "skin/menus/skinhostwnd.h"
+#include "skin/menus/skinpopupmenu.h"
 #include "skin/menus/skintooltip.h"
 #include "skin/objects/skinobject.h"
 
@@ -117,9 +120,9 @@ bool StartLibrary(HINSTANCE instance)
         SetSkinLibraryError(SKINERR_CLASS);
         return false;
     }
-    CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, SKIN_TOOLTIP_CLASS, "", WS_POPUP, 0, 0, 0, 0, NULL,
-                    NULL, instance, static_cast<CSkinWnd*>(&s_tooltip));
+    s_tooltip.Create(NULL);
     s_tooltip.SetInstance(instance);
+    CSkinCaptionButton::SetSystemMenuHandler(OpenSkinSystemMenu);
     s_osCode = GetOSVersionCode();
     InstallSkinUser32Interception();
     InterlockedExchange(&s_initialised, 1);
@@ -129,6 +132,8 @@ bool StartLibrary(HINSTANCE instance)
 void TearDownLibrary()
 {
     s_dialogName[0] = '\0';
+    s_frameName[0] = '\0';
+    CSkinCaptionButton::SetSystemMenuHandler(NULL);
     HWND tooltip = s_tooltip.GetHwnd();
     if (tooltip && !DestroyWindow(tooltip) && IsWindow(tooltip)) {
         // Made by another thread, which destroys it when it next looks at
@@ -212,7 +217,10 @@ void SetSkinLibraryError(int error)
 
 const SkinUser32Entries& GetSkinUser32Entries()
 {
-    return s_user32;
+    // With the functions patched in place, only their trampolines still
+    // reach the real code.
+    const SkinUser32Entries* trampolines = GetSkinUser32Trampolines();
+    return trampolines ? *trampolines : s_user32;
 }
 
 size_t GetSkinHookedThreadCount()
@@ -412,6 +420,15 @@ BOOL WINAPI SetDialogSkin(LPCSTR name)
 BOOL WINAPI ClearDialogSkin()
 {
     return SetDialogSkin(NULL);
+}
+
+BOOL WINAPI SetFrameSkin(LPCSTR name)
+{
+    if (!CheckInitialised())
+        return FALSE;
+    CSkinLockScope scope(s_libraryLock);
+    lstrcpynA(s_frameName, name ? name : "", sizeof(s_frameName));
+    return TRUE;
 }
 
 BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name)

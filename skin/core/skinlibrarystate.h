@@ -17,7 +17,8 @@ LPCSTR GetSkinDialogName();
 bool IsSkinLibraryInitialised();
 void SetSkinLibraryError(int error);
 
-// The real user32 functions, captured before any interception.
+// The real user32 functions: captured before any interception, or their
+// trampolines while the interception patches them in place.
 struct SkinUser32Entries
 {
     BOOL(WINAPI* EnableScrollBar)(HWND, UINT, UINT);
@@ -33,8 +34,8 @@ struct SkinUser32Entries
 };
 const SkinUser32Entries& GetSkinUser32Entries();
 
-// The interception of user32 functions. Not installed on the systems this
-// library is run on so far (NT 6 and later); see skinuser32.cpp.
+// The interception of user32 functions (skin/hooks/skinuser32.h): the mode
+// the system gives, or a test's; nothing on NT 6 and later.
 bool InstallSkinUser32Interception();
 void RemoveSkinUser32Interception();
 

@@ -5,6 +5,7 @@
 #include "skin/core/skinstore.h"
 #include "skin/core/skinversion.h"
 #include "skin/core/skinwnd.h"
+#include "skin/objects/skinresourceobjects.h"
 #include "skin/objects/skintypes.h"
 
 CSkinManager::CSkinManager() : m_store(new CSkinStore()), m_factory(&GetBuiltinSkinnerFactory())
@@ -48,6 +49,16 @@ size_t CSkinManager::GetSkinnerCount()
 {
     CSkinLockScope scope(m_lock);
     return m_windows.size();
+}
+
+bool CSkinManager::GetSkinSysColor(int index, COLORREF* colour)
+{
+    CSkinLockScope scope(m_lock);
+    CSkinSysColorTableObject* table = m_store ? m_store->GetSysColorTable() : NULL;
+    if (!table)
+        return false;
+    *colour = table->GetColour(index);
+    return true;
 }
 
 bool CSkinManager::IsWindowObjectType(int type)
@@ -216,16 +227,24 @@ BOOL CSkinManager::SetControlSkin(HWND hwnd, LPCSTR name, LPCSTR container, int*
 
 BOOL CSkinManager::SetFrameSkin(HWND hwnd, LPCSTR name)
 {
-    if (!name || !*name)
-        return FALSE;
-    CSkinLockScope scope(m_lock);
-    if (m_windows.count(hwnd))
-        return FALSE;
-    CSkinObject* object = m_store->FindByName(name);
-    if (!object || !IsWindowObjectType(object->GetType()))
-        return FALSE;
-    CSkinWnd* skinner = m_factory->CreateFrameSkinner();
-    return skinner ? EnterAndAttach(skinner, hwnd, object) : FALSE;
+    {
+        CSkinLockScope scope(m_lock);
+        if (m_windows.count(hwnd))
+            return FALSE;
+        // No name: the skin's first frame object.
+        CSkinObject* object = name ? m_store->FindByName(name) : m_store->FindFirstOfType(sotFrameWnd);
+        if (!object || object->GetType() != sotFrameWnd)
+            return FALSE;
+        CSkinWnd* skinner = m_factory->CreateFrameSkinner();
+        if (!skinner || !EnterAndAttach(skinner, hwnd, object))
+            return FALSE;
+    }
+    // Outside the lock: the top window's answer may need other threads.
+    HWND top = hwnd;
+    while (HWND parent = GetParent(top))
+        top = parent;
+    SendMessageA(top, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
 }
 
 BOOL CSkinManager::SkinFloatingToolbar(HWND hwnd)

@@ -56,6 +56,10 @@ public:
     BOOL InstallStore(CSkinStore* store);
     void RemoveAll();
 
+    // The current skin's replacement of a system colour, read under the
+    // manager's lock; false when the skin offers no colour table.
+    bool GetSkinSysColor(int index, COLORREF* colour);
+
     // NULL puts the built-in factory back.
     void SetSkinnerFactory(ISkinnerFactory* factory);
     size_t GetSkinnerCount();

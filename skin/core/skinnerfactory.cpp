@@ -1,11 +1,11 @@
 // The skinners the toolkit makes for each window kind: the dialog skinner
-// for dialogs and the control skinners for controls. Frame windows have no
-// skinner of their own in this library yet; for those the factory answers
-// "not skinned" and the windows keep the system's look.
+// for dialogs, the frame skinner for frame windows and the control
+// skinners for controls.
 
 #include "skin/controls/skincontrolfactory.h"
 #include "skin/core/skinmanager.h"
 #include "skin/windows/skindialog.h"
+#include "skin/windows/skinframewnd.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ class CBuiltinSkinnerFactory : public ISkinnerFactory
 {
 public:
     CSkinWnd* CreateDialogSkinner() override { return new CSkinDialog(); }
-    CSkinWnd* CreateFrameSkinner() override { return NULL; }
+    CSkinWnd* CreateFrameSkinner() override { return new CSkinFrameWnd(); }
     CSkinWnd* CreateControlSkinner(int type, CSkinWnd* parent) override
     {
         return CreateSkinControlSkinner(type, parent);

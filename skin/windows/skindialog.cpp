@@ -6,6 +6,7 @@
 #include "skin/draw/skinimagepart.h"
 #include "skin/draw/skinmemdc.h"
 #include "skin/elements/skinelement.h"
+#include "skin/menus/skinpopupmenu.h"
 #include "skin/objects/skinwindowobjects.h"
 
 namespace {
@@ -203,6 +204,13 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
         return OnNcButton(message, wParam, lParam);
     case WM_NCRBUTTONDOWN:
         return 0;
+    case WM_NCRBUTTONUP:
+        // A right click on the caption: the skinned system menu.
+        if ((wParam == HTCAPTION || wParam == HTSYSMENU) && (style & WS_SYSMENU)) {
+            ShowSkinSystemMenu(m_hwnd);
+            return 0;
+        }
+        return CSkinWnd::WindowProc(message, wParam, lParam);
     case WM_STYLECHANGED: {
         // Buttons come and go with the style; the next paint draws anew.
         const LRESULT result = CSkinWnd::WindowProc(message, wParam, lParam);
@@ -217,6 +225,16 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         return CSkinWnd::WindowProc(message, wParam, lParam);
     }
+}
+
+LRESULT CSkinDialog::OnMenuKey(WPARAM key, LPARAM keyData)
+{
+    if (key == VK_SPACE && (keyData & (1 << 29)) && IsFramed()
+        && (GetWindowLongA(m_hwnd, GWL_STYLE) & WS_SYSMENU)) {
+        ShowSkinSystemMenu(m_hwnd);
+        return 1;
+    }
+    return 0;
 }
 
 LRESULT CSkinDialog::OnNcButton(UINT message, WPARAM wParam, LPARAM lParam)

@@ -25,6 +25,8 @@ public:
     void Detach() override;
     CSkinObject* SetSkinObject(CSkinObject* object) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Alt+Space opens the skinned system menu of a framed dialog.
+    LRESULT OnMenuKey(WPARAM key, LPARAM keyData) override;
     RECT GetBorderSizes() const override;
     void RedrawFrameRect(const RECT& rect) override;
 

@@ -243,8 +243,8 @@ TEST(SkinFileFormat, BuiltinSkinHoldsTheNamedObjectsAndRoundTrips)
         {"ChildDialog", sotFrameWnd}, {"ComboBox", sotComboBox}, {"Dialog", sotFrameWnd},
         {"Edit", sotEdit}, {"FrameWindow", sotFrameWnd}, {"GroupBox", sotGroupBox},
         {"ListBox", sotListBox}, {"PopupMenu", sotPopupMenu}, {"ProgressBar", sotProgressBar},
-        {"Static", sotStatic}, {"Tab", sotTab}, {"TreeView", sotTreeView}};
-    ASSERT_EQ(15u, store.GetObjects().size());
+        {"Static", sotStatic}, {"Tab", sotTab}, {"Tooltip", sotTooltip}, {"TreeView", sotTreeView}};
+    ASSERT_EQ(16u, store.GetObjects().size());
     for (const auto& t : top) {
         ASSERT_TRUE(store.GetObjects().count(t.name)) << t.name;
         EXPECT_EQ(t.type, store.GetObjects().at(t.name)->GetType()) << t.name;
@@ -269,8 +269,8 @@ TEST(SkinFileFormat, BuiltinSkinHoldsTheNamedObjectsAndRoundTrips)
     }
     EXPECT_EQ(3, captionButtons);
     EXPECT_EQ(2, captionStatics);
-    const char* images[] = {"ScrollBar.bmp", "ramka.bmp", "skin.bmp", "update.bmp"};
-    ASSERT_EQ(4u, store.GetImages().size());
+    const char* images[] = {"ScrollBar.bmp", "menus.bmp", "ramka.bmp", "skin.bmp", "update.bmp"};
+    ASSERT_EQ(5u, store.GetImages().size());
     for (const char* name : images) {
         ASSERT_TRUE(store.FindImage(name)) << name;
         EXPECT_EQ(1u, ((CSkinImageObject*)store.GetImages().at(name))->m_format);
