@@ -146,8 +146,10 @@ void CSkinScrollControl::SyncScrollBars()
 
 LRESULT CSkinScrollControl::OnScroll(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // A control that asks user32 itself where a dragged thumb is (past any
+    // interception) finds the replacement's track position there.
     const WORD code = LOWORD(wParam);
-    if (m_barsInstalled && !lParam && !SkinSB_IsRouted() && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)) {
+    if (m_barsInstalled && !lParam && (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)) {
         const int bar = message == WM_HSCROLL ? SB_HORZ : SB_VERT;
         GetSkinUser32Entries().SetScrollPos(m_hwnd, bar, TrackPosition(bar), FALSE);
     }

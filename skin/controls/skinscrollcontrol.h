@@ -25,9 +25,9 @@ public:
     bool AreScrollBarsInstalled() const { return m_barsInstalled; }
 
 protected:
-    // WM_HSCROLL and WM_VSCROLL of the control's own bars. Without the
-    // interception a control asks user32 where a dragged thumb is: the
-    // replacement's track position is handed to it there first.
+    // WM_HSCROLL and WM_VSCROLL of the control's own bars. A control that
+    // asks user32 where a dragged thumb is finds the replacement's track
+    // position there.
     virtual LRESULT OnScroll(UINT message, WPARAM wParam, LPARAM lParam);
     // The brush of the object's background colour (colour 1), made once
     // per object.

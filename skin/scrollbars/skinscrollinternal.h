@@ -44,6 +44,7 @@ struct SkinScrollTracking
     SkinScrollGeometry geometry;
     int mouseOffset;  // of the mouse inside the thumb
     int thumbStart;   // thumb offset at the press
+    int startPosition; // position at the press
     int thumbOffset;  // where the dragged thumb stands
     int lastPosition; // last position reported
     HWND hotWindow;

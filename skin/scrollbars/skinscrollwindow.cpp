@@ -7,6 +7,7 @@
 #include <limits.h>
 
 #include "skin/core/skinlibrarystate.h"
+#include "skin/hooks/skinuser32.h"
 
 const char SKIN_SB_PROP[] = "SkinSBSubclassPtr";
 
@@ -28,7 +29,7 @@ const int DragZoneAcross = 24;
 const int SizeLimit = 256;
 const int SizeLowest = -8;
 
-SkinScrollTracking s_tracking = {NULL, -1, -1, -1, 0, 0, {0, 0, 0, 0}, {0, 0, 0, 0, 0}, 0, 0, 0, 0,
+SkinScrollTracking s_tracking = {NULL, -1, -1, -1, 0, 0, {0, 0, 0, 0}, {0, 0, 0, 0, 0}, 0, 0, 0, 0, 0,
                                  NULL, -1, -1, {0, 0, 0, 0}};
 int s_routedOverride = -1;
 
@@ -90,8 +91,27 @@ bool Routed()
 {
     if (s_routedOverride >= 0)
         return s_routedOverride != 0;
-    return false;
+    return GetSkinInterceptionMode() != simNone;
 }
+
+// What the interception sends here for windows with the replacement.
+const SkinScrollBarRoutes s_routes = {
+    [](HWND hwnd) -> BOOL { return SkinSB_IsInstalled(hwnd); },
+    [](HWND hwnd, UINT which, UINT arrows) -> BOOL { return SkinSB_EnableScrollBar(hwnd, which, arrows); },
+    [](HWND hwnd, int bar, LPSCROLLINFO info) -> BOOL { return SkinSB_GetScrollInfo(hwnd, bar, info); },
+    [](HWND hwnd, int bar) -> int { return SkinSB_GetScrollPos(hwnd, bar); },
+    [](HWND hwnd, int bar, LPINT minPos, LPINT maxPos) -> BOOL {
+        return SkinSB_GetScrollRange(hwnd, bar, minPos, maxPos);
+    },
+    [](HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) -> int {
+        return SkinSB_SetScrollInfo(hwnd, bar, info, redraw);
+    },
+    [](HWND hwnd, int bar, int pos, BOOL redraw) -> int { return SkinSB_SetScrollPos(hwnd, bar, pos, redraw); },
+    [](HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw) -> BOOL {
+        return SkinSB_SetScrollRange(hwnd, bar, minPos, maxPos, redraw);
+    },
+    [](HWND hwnd, int bar, BOOL show) -> BOOL { return SkinSB_ShowScrollBar(hwnd, bar, show); },
+};
 
 bool SameInfo(const SCROLLINFO& a, const SCROLLINFO& b)
 {
@@ -185,7 +205,10 @@ void FollowThumb(HWND hwnd, SkinScrollWindow* window, POINT point)
         offset = offset < 0 ? 0 : offset > room ? room : offset;
     }
     s_tracking.thumbOffset = offset;
-    const int position = SkinScrollDragPosition(g, bar->info, offset);
+    // Back where it began, the thumb stands for the position it had then,
+    // not one rounded from its pixels.
+    const int position = offset == s_tracking.thumbStart ? s_tracking.startPosition
+                                                         : SkinScrollDragPosition(g, bar->info, offset);
     if (position != s_tracking.lastPosition) {
         s_tracking.lastPosition = position;
         bar->info.nTrackPos = position;
@@ -229,7 +252,7 @@ LRESULT OnNcButtonDown(HWND hwnd, SkinScrollWindow* window, WPARAM hit, LPARAM l
         bar->info.nTrackPos = bar->info.nPos;
         s_tracking.thumbStart = s_tracking.thumbOffset = g.thumbOffset;
         s_tracking.mouseOffset = SkinSBOffsetAlong(rect, kind, point) - g.arrow - g.thumbOffset;
-        s_tracking.lastPosition = bar->info.nPos;
+        s_tracking.lastPosition = s_tracking.startPosition = bar->info.nPos;
     } else {
         SendScroll(hwnd, s_tracking.message, part, 0);
         if (s_tracking.window == hwnd) {
@@ -364,15 +387,30 @@ void OnNcPaint(HWND hwnd, SkinScrollWindow* window, WPARAM wParam)
 
 // Without the interception the control moves its bars through user32,
 // which then draws its own picture of them: the replacement's picture goes
-// back over it whenever the system's values changed.
+// back over it whenever the system's values changed. With it, a change of
+// the system's values means the control went past the interception: the
+// replacement takes the new values over.
 void FollowSystem(HWND hwnd, SkinScrollWindow* window)
 {
-    const SCROLLINFO horz = window->horz.info, vert = window->vert.info;
-    const DWORD flags = window->horz.flags | window->vert.flags << 8;
-    SkinSBReadSystem(hwnd, window);
-    if (!window->thumbTracking && IsWindowVisible(hwnd)
-        && (!SameInfo(horz, window->horz.info) || !SameInfo(vert, window->vert.info)
-            || flags != (window->horz.flags | window->vert.flags << 8)))
+    bool changed = false;
+    if (!Routed()) {
+        const SCROLLINFO horz = window->horz.info, vert = window->vert.info;
+        const DWORD flags = window->horz.flags | window->vert.flags << 8;
+        SkinSBReadSystem(hwnd, window);
+        changed = !SameInfo(horz, window->horz.info) || !SameInfo(vert, window->vert.info)
+            || flags != (window->horz.flags | window->vert.flags << 8);
+    } else {
+        for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
+            SCROLLINFO system = {sizeof(system), SIF_ALL, 0, 0, 0, 0, 0};
+            if (!Real().GetScrollInfo(hwnd, bar, &system) || SameInfo(system, window->system[bar]))
+                continue;
+            window->system[bar] = system;
+            system.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+            Store(*SkinSBBar(window, bar), system);
+            changed = true;
+        }
+    }
+    if (changed && !window->thumbTracking && IsWindowVisible(hwnd))
         SkinSB_Redraw(hwnd);
 }
 
@@ -445,7 +483,7 @@ LRESULT Dispatch(HWND hwnd, SkinScrollWindow* window, UINT message, WPARAM wPara
         break;
     }
     const LRESULT result = CallPrevious(window, hwnd, message, wParam, lParam);
-    if (!Routed() && SkinSB_Find(hwnd) == window)
+    if (SkinSB_Find(hwnd) == window)
         FollowSystem(hwnd, window);
     return result;
 }
@@ -785,6 +823,7 @@ BOOL SkinSB_Install(HWND hwnd)
 {
     if (!IsWindow(hwnd) || SkinSB_Find(hwnd))
         return FALSE;
+    SetSkinScrollBarRoutes(&s_routes);
     SkinScrollWindow* window = (SkinScrollWindow*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*window));
     if (!window)
         return FALSE;
@@ -799,6 +838,7 @@ BOOL SkinSB_Install(HWND hwnd)
         if (!Real().GetScrollInfo(hwnd, kind, &bar.info))
             bar.info.nMin = bar.info.nMax = bar.info.nPage = bar.info.nPos = 0;
         bar.info.nTrackPos = bar.info.nPos;
+        window->system[kind] = bar.info;
         bar.arrowLength = bar.width = -1;
         bar.minThumb = DefaultMinThumb();
         if (style & (kind == SB_HORZ ? WS_HSCROLL : WS_VSCROLL))

@@ -8,11 +8,14 @@
 // user32 itself.
 //
 // Where the user32 interception routes the scroll-bar calls here, the
-// replacement keeps its own copy of each bar's range, page and position.
-// Where nothing is intercepted (the systems after XP), the control keeps
-// calling user32, and the replacement reads the system's values and shown
-// bars whenever it lays out, paints or tests a point, so it never shows a
-// range or position other than the control's own.
+// replacement keeps its own copy of each bar's range, page and position;
+// a control that moves its bar past the interception (as the system's own
+// list boxes and edits do on some systems) changes the system's values
+// instead, and the replacement takes those over after each message. Where
+// nothing is intercepted (the systems after XP), the control keeps calling
+// user32, and the replacement reads the system's values and shown bars
+// whenever it lays out, paints or tests a point. Either way it never shows
+// a range or position other than the control's own.
 
 #include <windows.h>
 
@@ -39,6 +42,7 @@ struct SkinScrollWindow
     BOOL leftScrollBar;
     int edgeLeft, edgeRight, edgeTop, edgeBottom;
     BOOL guard; // the replacement changes the styles itself
+    SCROLLINFO system[2]; // the system's own values as last seen, per bar
 };
 
 extern const char SKIN_SB_PROP[];
