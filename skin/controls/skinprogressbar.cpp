@@ -45,25 +45,25 @@ void CSkinProgressBar::ReadControl()
 {
     if (m_emulating)
         return;
-    m_low = (int)CallSaved(PBM_GETRANGE, TRUE, 0);
-    m_high = (int)CallSaved(PBM_GETRANGE, FALSE, 0);
-    m_position = (int)CallSaved(PBM_GETPOS, 0, 0);
-    // The control tells its step where it can; a control that cannot is
-    // measured: one step from the low end, or down from the high end for a
-    // step below zero.
-    m_step = (int)CallSaved(PBM_GETSTEP, 0, 0);
-    if (m_step == 0 && m_high > m_low) {
-        CallSaved(PBM_SETPOS, (WPARAM)m_low, 0);
+    // Locals: the control may paint (and so read itself) while measured.
+    const int low = (int)CallSaved(PBM_GETRANGE, TRUE, 0);
+    const int high = (int)CallSaved(PBM_GETRANGE, FALSE, 0);
+    const int position = (int)CallSaved(PBM_GETPOS, 0, 0);
+    // The control tells its step where it can; one that cannot is measured
+    // by a step from the middle of its range, where a step of up to half
+    // the range, either way, does not wrap.
+    int step = (int)CallSaved(PBM_GETSTEP, 0, 0);
+    if (step == 0 && high > low) {
+        const int middle = low + (high - low) / 2;
+        CallSaved(PBM_SETPOS, (WPARAM)middle, 0);
         CallSaved(PBM_STEPIT, 0, 0);
-        m_step = (int)CallSaved(PBM_GETPOS, 0, 0) - m_low;
-        if (m_step <= 0) {
-            CallSaved(PBM_SETPOS, (WPARAM)m_high, 0);
-            CallSaved(PBM_STEPIT, 0, 0);
-            const int down = (int)CallSaved(PBM_GETPOS, 0, 0) - m_high;
-            m_step = down < 0 ? down : 0;
-        }
-        CallSaved(PBM_SETPOS, (WPARAM)m_position, 0);
+        step = (int)CallSaved(PBM_GETPOS, 0, 0) - middle;
+        CallSaved(PBM_SETPOS, (WPARAM)position, 0);
     }
+    m_low = low;
+    m_high = high;
+    m_position = position;
+    m_step = step;
     m_emulating = true;
     SetWindowPos(m_hwnd, NULL, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     RepaintNow();

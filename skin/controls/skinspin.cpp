@@ -41,7 +41,7 @@ int CSkinSpin::HalfAt(POINT point) const
     return point.y < client.bottom / 2 ? 1 : 2;
 }
 
-const SkinSpinState& CSkinSpin::Block(int base, int half) const
+SkinSpinState CSkinSpin::Block(int base, int half) const
 {
     const CSkinSpinObject* object = SpinObject(m_object);
     int state = 0;
@@ -51,8 +51,11 @@ const SkinSpinState& CSkinSpin::Block(int base, int half) const
         state = 2;
     else if (m_state == (half == 1 ? FirstHot : SecondHot))
         state = 1;
+    // Face and arrow each fall back to the normal state's.
     const SkinSpinState& chosen = object->m_states[base + state];
-    return IsBlockEmpty(chosen) ? object->m_states[base] : chosen;
+    const SkinSpinState& normal = object->m_states[base];
+    SkinSpinState block = {PartOr(chosen.button, normal.button), PartOr(chosen.arrow, normal.arrow)};
+    return block;
 }
 
 void CSkinSpin::PaintHalves(HDC dc, int width, int height, int base, bool horizontal)
@@ -66,7 +69,7 @@ void CSkinSpin::PaintHalves(HDC dc, int width, int height, int base, bool horizo
             (half == 1 ? rect.right : rect.left) = width / 2;
         else
             (half == 1 ? rect.bottom : rect.top) = height / 2;
-        const SkinSpinState& block = Block(base, half);
+        const SkinSpinState block = Block(base, half);
         DrawSkinImagePart(store, dc, rect, block.button, face, TRUE, FALSE);
         const int w = RectWidth(block.arrow.source), h = RectHeight(block.arrow.source);
         if (w <= 0 || h <= 0)

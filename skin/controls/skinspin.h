@@ -7,7 +7,7 @@
 
 #include "skin/controls/skincontrol.h"
 
-struct SkinSpinState;
+#include "skin/objects/skintypes.h"
 
 class CSkinSpin : public CSkinControl
 {
@@ -27,7 +27,7 @@ public:
 private:
     bool IsHorizontal() const;
     void PaintHalves(HDC dc, int width, int height, int base, bool horizontal);
-    const SkinSpinState& Block(int base, int half) const;
+    SkinSpinState Block(int base, int half) const;
 
     int m_state;
 };
