@@ -226,7 +226,10 @@ void CSkinButtonBase::PaintPushLike(HDC dc)
     if (!object)
         return;
     const SkinButtonState& block = PushLikeState();
-    DrawSkinNineGrid(object->GetStore(), dc, client, block.image, object->m_colour1, FALSE, IsMirroredWindow(m_hwnd));
+    // The key colour shows the parent through: a system that leaves pixels
+    // outside the window's region unpainted shows no key-coloured corners.
+    DrawSkinNineGridTransparent(object->GetStore(), dc, client, block.image, m_transparentColour,
+                                IsMirroredWindow(m_hwnd));
     // The content keeps to the block's text margins.
     client.left += block.margins.left;
     client.top += block.margins.top;

@@ -28,14 +28,7 @@ BOOL CSkinGroupBox::Attach(HWND hwnd)
 {
     if (!CSkinControl::Attach(hwnd))
         return FALSE;
-    SetWindowLongA(hwnd, GWL_EXSTYLE, GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
-    HWND parent = GetParent(hwnd);
-    if (parent) {
-        RECT rect;
-        ::GetWindowRect(hwnd, &rect);
-        ScreenToClientRect(parent, rect);
-        InvalidateRect(parent, &rect, TRUE);
-    }
+    InvalidateRect(hwnd, NULL, TRUE);
     return TRUE;
 }
 
@@ -89,11 +82,19 @@ void CSkinGroupBox::Paint(HDC dc)
     const bool mirrored = IsMirroredWindow(m_hwnd);
     bool hasText = false;
     const RECT caption = CaptionRect(&hasText);
-    const int saved = SaveDC(dc);
-    if (hasText)
-        ExcludeClipRect(dc, caption.left, caption.top, caption.right, caption.bottom);
-    DrawSkinNineGridBorder(store, dc, FrameRect(caption), object->m_frame, object->m_colour1, FALSE, mirrored);
-    RestoreDC(dc, saved);
+    // The frame picture's key-coloured pixels show what lies behind the
+    // box: a rounded line keys out its inside, a panel fills it.
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    CSkinMemDC frame(dc, client.right, client.bottom);
+    if (frame.IsValid()) {
+        FillSolidRect(frame, client, m_transparentColour);
+        DrawSkinNineGrid(store, frame, FrameRect(caption), object->m_frame, object->m_colour1, FALSE, mirrored);
+        if (hasText)
+            FillSolidRect(frame, caption, m_transparentColour);
+        SkinTransparentStretchBlt(dc, 0, 0, client.right, client.bottom, frame, 0, 0, client.right, client.bottom,
+                                  m_transparentColour);
+    }
     if (!hasText)
         return;
     if (!object->m_parentBackground)
@@ -113,42 +114,27 @@ void CSkinGroupBox::OnPaint()
     HDC dc = BeginPaint(m_hwnd, &paint);
     RECT client;
     GetClientRect(m_hwnd, &client);
-    const CSkinGroupBoxObject* object = GroupObject(m_object);
-    // The controls inside the frame stay untouched: only the band of the
-    // frame and the caption is copied.
-    const RECT caption = CaptionRect();
-    RECT inner = FrameRect(caption);
-    if (object) {
-        inner.left += object->m_frame.margins.left;
-        inner.top += object->m_frame.margins.top;
-        inner.right -= object->m_frame.margins.right;
-        inner.bottom -= object->m_frame.margins.bottom;
+    // The box paints all it covers, its parent's picture inside the frame,
+    // except the controls laid over it, which keep their pixels: it does
+    // not depend on a transparent window's place in the painting order.
+    RECT box;
+    ::GetWindowRect(m_hwnd, &box);
+    HWND parent = GetParent(m_hwnd);
+    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        RECT rect, both;
+        if (sibling == m_hwnd || !IsWindowVisible(sibling) || !::GetWindowRect(sibling, &rect)
+            || !IntersectRect(&both, &rect, &box))
+            continue;
+        ScreenToClientRect(m_hwnd, both);
+        ExcludeClipRect(dc, both.left, both.top, both.right, both.bottom);
     }
-    inner.top = std::max(inner.top, caption.bottom);
     CSkinMemDC picture(dc, client.right, client.bottom);
     if (picture.IsValid()) {
         Paint(picture);
-        if (!IsRectEmpty(&inner))
-            ExcludeClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
         BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
     }
     EndPaint(m_hwnd, &paint);
-    // Siblings that follow in the group and cross the band are drawn again
-    // on top of it.
-    RECT box, innerScreen = inner;
-    ::GetWindowRect(m_hwnd, &box);
-    MapWindowPoints(m_hwnd, NULL, (POINT*)&innerScreen, 2);
-    for (HWND sibling = GetWindow(m_hwnd, GW_HWNDNEXT); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        const LONG style = GetWindowLongA(sibling, GWL_STYLE);
-        if (style & WS_GROUP)
-            continue;
-        RECT rect, both;
-        if (!(style & WS_VISIBLE) || !::GetWindowRect(sibling, &rect) || !IntersectRect(&both, &rect, &box))
-            continue;
-        if (IntersectRect(&both, &rect, &innerScreen) && EqualRect(&both, &rect))
-            continue;
-        RedrawWindow(sibling, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
-    }
 }
 
 LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,9 +1,9 @@
 #pragma once
-// CSkinGroupBox: the skinner of group boxes. The frame picture runs around
-// the control from the middle of the caption down; the caption sits on the
-// parent's picture or the object's caption picture, whose margins pad the
-// text. The box is transparent: only its frame band reaches the screen, and
-// the sibling controls that cross the band are drawn again over it.
+// CSkinGroupBox: the skinner of group boxes. The frame picture (a line
+// whose inside is the key colour, or a panel) covers the control from the
+// middle of the caption down; the caption sits on the parent's picture or
+// the object's caption picture, whose margins pad the text. The box paints
+// all it covers but the controls laid over it.
 
 #include "skin/controls/skincontrol.h"
 

@@ -855,6 +855,8 @@ BOOL SkinSB_Install(HWND hwnd)
         return FALSE;
     }
     RecalcFrame(hwnd);
+    // The client area may have moved inside the new frame.
+    InvalidateRect(hwnd, NULL, TRUE);
     return TRUE;
 }
 

@@ -221,7 +221,6 @@ TEST_F(ButtonSkinnersTest, GroupBoxCaptionSitsOnTheFrameByAlignment)
     Skin();
     CSkinGroupBox* box = Skinner<CSkinGroupBox>(left);
     ASSERT_TRUE(box);
-    EXPECT_TRUE(GetWindowLongA(left, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
     bool hasText = false;
     const RECT caption = box->CaptionRect(&hasText);
     EXPECT_TRUE(hasText);
