@@ -273,8 +273,8 @@ TEST(SkinFileFormat, BuiltinSkinHoldsTheNamedObjectsAndRoundTrips)
     }
     EXPECT_EQ(3, captionButtons);
     EXPECT_EQ(2, captionStatics);
-    const char* images[] = {"ScrollBar.bmp", "menus.bmp", "ramka.bmp", "skin.bmp", "update.bmp"};
-    ASSERT_EQ(5u, store.GetImages().size());
+    const char* images[] = {"ScrollBar.bmp", "controls.bmp", "menus.bmp", "ramka.bmp", "skin.bmp", "update.bmp"};
+    ASSERT_EQ(6u, store.GetImages().size());
     for (const char* name : images) {
         ASSERT_TRUE(store.FindImage(name)) << name;
         EXPECT_EQ(1u, ((CSkinImageObject*)store.GetImages().at(name))->m_format);
