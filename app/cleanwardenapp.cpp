@@ -37,6 +37,10 @@ const char CCleanwardenApp::kLanguageKeyText[] = LOCALIZER_KEY_TEXT;
 namespace {
 
 const char kSkinResourceType[] = "SKIN";
+const char kFallbackLanguage[] = "English";
+// Said in English: there is no language file to say it in.
+const char kNoLanguageText[] = "The language files of Telmin Cleanwarden could not be read, so its windows will "
+                               "show no texts. Re-installing the application may fix this problem.";
 const UINT kSkinResourceId = 187;
 
 // Fills a path buffer with the data folder and the file name.
@@ -67,7 +71,7 @@ CCleanwardenApp::CCleanwardenApp(CCleanwardenModule* module, LPCSTR instanceName
       m_bSaveIgnoreList(true),
       m_bEngineExceptionPending(false),
       m_bCrashReported(false),
-      m_nRegistrationExitCode(-1),
+      m_nStartExitCode(-1),
       m_dwFaultCode(0),
       m_pFaultAddress(nullptr),
       m_bStartupResult(FALSE)
@@ -146,12 +150,14 @@ BOOL CCleanwardenApp::RunInitInstance()
     if (FAILED(hr))
     {
         LogStartFailure("create the application object", hr, "CCleanwardenApp::InitInstance");
+        m_nStartExitCode = 1;
         return FALSE;
     }
     hr = m_spApplication->Initialize();
     if (FAILED(hr))
     {
         LogStartFailure("initialise the application object", hr, "CCleanwardenApp::InitInstance");
+        m_nStartExitCode = 1;
         return FALSE;
     }
     m_bHidden = m_lpCmdLine && strstr(m_lpCmdLine, "/h") ? TRUE : FALSE;
@@ -184,7 +190,7 @@ int CCleanwardenApp::ParseCommandLineAndRegister()
     int exitCode = 0;
     if (!m_pModule->HandleRegistrationSwitch(m_switches, &exitCode))
         return -1;
-    m_nRegistrationExitCode = exitCode;
+    m_nStartExitCode = exitCode;
     return FALSE;
 }
 
@@ -201,7 +207,11 @@ int CCleanwardenApp::StartServer()
     }
     const int result = m_pModule->StartServer(m_switches);
     if (result == FALSE)
+    {
         LogStartFailure("register the class objects", E_FAIL, "CCleanwardenApp::InitInstance");
+        // Scripts and installers learn of it from the exit code.
+        m_nStartExitCode = 1;
+    }
     return result;
 }
 
@@ -257,18 +267,41 @@ void CCleanwardenApp::InitLocalizer()
     const CString languageFolder = GetModuleFolder() + "Lang";
     const CString tempFile = CreateTempFileName("wobe");
     CLocalizer::Configure(kLanguageKeyText, macros, tempFile, languageFolder);
+    bool hasTexts = false;
     try
     {
         CLocalizer* localizer = CLocalizer::Instance();
-        localizer->SetLocale(CAppSettings::Instance()->GetLanguage().c_str());
-        // A language that could not be loaded falls back; remember the one in use.
-        CAppSettings::Instance()->SetLanguage(static_cast<LPCSTR>(localizer->GetLanguage()));
+        const CString chosen = CAppSettings::Instance()->GetLanguage().c_str();
+        bool loaded = SetLanguage(*localizer, chosen);
+        // A language that could not be loaded falls back to English.
+        if (!loaded && chosen != kFallbackLanguage)
+            loaded = SetLanguage(*localizer, kFallbackLanguage);
+        hasTexts = localizer->HasTexts();
+        // Remember the one in use; with none, the user's choice stays.
+        if (loaded)
+            CAppSettings::Instance()->SetLanguage(static_cast<LPCSTR>(localizer->GetLanguage()));
     }
     catch (CException* e)
     {
         LogException(e, "CCleanwardenApp::InitLocalizer");
         e->Delete();
     }
+    if (!hasTexts)
+    {
+        // A program without a single text would leave the user guessing.
+        DebugLog("Message: no language file could be read in %s\nFunction: %s", languageFolder.GetString(),
+                 "CCleanwardenApp::InitLocalizer");
+        AfxShowMessageBox(nullptr, kNoLanguageText, CW_PRODUCT_NAME, MB_ICONWARNING);
+    }
+}
+
+bool CCleanwardenApp::SetLanguage(CLocalizer& localizer, const CString& language)
+{
+    if (localizer.SetLocale(language))
+        return true;
+    DebugLog("Message: the language file %s could not be read\nFunction: %s",
+             localizer.GetLanguageFilePath(language).GetString(), "CCleanwardenApp::InitLocalizer");
+    return false;
 }
 
 BOOL CCleanwardenApp::InitSkin()
@@ -399,15 +432,23 @@ void CCleanwardenApp::ExitSkin()
 void CCleanwardenApp::DeleteSingletons()
 {
     CLocalizer::DeleteInstance();
-    CScheduleManager::DeleteInstance();
     CTaskManager::DeleteInstance();
+    // A task thread that its stop had to leave running still uses its task
+    // and schedule: they stay for the rest of the process.
+    const LONG running = CTaskManager::GetThreadCount(CScheduledTask::ScanGroup) +
+                         CTaskManager::GetThreadCount(CScheduledTask::UpdateGroup);
+    if (running)
+        DebugLog("Message: %s\nFunction: %s", "scheduled tasks still run; their schedules are kept",
+                 "CCleanwardenApp::Shutdown");
+    else
+        CScheduleManager::DeleteInstance();
 }
 
 void CCleanwardenApp::SaveAppStats()
 {
     // Statistics that were never loaded have no file to go to.
-    if (m_szAppStatsPath[0])
-        CAppStats::Instance()->Save(m_szAppStatsPath);
+    if (m_szAppStatsPath[0] && !CAppStats::Instance()->Save(m_szAppStatsPath))
+        LogStartFailure("save the statistics", E_FAIL, "CCleanwardenApp::Shutdown");
 }
 
 int CCleanwardenApp::ExitInstance()
@@ -436,7 +477,7 @@ int CCleanwardenApp::ExitInstance()
         ::CoUninitialize();
         m_bComInitialized = false;
     }
-    return m_nRegistrationExitCode >= 0 ? m_nRegistrationExitCode : result;
+    return m_nStartExitCode >= 0 ? m_nStartExitCode : result;
 }
 
 void CCleanwardenApp::UnadviseEngine()

@@ -29,6 +29,7 @@
 #include "ui/maindialoghost.h"
 
 class CCleanwardenModule;
+class CLocalizer;
 class CMainDialog;
 
 class CCleanwardenApp : public CWinApp,
@@ -59,7 +60,8 @@ public:
     // registration switches: -1 go on; 0 or 1 end the start-up with that
     // result (the exit code then tells whether registration worked).
     int ParseCommandLineAndRegister();
-    // Registers the class objects: -1 desktop start; TRUE server only; FALSE failed.
+    // Registers the class objects: -1 desktop start; TRUE server only; FALSE
+    // failed (logged; the process then ends with exit code 1).
     int StartServer();
     // The data folder and everything the start needs in it; FALSE when it
     // could not be made (logged; the start goes on and saves nothing).
@@ -69,6 +71,9 @@ public:
     void LoadScheduledScanSettings();
     void LoadScheduledUpdateSettings();
     void LoadScheduledUpdateSoftSettings();
+    // The chosen language, else English; a language file that cannot be
+    // read is logged, and when none can be, a message box says so (in
+    // English) before the start goes on.
     void InitLocalizer();
     BOOL InitSkin();
     void ApplyDefaultDialogSkin() override;
@@ -143,7 +148,8 @@ protected:
     virtual void StopEngineWork();
     virtual void ClearScanResults();
     virtual void ExitSkin();
-    // Deletes the localizer, the schedule manager and the task manager.
+    // Deletes the localizer, the task manager and the schedule manager (the
+    // last kept while a task thread left running by the stop still uses it).
     virtual void DeleteSingletons();
     virtual void DeleteAppSettings();
     virtual void SaveAppStats();
@@ -165,6 +171,8 @@ protected:
     // The crash report for a fault (once per run) and the end of the main
     // dialog, so that the ordered shutdown follows.
     void ReportCrash(const CString& description);
+    // Sets the localizer's language; a file that could not be read is logged.
+    static bool SetLanguage(CLocalizer& localizer, const CString& language);
     // A start step failed: the step and its HRESULT go to the debug log.
     static void LogStartFailure(const char* step, HRESULT hr, const char* function);
 
@@ -205,8 +213,9 @@ protected:
     // program ends after its report, so later ones are dropped.
     bool m_bEngineExceptionPending;
     bool m_bCrashReported;
-    // The exit code of a registration run (-1: none asked).
-    int m_nRegistrationExitCode;
+    // The exit code of a run that ended in its start-up: a registration
+    // run's result, or 1 when the COM server could not be set up (-1: none).
+    int m_nStartExitCode;
     CServerSwitches m_switches;
     // A fault the guard caught, recorded by its filter.
     volatile DWORD m_dwFaultCode;

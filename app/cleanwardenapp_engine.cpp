@@ -37,6 +37,25 @@ void Check(HRESULT hr, const char* step)
         throw EngineStepFailure{step, hr};
 }
 
+// Moves a file to path + suffix, or to path + suffix + ".2", ".3"... when
+// that name is taken: a copy kept earlier is never overwritten. The name
+// it was given; empty when it could not be moved.
+CString MoveAside(const CString& path, const char* suffix)
+{
+    for (int n = 1; n < 1000; ++n)
+    {
+        CString aside = path + suffix;
+        if (n > 1)
+            aside.AppendFormat(".%d", n);
+        if (::MoveFileExA(path, aside, MOVEFILE_WRITE_THROUGH))
+            return aside;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            break;
+    }
+    return CString();
+}
+
 } // namespace
 
 HRESULT CCleanwardenApp::CreateEngineObject(REFCLSID clsid, REFIID iid, void** object)
@@ -106,14 +125,13 @@ HRESULT CCleanwardenApp::InitEngine()
             {
                 // A list that exists but could not be read is the user's
                 // data: it is kept aside, never overwritten at exit.
-                const CString aside = listPath + ".unreadable";
-                m_bSaveIgnoreList =
-                    ::MoveFileExA(listPath, aside, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-                DebugLog("Message: the ignore list could not be read (0x%08lX); %s\nFunction: %s",
+                const CString aside = MoveAside(listPath, ".unreadable");
+                m_bSaveIgnoreList = !aside.IsEmpty();
+                DebugLog("Message: the ignore list could not be read (0x%08lX); %s%s\nFunction: %s",
                          static_cast<unsigned long>(loaded),
-                         m_bSaveIgnoreList ? "it was kept as ilist.lst.unreadable"
+                         m_bSaveIgnoreList ? "it was kept as "
                                            : "it could not be moved aside and is not written at exit",
-                         "CCleanwardenApp::InitEngine");
+                         aside.GetString(), "CCleanwardenApp::InitEngine");
             }
         }
 

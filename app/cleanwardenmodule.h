@@ -38,7 +38,7 @@ public:
 
     // Adds the table to the process's module (AtlModule()).
     explicit CCleanwardenModule(CwObjectEntry* objectMap);
-    ~CCleanwardenModule();
+    virtual ~CCleanwardenModule();
 
     // "/RegServer": the AppID script, then the class scripts with the type
     // library; "/UnregServer": the same taken away. True when one was asked:
@@ -53,7 +53,7 @@ public:
     // window-less server ("/Embedding", "/Automation"), whose message loop
     // ends on the last release or after kIdleTimeout without a client;
     // FALSE: the class objects could not be registered.
-    int StartServer(const CServerSwitches& switches);
+    virtual int StartServer(const CServerSwitches& switches);
 
     // Revokes the class objects, stops the server's monitor and releases the
     // class factories and type information. Before CoUninitialize.

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+
 #include "engine/enginelogtext.h"
 #include "engine/internalremove.h"
 #include "foundation/byteorder.h"
@@ -158,6 +160,62 @@ bool DeleteValue(HKEY key, const char* valueName)
         return false;
     const LONG rc = RegDeleteValueA(key, valueName);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+// Whether the two files hold the same bytes.
+bool SameFileContents(const char* a, const char* b)
+{
+    FILE* first = fopen(a, "rb");
+    FILE* second = first ? fopen(b, "rb") : NULL;
+    bool same = second != NULL;
+    char left[16384], right[16384];
+    while (same)
+    {
+        const size_t got = fread(left, 1, sizeof(left), first);
+        same = fread(right, 1, sizeof(right), second) == got && memcmp(left, right, got) == 0;
+        if (got < sizeof(left))
+        {
+            same = same && !ferror(first) && !ferror(second);
+            break;
+        }
+    }
+    if (first)
+        fclose(first);
+    if (second)
+        fclose(second);
+    return same;
+}
+
+// Whether the key already holds the value with this type and data.
+bool HasValue(HKEY key, const char* valueName, DWORD type, const BYTE* data, DWORD length)
+{
+    DWORD storedType = 0, storedLength = 0;
+    if (key == NULL || RegQueryValueExA(key, valueName, NULL, &storedType, NULL, &storedLength) != ERROR_SUCCESS ||
+        storedType != type || storedLength != length)
+        return false;
+    if (length == 0)
+        return true;
+    BYTE* stored = new (std::nothrow) BYTE[length];
+    bool same = stored != NULL &&
+                RegQueryValueExA(key, valueName, NULL, &storedType, stored, &storedLength) == ERROR_SUCCESS &&
+                storedType == type && storedLength == length && memcmp(stored, data, length) == 0;
+    delete[] stored;
+    return same;
+}
+
+// The whole of a small file (empty when it cannot be read).
+std::string ReadSmallFile(const char* path)
+{
+    std::string text;
+    FILE* file = fopen(path, "rb");
+    if (file == NULL)
+        return text;
+    char buffer[16384];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, got);
+    fclose(file);
+    return text;
 }
 
 } // namespace
@@ -582,11 +640,52 @@ bool CBackupSection::RestoreDiskItem(const CPackedRecord& record, const ItemHead
         return CreateFolderWithParents(path);
 
     const BYTE* stored = record.GetEntry(FieldData);
-    if (stored == NULL || record.GetEntryLength(FieldData) != (int)kPackHeaderSize || m_pArchive == NULL ||
-        !m_pArchive->ExtractFile(path, LoadPackHeader(stored)))
+    if (stored == NULL || record.GetEntryLength(FieldData) != (int)kPackHeaderSize || m_pArchive == NULL)
     {
         QLOG("Cannot restore file: %s", path);
         return false;
+    }
+    const CPackEntryHeader entry = LoadPackHeader(stored);
+    const DWORD existing = GetFileAttributesA(path);
+    if (existing == INVALID_FILE_ATTRIBUTES || (existing & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        if (!m_pArchive->ExtractFile(path, entry))
+        {
+            QLOG("Cannot restore file: %s", path);
+            return false;
+        }
+    }
+    else
+    {
+        // The file is there already (restored before, or put back by hand):
+        // the stored copy is unpacked beside it and replaces it only when
+        // the two differ, so an equal file is left as it is.
+        std::string folder(path);
+        const size_t slash = folder.find_last_of("\\/");
+        folder.erase(slash == std::string::npos ? 0 : slash + 1);
+        char temp[MAX_PATH];
+        if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "cwr", 0, temp))
+        {
+            QLOG("Cannot restore file: %s", path);
+            return false;
+        }
+        bool ok = m_pArchive->ExtractFile(temp, entry);
+        if (ok && SameFileContents(temp, path))
+        {
+            DeleteFileA(temp);
+            return true;
+        }
+        if (ok)
+        {
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        }
+        if (!ok)
+        {
+            DeleteFileA(temp);
+            QLOG("Cannot restore file: %s", path);
+            return false;
+        }
     }
     SetFileAttributesA(path, header.attributes ? header.attributes : FILE_ATTRIBUTE_NORMAL);
     return true;
@@ -601,15 +700,18 @@ bool CBackupSection::RestoreHostsItem(const CPackedRecord& record)
         return false;
     const CString path = CInternalRemove::GetHostsPath();
 
-    // A last line without its line end would otherwise be joined to ours.
-    bool needsLineEnd = false;
-    FILE* existing = fopen(path, "rb");
-    if (existing)
+    // A line that is there already (restored before) is not added again.
+    const std::string text = ReadSmallFile(path);
+    for (size_t start = 0; start < text.size();)
     {
-        if (fseek(existing, -1, SEEK_END) == 0)
-            needsLineEnd = fgetc(existing) != '\n';
-        fclose(existing);
+        const size_t end = text.find('\n', start);
+        const size_t stop = end == std::string::npos ? text.size() : end + 1;
+        if (CInternalRemove::IsHostsLine(text.data() + start, stop - start, address, host))
+            return true;
+        start = stop;
     }
+    // A last line without its line end would otherwise be joined to ours.
+    const bool needsLineEnd = !text.empty() && text[text.size() - 1] != '\n';
     FILE* file = fopen(path, "at");
     if (file == NULL)
     {
@@ -667,8 +769,8 @@ bool CBackupSection::RestoreKeyTree(HKEY parent, int& index, WORD depth, WORD ar
             if (opened)
                 RegCloseKey(opened);
             opened = NULL;
-            if (parent == NULL || RegCreateKeyExA(parent, keyPath, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                                  NULL, &opened, NULL) != ERROR_SUCCESS)
+            if (parent == NULL || RegCreateKeyExA(parent, keyPath, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                                  KEY_WRITE | KEY_QUERY_VALUE, NULL, &opened, NULL) != ERROR_SUCCESS)
             {
                 QLOG("Cannot create key %s", keyPath);
                 opened = NULL;
@@ -676,11 +778,13 @@ bool CBackupSection::RestoreKeyTree(HKEY parent, int& index, WORD depth, WORD ar
             }
             recordKey = opened;
         }
-        // A stored type without data is a value that was empty.
+        // A stored type without data is a value that was empty. A value
+        // that is already as stored (restored before) is left alone.
         if (data || header.valueType != 0)
         {
             if (recordKey == NULL ||
-                RegSetValueExA(recordKey, valueName, 0, header.valueType, data, (DWORD)dataLength) != ERROR_SUCCESS)
+                (!HasValue(recordKey, valueName, header.valueType, data, (DWORD)dataLength) &&
+                 RegSetValueExA(recordKey, valueName, 0, header.valueType, data, (DWORD)dataLength) != ERROR_SUCCESS))
                 ok = false;
         }
         // Neither type nor data: the value was absent when it was backed up.

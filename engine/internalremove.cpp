@@ -334,6 +334,16 @@ bool CInternalRemove::RepairRegistryValue(DWORD area, HKEY root, const char* nam
     return false;
 }
 
+bool CInternalRemove::IsHostsLine(const char* line, size_t length, const char* address, const char* host)
+{
+    if (length == 0 || line[0] == '#')
+        return false;
+    size_t at = 0, firstLength, secondLength;
+    const char* first = NextWord(line, length, &at, &firstLength);
+    const char* second = NextWord(line, length, &at, &secondLength);
+    return WordEquals(first, firstLength, address) && WordEquals(second, secondLength, host);
+}
+
 // Lines are kept whole, whatever their length; the file is only rewritten
 // when a line goes, and then through a complete new file beside it.
 bool CInternalRemove::RemoveHostsLine(DWORD area, const char* name, const char* address)
@@ -371,15 +381,7 @@ bool CInternalRemove::RemoveHostsLine(DWORD area, const char* name, const char* 
     {
         const char* lineEnd = (const char*)memchr(text + start, '\n', read - start);
         const size_t end = lineEnd ? (size_t)(lineEnd - text) + 1 : read;
-        bool drop = false;
-        if (text[start] != '#')
-        {
-            size_t at = start, firstLength, secondLength;
-            const char* first = NextWord(text, end, &at, &firstLength);
-            const char* second = NextWord(text, end, &at, &secondLength);
-            drop = WordEquals(first, firstLength, address) && WordEquals(second, secondLength, name);
-        }
-        if (drop)
+        if (IsHostsLine(text + start, end - start, address, name))
             changed = true;
         else
             kept.append(text + start, end - start);

@@ -31,6 +31,10 @@ public:
     static CString GetShortPath(const char* path);
     // "<system folder>\drivers\etc\hosts".
     static CString GetHostsPath();
+    // Whether the line (length bytes, its line end included or not) maps the
+    // host to the address: not a comment, and its first two blank-separated
+    // words are the address and the host, compared without case.
+    static bool IsHostsLine(const char* line, size_t length, const char* address, const char* host);
 
 private:
     CInternalRemove(const CInternalRemove&);

@@ -543,6 +543,17 @@ void CQuarantine::RunAction()
     QLOG("Thread finished");
 }
 
+// Whether item j of the threat takes part: its Quarantine mark when backing
+// up, its Repair mark when restoring.
+bool CQuarantine::IsMarked(IThreat* threat, LONG j, bool backup)
+{
+    CComPtr<ISearchItem> item;
+    CheckHResult(threat->get_Item(j, &item));
+    LONG mark = 0;
+    CheckHResult(backup ? item->get_Quarantine(&mark) : item->get_Repair(&mark));
+    return mark != 0;
+}
+
 bool CQuarantine::createOrRestoreBackup(bool backup)
 {
     CBackupArchive* archive = nullptr;
@@ -568,15 +579,12 @@ bool CQuarantine::createOrRestoreBackup(bool backup)
             CheckHResult(threat->get_ID(&id));
             LONG items = 0;
             CheckHResult(threat->get_Count(&items));
+            // A backup takes the items marked Quarantine; a restore puts back
+            // only those marked Repair, so the threats the user did not pick
+            // stay in the archive and on the machine as they are.
             bool marked = false;
             for (LONG j = 0; j < items && !marked; ++j)
-            {
-                CComPtr<ISearchItem> item;
-                CheckHResult(threat->get_Item(j, &item));
-                LONG quarantine = 0;
-                CheckHResult(item->get_Quarantine(&quarantine));
-                marked = quarantine != 0;
-            }
+                marked = IsMarked(threat, j, backup);
 
             CBackupSection section;
             if (backup)
@@ -610,12 +618,10 @@ bool CQuarantine::createOrRestoreBackup(bool backup)
 
             for (LONG j = 0; j < items && marked; ++j)
             {
+                if (!IsMarked(threat, j, backup))
+                    continue;
                 CComPtr<ISearchItem> item;
                 CheckHResult(threat->get_Item(j, &item));
-                LONG quarantine = 0;
-                CheckHResult(item->get_Quarantine(&quarantine));
-                if (!quarantine)
-                    continue;
                 if (backup)
                 {
                     ScanAreaType type = saMaxAreaNumber;

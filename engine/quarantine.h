@@ -48,6 +48,7 @@ public:
     HRESULT STDMETHODCALLTYPE Initialize(BSTR folder) override;
     HRESULT STDMETHODCALLTYPE CreateBackup(IBackup* backup) override;
     HRESULT STDMETHODCALLTYPE ViewBackup(IBackup* backup) override;
+    // Puts back the items of a viewed backup that are marked Repair.
     HRESULT STDMETHODCALLTYPE RestoreBackup(IBackup* backup) override;
     HRESULT STDMETHODCALLTYPE StopOperation() override;
     HRESULT STDMETHODCALLTYPE get_Running(LONG* running) override;
@@ -87,6 +88,7 @@ private:
     void LeaveWorker(bool normalEnd);
     void RunAction();
 
+    static bool IsMarked(IThreat* threat, LONG j, bool backup);
     bool createOrRestoreBackup(bool backup);
     void removeItems(bool afterBackup);
     void viewBackup();

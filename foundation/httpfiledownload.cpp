@@ -60,7 +60,13 @@ void CHttpFileDownload::HttpFileDownload()
             throw new CHttpFileDownloadException("HttpFileDownload: User stopped.");
         }
         if (!OpenGet())
-            throw new CHttpFileDownloadException("HttpFileDownload: Cannot connect to server.");
+        {
+            // An aborted request has no status to give.
+            if (!IsAborted())
+                throw new CHttpFileDownloadException("HttpFileDownload: Cannot connect to server.");
+            EndOnStop();
+            throw new CHttpFileDownloadException("HttpFileDownload: User stopped.");
+        }
         if (!ReadToFile())
             throw new CHttpFileDownloadException("HttpFileDownload: User stopped or cannot open file.");
 

@@ -35,6 +35,8 @@ public:
     CString GetString(const CString& section, const CString& key) const;
     BOOL SetLocale(const CString& language);
     CString GetLanguage() const { return m_language; }
+    // Whether some language file has been read: without one every text is empty.
+    bool HasTexts() const { return m_pStore && m_pStore->GetSectionCount() > 0; }
     CString GetLanguageFilePath(const CString& language) const;
     void OpenLanguageFile();
 

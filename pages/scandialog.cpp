@@ -28,9 +28,8 @@ const int kPaneMargin = 20;
 
 CScanDialog::CScanDialog(CWnd* pParent)
     : CToolTipDialog(pParent, IDD_SCAN_DIALOG), CLocalizedTextSource("ScanDialog"), CDialogControlHelper(this),
-      m_startPage(this), m_processPage(this), m_resultPage("ScanResultDialog", this),
-      m_scanLogsPage("ScanLogsDialog", this), m_ignoreListPage("IgnoreListDialog", this),
-      m_quarantinePage("QuarantineDialog", this), m_pCurrent(&m_startPage), m_statPanes(this)
+      m_startPage(this), m_processPage(this), m_resultPage(this), m_scanLogsPage(this), m_ignoreListPage(this),
+      m_quarantinePage(this), m_pCurrent(&m_startPage), m_statPanes(this)
 {
 }
 
@@ -129,7 +128,7 @@ const char* CScanDialog::ScanBlocker()
     LONG busy = 0;
     if (quarantine && *quarantine && SUCCEEDED((*quarantine)->get_Running(&busy)) && busy)
         return "a clean runs";
-    if (IsResultPageBusy())
+    if (m_resultPage.IsCleaning())
         return "the remove summary is open";
     return nullptr;
 }
@@ -169,7 +168,7 @@ LRESULT CScanDialog::OnShowScanPage(WPARAM wParam, LPARAM lParam)
         StartScanPage(static_cast<UINT>(wParam), lParam);
         break;
     case PageResults:
-        ShowResults();
+        m_resultPage.ShowResults();
         SwitchTo(&m_resultPage);
         m_statPanes.Show(1);
         break;
@@ -190,14 +189,14 @@ LRESULT CScanDialog::OnLeaveScanPage(WPARAM, LPARAM)
 
 LRESULT CScanDialog::OnShowQuarantine(WPARAM, LPARAM)
 {
-    FillBackupList();
+    m_quarantinePage.FillBackupList();
     SwitchTo(&m_quarantinePage);
     return 0;
 }
 
 LRESULT CScanDialog::OnShowIgnoreList(WPARAM, LPARAM)
 {
-    ShowIgnoreList();
+    m_ignoreListPage.ShowIgnoreList();
     SwitchTo(&m_ignoreListPage);
     return 0;
 }
@@ -237,26 +236,4 @@ void CScanDialog::OnShowWindow(BOOL bShow, UINT nStatus)
     // The panes belong to a scan and its result; back on the page they return.
     if (bShow && (m_pCurrent == &m_processPage || m_pCurrent == &m_resultPage))
         m_statPanes.Show(1);
-}
-
-// ---- The pages other work builds. --------------------------------------
-
-void CScanDialog::ShowResults()
-{
-    // m_resultPage.ShowResults();
-}
-
-void CScanDialog::FillBackupList()
-{
-    // m_quarantinePage.FillBackupList();
-}
-
-void CScanDialog::ShowIgnoreList()
-{
-    // m_ignoreListPage.ShowIgnoreList();
-}
-
-bool CScanDialog::IsResultPageBusy()
-{
-    return false;  // m_resultPage.IsBusy(): a clean runs or its summary is open
 }

@@ -9,10 +9,13 @@
 // A scan request that comes while a scan or a clean runs, or while the
 // result page holds its summary, is ignored (and noted in the debug log).
 
+#include "pages/ignorelistdialog.h"
+#include "pages/quarantinedialog.h"
+#include "pages/scanlogsdialog.h"
 #include "pages/scanprocessdialog.h"
+#include "pages/scanresultdialog.h"
 #include "pages/scanstartdialog.h"
 #include "pages/scanstatpanes.h"
-#include "ui/pagestandin.h"
 
 class CScanDialog : public CToolTipDialog, public CLocalizedTextSource, public CDialogControlHelper
 {
@@ -36,10 +39,10 @@ public:
     CToolTipDialog* GetCurrentPage() const { return m_pCurrent; }
     CScanStartDialog& GetStartPage() { return m_startPage; }
     CScanProcessDialog& GetProcessPage() { return m_processPage; }
-    CToolTipDialog& GetResultPage() { return m_resultPage; }
-    CToolTipDialog& GetScanLogsPage() { return m_scanLogsPage; }
-    CToolTipDialog& GetIgnoreListPage() { return m_ignoreListPage; }
-    CToolTipDialog& GetQuarantinePage() { return m_quarantinePage; }
+    CScanResultDialog& GetResultPage() { return m_resultPage; }
+    CScanLogsDialog& GetScanLogsPage() { return m_scanLogsPage; }
+    CIgnoreListDialog& GetIgnoreListPage() { return m_ignoreListPage; }
+    CQuarantineDialog& GetQuarantinePage() { return m_quarantinePage; }
     CScanStatPanes& GetStatPanes() { return m_statPanes; }
 
 protected:
@@ -59,22 +62,13 @@ private:
     const char* ScanBlocker();
     void StartScanPage(UINT id, LPARAM flag);
 
-    // ---- The pages other work builds: their class and the calls made into
-    // them. Each stand-in goes when its page lands.
-    void ShowResults();
-    void FillBackupList();
-    void ShowIgnoreList();
-    // The result page runs a clean or shows its summary.
-    bool IsResultPageBusy();
-    // ----
-
     CRect m_rcPage;
     CScanStartDialog m_startPage;
     CScanProcessDialog m_processPage;
-    CPageStandIn m_resultPage;
-    CPageStandIn m_scanLogsPage;
-    CPageStandIn m_ignoreListPage;
-    CPageStandIn m_quarantinePage;
+    CScanResultDialog m_resultPage;
+    CScanLogsDialog m_scanLogsPage;
+    CIgnoreListDialog m_ignoreListPage;
+    CQuarantineDialog m_quarantinePage;
     CToolTipDialog* m_pCurrent;
     CScanStatPanes m_statPanes;
 };

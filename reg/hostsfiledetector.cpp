@@ -44,14 +44,12 @@ void CHostsFileDetector::Detect()
         size_t length = strlen(line);
         if (length == sizeof(line) - 1 && line[length - 1] != '\n')
         {
-            int c = fgetc(file);
-            if (c != EOF && c != '\n')
+            // Longer than the line buffer: its first part holds the address
+            // and the host names (a hijack padded past the buffer among
+            // them); the rest of it is skipped.
+            int c;
+            while ((c = fgetc(file)) != EOF && c != '\n')
             {
-                // Longer than the line buffer: skip the rest of it and go on.
-                while ((c = fgetc(file)) != EOF && c != '\n')
-                {
-                }
-                continue;
             }
         }
         while (length > 0 && (line[length - 1] == '\n' || line[length - 1] == '\r'))

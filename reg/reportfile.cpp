@@ -15,7 +15,7 @@ CReportFile::CReportFile() : CReportFile(std::string(GetProductDataFolder()) + "
     g_program = this;
 }
 
-CReportFile::CReportFile(const std::string& path) : m_file(fopen(path.c_str(), "wb")), m_path(path), m_closed(false)
+CReportFile::CReportFile(const std::string& path) : m_file(NULL), m_path(path), m_closed(false)
 {
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // "report.html" in the product data folder: the URL-encoded records of the
-// support report being sent. The program's one object opens the file at
-// static initialisation and deletes it at exit, so no report outlives the run.
+// support report being sent. The file is made when a report is (Restart)
+// and deleted at exit, so no report outlives the run; a run that makes no
+// report (a registration run, say) leaves the data folder alone.
 
 #include <cstdio>
 #include <mutex>
@@ -10,7 +11,8 @@
 class CReportFile
 {
 public:
-    // The program's report file; CReportFile::Program() finds it.
+    // The program's report file; CReportFile::Program() finds it. Neither
+    // constructor touches the file.
     CReportFile();
     // Another file (tests); not the program's.
     explicit CReportFile(const std::string& path);
@@ -19,10 +21,11 @@ public:
     // Closes and deletes the file; later writes do nothing.
     void Close();
     bool IsOpen() const;
-    // Appends the bytes and flushes them; nothing when closed.
+    // Appends the bytes and flushes them; nothing until Restart opened it.
     void Write(const std::string& text);
-    // Empties the file for a new report, opening it when that failed before
-    // (the data folder may have been made since). False when it stays closed.
+    // Makes the file empty for a new report, opening it (again: the data
+    // folder may have been made since a failed try). False when it stays
+    // closed.
     bool Restart();
 
     const std::string& GetPath() const { return m_path; }

@@ -1,5 +1,6 @@
 #include "reg/startupfolderdetector.h"
 
+#include "foundation/debuglog.h"
 #include "platform/atl/atlbase.h"
 #include "reg/scanhelper.h"
 #include "reg/xmlrecord.h"
@@ -8,7 +9,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -28,6 +28,12 @@ public:
 private:
     bool m_initialized;
 };
+
+// The window program has no console: the detector's notes go to the debug log.
+void Note(const char* message, const std::string& about)
+{
+    DebugLog("Message: %s (%s)\nFunction: %s", message, about.c_str(), "CStartupFolderDetector::Detect");
+}
 
 std::string LongPathOf(const std::string& path)
 {
@@ -56,30 +62,34 @@ bool CStartupFolderDetector::ReadShortcutTarget(const std::string& linkPath, std
                                   reinterpret_cast<void**>(&link));
     if (FAILED(hr))
     {
-        printf("CoCreateInstance Error - hres = %08x\n", static_cast<unsigned>(hr));
+        char message[64];
+        wsprintfA(message, "CoCreateInstance Error - hres = %08x", static_cast<unsigned>(hr));
+        Note(message, linkPath);
         return false;
     }
     CComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
     {
-        printf("QueryInterface Error\n");
+        Note("QueryInterface Error", linkPath);
         return false;
     }
     WCHAR widePath[MAX_PATH];
     if (!MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH) ||
         FAILED(file->Load(widePath, STGM_READ)))
     {
-        printf("IPersistFile Load Error\n");
+        Note("IPersistFile Load Error", linkPath);
         return false;
     }
     // Without a window, and without rewriting the shortcut: detectors only read.
     if (FAILED(link->Resolve(NULL, SLR_ANY_MATCH | SLR_NO_UI | SLR_NOUPDATE)))
         return false;
+    // A shortcut to what is no file has no path: nothing to report (never
+    // the shortcut's own file in its place).
     char shortPath[MAX_PATH] = "";
     WIN32_FIND_DATAA data;
     if (link->GetPath(shortPath, MAX_PATH, &data, SLGP_SHORTPATH) != S_OK)
     {
-        printf("GetPath failed!\n");
+        Note("GetPath failed!", linkPath);
         return false;
     }
     shortPath[MAX_PATH - 1] = '\0';
@@ -103,7 +113,7 @@ void CStartupFolderDetector::Detect()
     HANDLE search = FindFirstFileA((folder + "*.lnk").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
     {
-        printf("No .lnk files found.");
+        Note("No .lnk files found.", folder);
         return;
     }
     do
@@ -112,7 +122,7 @@ void CStartupFolderDetector::Detect()
             links.push_back(found.cFileName);
     } while (FindNextFileA(search, &found));
     if (!FindClose(search))
-        printf("Couldn't close search handle.");
+        Note("Couldn't close search handle.", folder);
 
     for (const std::string& name : links)
     {

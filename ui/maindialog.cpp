@@ -67,7 +67,8 @@ CMainDialog::CMainDialog(IMainDialogHost* host)
       m_bTrayIcon(false),
       m_bTrayMenuOpen(false),
       m_bEngineException(false),
-      m_bProgramUpdate(false)
+      m_bProgramUpdate(false),
+      m_bAboutOpen(false)
 {
 }
 
@@ -161,8 +162,7 @@ void CMainDialog::OnSysCommand(UINT nID, LPARAM lParam)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX)
     {
-        if (m_pHost)
-            m_pHost->RunAboutDialog(this);
+        RunAbout();
         return;
     }
     CToolTipDialogEx::OnSysCommand(nID, lParam);
@@ -192,7 +192,7 @@ HCURSOR CMainDialog::OnQueryDragIcon()
 LRESULT CMainDialog::OnTrayNotify(WPARAM, LPARAM lParam)
 {
     if (lParam == WM_LBUTTONUP)
-        ShowWindow(SW_SHOW);
+        ShowFromTray();
     else if (lParam == WM_RBUTTONUP)
         ShowTrayMenu();
     return 0;
@@ -200,13 +200,39 @@ LRESULT CMainDialog::OnTrayNotify(WPARAM, LPARAM lParam)
 
 void CMainDialog::OnOpen()
 {
-    ShowWindow(SW_SHOW);
+    ShowFromTray();
+}
+
+void CMainDialog::ShowFromTray()
+{
+    // Showing alone leaves a minimised window minimised; shown first, so
+    // that the pages hear of it too.
+    if (!IsWindowVisible())
+        ShowWindow(SW_SHOW);
+    if (IsIconic())
+        ShowWindow(SW_RESTORE);
+    SetForegroundWindow();
 }
 
 void CMainDialog::OnAbout()
 {
-    if (m_pHost)
-        m_pHost->RunAboutDialog(this);
+    RunAbout();
+}
+
+void CMainDialog::RunAbout()
+{
+    if (!m_pHost)
+        return;
+    if (m_bAboutOpen)
+    {
+        const HWND about = ::GetLastActivePopup(m_hWnd);
+        if (about && about != m_hWnd)
+            ::SetForegroundWindow(about);
+        return;
+    }
+    m_bAboutOpen = true;
+    m_pHost->RunAboutDialog(this);
+    m_bAboutOpen = false;
 }
 
 void CMainDialog::OnExitCommand()

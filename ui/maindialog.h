@@ -72,6 +72,12 @@ private:
     void DeleteTrayIcon();
     BOOL NotifyTrayIcon(DWORD action, HICON icon, LPCSTR tip);
     void ShowTrayMenu();
+    // The window as the tray brings it back: shown, restored when it was
+    // minimised, and in front.
+    void ShowFromTray();
+    // One About at a time, whichever way it is asked for; a request while
+    // it is open brings it to the front.
+    void RunAbout();
     // Whether the engine part (1 scanner, 0 quarantine) still works; a
     // part that cannot answer counts as idle.
     bool IsEngineBusy(bool scanner);
@@ -91,4 +97,5 @@ private:
     // another one meanwhile is ignored.
     bool m_bEngineException;
     bool m_bProgramUpdate;
+    bool m_bAboutOpen;
 };

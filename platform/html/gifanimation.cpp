@@ -135,10 +135,16 @@ bool CGifAnimation::Load(HWND window, const BYTE* data, size_t size)
         }
         if (frames >= 2)
         {
+            // Each frame is a picture of its own: past the frame limit or the
+            // memory bound the rest of the file is left out.
             size_t pos = gif.FirstBlock();
             GifFrameInfo info;
-            while (gif.NextFrame(pos, info))
+            ULONGLONG bytes = 0;
+            while (m_play->frames.size() < kMaxFrames && gif.NextFrame(pos, info))
             {
+                bytes += static_cast<ULONGLONG>(info.width) * info.height * 4;
+                if (bytes > kMaxFrameBytes)
+                    break;
                 std::vector<BYTE> one = gif.FrameGif(info);
                 IPicture* picture = one.empty() ? nullptr : LoadOlePicture(one.data(), one.size());
                 if (picture)
@@ -323,6 +329,23 @@ void CGifAnimation::Paint(HDC dc)
     if (p->dc)
         BitBlt(dc, 0, 0, p->width, p->height, p->dc, 0, 0, SRCCOPY);
     LeaveCriticalSection(&p->lock);
+}
+
+CGifAnimation::CPictureHold::CPictureHold(Playback* play) : m_play(play)
+{
+    m_play->AddRef();
+    EnterCriticalSection(&m_play->lock);
+}
+
+CGifAnimation::CPictureHold::~CPictureHold()
+{
+    LeaveCriticalSection(&m_play->lock);
+    m_play->Release();
+}
+
+std::unique_ptr<CGifAnimation::CPictureHold> CGifAnimation::HoldPicture()
+{
+    return std::unique_ptr<CPictureHold>(new CPictureHold(m_play));
 }
 
 COLORREF CGifAnimation::PixelAt(int x, int y)

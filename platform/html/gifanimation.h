@@ -15,10 +15,14 @@
 #include <windows.h>
 #include <ocidl.h>
 
+#include <memory>
 #include <vector>
 
 class CGifAnimation
 {
+    // The off-screen picture, the frames and the thread's events.
+    struct Playback;
+
 public:
     CGifAnimation();
     ~CGifAnimation();
@@ -57,6 +61,20 @@ public:
 
     // Copies the off-screen picture to a context at (0, 0).
     void Paint(HDC dc);
+    // Holds the off-screen picture as Paint does, for as long as the holder
+    // lives (tests: the thread renders nothing meanwhile, and a Stop then
+    // finds a thread that cannot end in time).
+    class CPictureHold
+    {
+    public:
+        ~CPictureHold();
+
+    private:
+        friend class CGifAnimation;
+        explicit CPictureHold(Playback* play);
+        Playback* m_play;
+    };
+    std::unique_ptr<CPictureHold> HoldPicture();
     // The off-screen pixel, for tests.
     COLORREF PixelAt(int x, int y);
 
@@ -64,8 +82,12 @@ public:
     // frame without a control extension.
     static DWORD FrameWaitMs(int delay);
 
+    // An animation plays at most this many frames, holding together at most
+    // this many bytes of frame pixels; later frames are left out.
+    static constexpr size_t kMaxFrames = 100;
+    static constexpr ULONGLONG kMaxFrameBytes = 32 * 1024 * 1024;
+
 private:
-    struct Playback;
     static DWORD WINAPI Thread(LPVOID param);
     bool Prepare(HWND window, int width, int height);
 

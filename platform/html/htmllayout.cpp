@@ -48,22 +48,31 @@ bool IsRowGroup(const CHtmlNode* n)
     return n->IsElement() && n->style.display == CssDisplay::TableRowGroup;
 }
 
-// Whether an inline element holds block-level content; such an element is
-// laid out as a block of its own.
+// Deeper than any tree the parser builds; a guard for trees built otherwise.
+const int kMaxInlineDepth = 1024;
+
+// Whether an inline element holds block-level content, however deep inside
+// its inline content; such an element is laid out as a block of its own.
+// Each element's answer is kept until it or its content changes, so a page
+// asks each element once: nested inline elements cost linear time.
 bool ContainsBlock(const CHtmlNode* e, int depth = 0)
 {
-    if (depth > 64)
-        return false;
+    if (e->box.blockContent >= 0)
+        return e->box.blockContent != 0;
+    bool found = false;
     for (const CHtmlNode* c : e->children)
     {
         if (!c->IsElement() || c->style.display == CssDisplay::None)
             continue;
-        if (CHtmlLayout::IsBlockLevel(c))
-            return true;
-        if (c->style.display == CssDisplay::Inline && !CHtmlLayout::IsAtomicInline(c) && ContainsBlock(c, depth + 1))
-            return true;
+        if (c->style.display != CssDisplay::Inline)
+            found = CHtmlLayout::IsBlockLevel(c);
+        else
+            found = !CHtmlLayout::IsAtomicInline(c) && depth < kMaxInlineDepth && ContainsBlock(c, depth + 1);
+        if (found)
+            break;
     }
-    return false;
+    e->box.blockContent = found ? 1 : 0;
+    return found;
 }
 
 bool BlankText(const CHtmlNode* n)

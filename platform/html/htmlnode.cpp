@@ -83,6 +83,7 @@ void CHtmlNode::AppendChild(CHtmlNode* child)
 {
     child->parent = this;
     children.push_back(child);
+    box.blockContent = -1;
 }
 
 void CHtmlNode::InsertChild(size_t index, CHtmlNode* child)
@@ -91,12 +92,14 @@ void CHtmlNode::InsertChild(size_t index, CHtmlNode* child)
         index = children.size();
     child->parent = this;
     children.insert(children.begin() + index, child);
+    box.blockContent = -1;
 }
 
 void CHtmlNode::RemoveChildren()
 {
     flows.clear();
     box.flowsValid = false;
+    box.blockContent = -1;
     std::vector<CHtmlNode*> old;
     old.swap(children);
     for (CHtmlNode* c : old)
@@ -113,6 +116,7 @@ CHtmlNode* CHtmlNode::DetachChild(size_t index)
     c->parent = nullptr;
     flows.clear();
     box.flowsValid = false;
+    box.blockContent = -1;
     return c;
 }
 
@@ -123,6 +127,7 @@ void CHtmlNode::MarkDirty()
         n->box.dirty = true;
         n->box.intrinsicValid = false;
         n->box.flowsValid = false;
+        n->box.blockContent = -1;
     }
 }
 

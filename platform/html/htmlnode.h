@@ -35,6 +35,10 @@ struct CHtmlBox
     int inkBottom = 0;          // lowest pixel of the box or anything inside, for culling
     int scrollY = 0;            // vertical scroll offset of an overflow box
     bool hasScrollBar = false;
+    // An inline element's content holds block-level content: 1 yes, 0 no,
+    // -1 not known since the element or its content last changed. Worked
+    // out once per element, so nested inline elements take linear time.
+    mutable signed char blockContent = -1;
 };
 
 // Child flow of a block container: a block-level child element, or a run of

@@ -416,6 +416,7 @@ void CHtmlStyler::StyleChildren(CHtmlNode* e, int depth)
         c->box.dirty = true;
         c->box.intrinsicValid = false;
         c->box.flowsValid = false;
+        c->box.blockContent = -1;
         if (depth < 1024)
             StyleChildren(c, depth + 1);
     }

@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <ocidl.h>
 
-// A new picture, or null when the loader does not understand the bytes.
+// A new picture, or null when the loader does not understand the bytes. A
+// bitmap or icon whose header points past the data, and any kind of data
+// the loader is not known to read safely, never reach it.
 IPicture* LoadOlePicture(const BYTE* data, size_t size);
 
 // The picture's size in screen pixels.

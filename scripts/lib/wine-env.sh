@@ -59,8 +59,8 @@ cw_make_display_prefix() {
   touch "$WINEPREFIX/.ready"
 }
 
-# cw_snapshot <work-folder> <out.png>: the whole X screen as PNG.
+# cw_snapshot <work-folder> <out.png>: the whole X screen as PNG, popups
+# (menus, modal dialogs) included.
 cw_snapshot() {
-  xwd -root -silent -display "$DISPLAY" >"$1/screen.xwd"
-  /usr/bin/python3 "$ROOT/tools/xwd2png.py" "$1/screen.xwd" "$2"
+  /usr/bin/python3 "$ROOT/tools/xsnapshot.py" "$2"
 }

@@ -311,6 +311,12 @@ bool MayWantSkin(HWND hwnd)
 
 } // namespace
 
+// Windows are skinned when their WM_CREATE arrives, before their own
+// procedure sees it. A hook on every sent message (WH_CALLWNDPROC) would do
+// that too, but every message of the thread would pay for a trip through the
+// system's hook chain (under Wine this doubled the main window's repaint
+// time); the creation hook runs once per window and puts a one-shot
+// procedure in front of the windows that may want a skin.
 LRESULT CALLBACK SkinCreationHook(int code, WPARAM wParam, LPARAM lParam)
 {
     HHOOK hook = ThreadHook(s_creationHooks);
@@ -484,6 +490,14 @@ BOOL WINAPI GetSkinObjectColors(CSkinObject* object, HFONT* font, COLORREF* colo
 
 int WINAPI GetSkinLibraryError()
 {
+    // Reading makes no entry: a thread that never failed has error 0.
     CSkinLockScope scope(s_errorLock);
-    return s_errors[GetCurrentThreadId()];
+    std::map<DWORD, int>::const_iterator it = s_errors.find(GetCurrentThreadId());
+    return it == s_errors.end() ? SKINERR_NONE : it->second;
+}
+
+size_t GetSkinErrorThreadCount()
+{
+    CSkinLockScope scope(s_errorLock);
+    return s_errors.size();
 }

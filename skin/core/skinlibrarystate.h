@@ -16,6 +16,8 @@ LPCSTR GetSkinFrameName();
 LPCSTR GetSkinDialogName();
 bool IsSkinLibraryInitialised();
 void SetSkinLibraryError(int error);
+// How many threads have a last error kept (reading one keeps none).
+size_t GetSkinErrorThreadCount();
 
 // The real user32 functions: captured before any interception, or their
 // trampolines while the interception patches them in place.

@@ -31,9 +31,12 @@ CSkinMemStream::~CSkinMemStream()
 
 DWORD CSkinMemStream::Read(void* destination, DWORD n)
 {
-    if (!m_buffer)
+    const DWORD count = n < Remaining() ? n : Remaining();
+    // A record cut short is no record: whatever read it fails its load.
+    if (count < n)
+        m_corrupt = true;
+    if (!count)
         return 0;
-    DWORD count = n < Remaining() ? n : Remaining();
     memcpy(destination, m_buffer + m_position, count);
     m_position += count;
     return count;
@@ -104,7 +107,7 @@ bool CSkinMemStream::ReadCount(DWORD& count, DWORD itemSize)
     DWORD value = 0;
     if (!ReadDword(value)) {
         count = 0;
-        return true; // an exhausted stream counts nothing
+        return false;
     }
     // Divide rather than multiply: a length of 0xFFFFFFFF must not wrap.
     if (itemSize && value > Remaining() / itemSize) {

@@ -2,8 +2,8 @@
 // CSkinMemStream: the growable byte buffer a skin file travels in, with the
 // LZO packing of the skin container (a u32 unpacked size, then LZO1X data).
 // Readers of record bodies use the checked helpers: a count or length that
-// runs past the bytes remaining marks the stream as corrupt instead of
-// being trusted.
+// runs past the bytes remaining, or a read of more bytes than remain, marks
+// the stream as corrupt instead of being trusted.
 
 #include <windows.h>
 
@@ -17,6 +17,7 @@ public:
     CSkinMemStream(const void* data = NULL, DWORD length = 0, DWORD growth = DefaultGrowth);
     ~CSkinMemStream();
 
+    // Fewer than n bytes left: reads what there is and marks the stream corrupt.
     DWORD Read(void* destination, DWORD n);
     DWORD Seek(LONG offset, int origin);
     void Rewind() { m_position = 0; }
@@ -28,7 +29,8 @@ public:
     DWORD Remaining() const { return m_buffer && m_position < m_size ? m_size - m_position : 0; }
     const BYTE* GetBuffer() const { return m_buffer; }
 
-    // A u32 as read; missing bytes leave the value as it was.
+    // A u32 as read; missing bytes leave the value as it was (and the
+    // stream corrupt).
     bool ReadDword(DWORD& value);
     // A count or length of items of itemSize bytes each: false (and the
     // stream marked corrupt) when that many items cannot follow.

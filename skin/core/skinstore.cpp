@@ -9,7 +9,14 @@
 
 const char SKIN_FILE_MAGIC[] = "SKINTOOLS_SKIN_FILE";
 
-CSkinStore::CSkinStore() : m_error(0), m_sysColorsOff(false), m_sysColorTable(NULL)
+namespace {
+
+const ULONGLONG kNoImageBound = ~0ULL;
+
+} // namespace
+
+CSkinStore::CSkinStore()
+    : m_error(0), m_sysColorsOff(false), m_sysColorTable(NULL), m_imageMemoryLeft(kNoImageBound)
 {
     memset(m_header, 0, sizeof(m_header));
     m_version.major = 1;
@@ -31,9 +38,21 @@ void CSkinStore::Clear()
         maps[i]->clear();
     }
     m_sysColorTable = NULL;
+    m_imageMemoryLeft = kNoImageBound;
     m_version.major = 1;
     m_version.minor = SKIN_NEWEST_MINOR;
     SetSkinVersion(1, SKIN_NEWEST_MINOR);
+}
+
+bool CSkinStore::ChargeImageMemory(ULONGLONG bytes)
+{
+    CSkinLockScope scope(m_lock);
+    if (m_imageMemoryLeft == kNoImageBound)
+        return true;
+    if (bytes > m_imageMemoryLeft)
+        return false;
+    m_imageMemoryLeft -= bytes;
+    return true;
 }
 
 BOOL CSkinStore::Fail(int error)
@@ -117,6 +136,7 @@ BOOL CSkinStore::Load(const CSkinMemStream& packed)
     m_version.major = m_header[20];
     m_version.minor = m_header[21];
     SetSkinVersion(m_version.major, m_version.minor);
+    m_imageMemoryLeft = ImageMemoryBase + (ULONGLONG)ImageMemoryPerByte * s.GetSize();
 
     if (!LoadObjects(s) || !LoadList(s, m_images, sotImage) || !LoadList(s, m_sounds, sotVoice))
         return Fail(sleFormat);
@@ -135,7 +155,7 @@ bool CSkinStore::LoadObjects(CSkinMemStream& s)
     for (DWORD i = 0; i < count; ++i) {
         DWORD type = 0;
         if (!s.ReadDword(type))
-            break;
+            return false;
         CSkinObject* object = CreateSkinObject((int)type, true);
         if (!object)
             continue; // skipped: only the id is consumed
@@ -158,7 +178,7 @@ bool CSkinStore::LoadList(CSkinMemStream& s, ObjectMap& map, int type)
     for (DWORD i = 0; i < count; ++i) {
         DWORD ignored = 0;
         if (!s.ReadDword(ignored))
-            break;
+            return false;
         CSkinObject* object = type == sotImage ? (CSkinObject*)new CSkinImageObject()
                                                : (CSkinObject*)new CSkinVoiceObject();
         object->SetStore(this);

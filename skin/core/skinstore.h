@@ -53,6 +53,16 @@ public:
     void AddImage(CSkinObject* image);
     void AddSound(CSkinObject* sound);
 
+    // Decoded pictures (the images and the pieces cut from them) take at
+    // most ImageMemoryBase + ImageMemoryPerByte bytes for each byte of the
+    // unpacked file, together: a small file cannot make the program
+    // allocate gigabytes. A store not loaded from a file has no bound.
+    enum { ImageMemoryBase = 4 * 1024 * 1024, ImageMemoryPerByte = 32 };
+    ULONGLONG GetImageMemoryLeft() const { return m_imageMemoryLeft; }
+    // Counts a decoded picture against the bound; false (nothing counted)
+    // when it does not fit: the picture is then not to be kept.
+    bool ChargeImageMemory(ULONGLONG bytes);
+
     int GetError() const { return m_error; }
     SkinVersion GetVersion() const { return m_version; }
     const BYTE* GetHeader() const { return m_header; }
@@ -78,6 +88,7 @@ private:
     ObjectMap m_objects;
     bool m_sysColorsOff;
     CSkinSysColorTableObject* m_sysColorTable;
+    ULONGLONG m_imageMemoryLeft;
     SkinVersion m_version;
     CSkinLock m_lock;
 };

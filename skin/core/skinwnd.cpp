@@ -50,10 +50,9 @@ void AddRegion(HRGN target, HRGN region)
 
 CSkinWnd::CSkinWnd()
     : m_hwnd(NULL), m_savedProc(NULL), m_unicode(false), m_beingDestroyed(0), m_captionTextOn(1), m_regionFlag(0),
-      m_transparentColour(0xFF00FF), m_windowRegion(NULL), m_activeCaption(true)
+      m_transparentColour(0xFF00FF), m_windowRegion(NULL), m_activeCaption(true), m_borrowingStyle(false)
 {
     memset(m_layout, 0, sizeof(m_layout));
-    memset(m_hotRects, 0, sizeof(m_hotRects));
 }
 
 CSkinWnd::~CSkinWnd()
@@ -114,7 +113,6 @@ CSkinObject* CSkinWnd::SetSkinObject(CSkinObject* object)
                 m_captionTextOn = 0;
         }
     }
-    memset(m_hotRects, 0, sizeof(m_hotRects));
     if (m_hwnd)
         SkinChildren(m_hwnd, object);
     if (CSkinShapeObject* shape = GetShape())
@@ -232,10 +230,19 @@ LRESULT CSkinWnd::CallSavedWithStyle(DWORD style, UINT message, WPARAM wParam, L
 {
     HWND hwnd = m_hwnd;
     const LONG saved = GetWindowLongA(hwnd, GWL_STYLE);
+    m_borrowingStyle = true;
     SetWindowLongA(hwnd, GWL_STYLE, (LONG)style);
+    m_borrowingStyle = false;
     const LRESULT result = CallSaved(message, wParam, lParam);
-    if (IsWindow(hwnd))
+    // The call may have destroyed the window or removed the skin.
+    if (IsWindow(hwnd)) {
+        const bool mine = FromHandle(hwnd) == this;
+        if (mine)
+            m_borrowingStyle = true;
         SetWindowLongA(hwnd, GWL_STYLE, saved);
+        if (mine)
+            m_borrowingStyle = false;
+    }
     return result;
 }
 

@@ -120,6 +120,8 @@ protected:
     // Calls the saved procedure with the window style changed for the
     // call and put back after it.
     LRESULT CallSavedWithStyle(DWORD style, UINT message, WPARAM wParam, LPARAM lParam);
+    // Whether the style is being changed for such a call, or put back.
+    bool IsBorrowingStyle() const { return m_borrowingStyle; }
     void DeleteElements();
     // Hands the window a new region (the system owns it from then on);
     // NULL removes the region.
@@ -134,13 +136,13 @@ protected:
     bool m_unicode;
     std::vector<CSkinElement*> m_elements;
     std::map<HWND, CSkinWnd*> m_children;
-    DWORD m_hotRects[4];
     int m_beingDestroyed;
     int m_captionTextOn;
     int m_regionFlag;
     COLORREF m_transparentColour;
     HRGN m_windowRegion;
     bool m_activeCaption;
+    bool m_borrowingStyle;
 };
 
 extern const char SKIN_OBJECT_PROP[];

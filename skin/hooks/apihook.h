@@ -30,9 +30,11 @@ bool InstallLoaderHooks();
 void RemoveLoaderHooks();
 bool AreLoaderHooksInstalled();
 
+// Points, in every module of the process (but this one with
+// excludeOwnModule), the import slot of module's function that holds current
+// at replacement.
 void ReplaceImportInAllModules(LPCSTR module, void* current, void* replacement, BOOL excludeOwnModule);
-// Points the first import slot of module's import of "module" that holds
-// current at replacement; false when there is none.
+// The same in one module; false when it imports no such slot.
 bool ReplaceImportInModule(LPCSTR module, void* current, void* replacement, HMODULE inModule);
 // The first import slot of inModule's imports from module holding address,
 // or NULL.

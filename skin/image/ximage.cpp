@@ -49,6 +49,7 @@ void CxImage::Init(DWORD type)
     m_lastValid = false;
     m_progress = 0;
     m_escape = false;
+    m_maxMemory = CXIMAGE_MAX_MEMORY;
 }
 
 bool CxImage::Fail(const char* message)
@@ -105,14 +106,14 @@ void* CxImage::Create(DWORD width, DWORD height, DWORD bpp, DWORD type)
         bpp = 8;
     else
         bpp = 24;
-    if ((ULONGLONG)width * height * bpp / 8 > CXIMAGE_MAX_MEMORY) {
+    if ((ULONGLONG)width * height * bpp / 8 > m_maxMemory) {
         Fail("CXIMAGE_MAX_MEMORY exceeded");
         return NULL;
     }
     const DWORD colours = bpp == 1 ? 2 : bpp == 4 ? 16 : bpp == 8 ? 256 : 0;
     const DWORD effWidth = (DWORD)((((ULONGLONG)width * bpp) + 31) / 32 * 4);
     const ULONGLONG imageSize = (ULONGLONG)effWidth * height;
-    if (imageSize > CXIMAGE_MAX_MEMORY + 4 * (ULONGLONG)height) {
+    if (imageSize > m_maxMemory + 4 * (ULONGLONG)height) {
         Fail("CXIMAGE_MAX_MEMORY exceeded");
         return NULL;
     }
@@ -447,6 +448,7 @@ bool CxImage::Crop(long left, long top, long right, long bottom, CxImage* destin
         return false;
     const DWORD w = (DWORD)(right - left), h = (DWORD)(bottom - top);
     CxImage cut(m_type);
+    cut.m_maxMemory = (destination ? destination : this)->m_maxMemory;
     if (!cut.Create(w, h, m_head.biBitCount, m_type))
         return Fail(cut.m_lastError);
     cut.SetPalette(GetPalette(), m_head.biClrUsed);

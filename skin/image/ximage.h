@@ -29,6 +29,9 @@ public:
     virtual ~CxImage();
 
     void* Create(DWORD width, DWORD height, DWORD bpp, DWORD type = CXIMAGE_FORMAT_UNKNOWN);
+    // A lower bound than CXIMAGE_MAX_MEMORY for the pixel buffers that this
+    // image's Create and Decode accept, in bytes.
+    void SetMaxMemory(ULONGLONG bytes) { m_maxMemory = bytes < CXIMAGE_MAX_MEMORY ? bytes : CXIMAGE_MAX_MEMORY; }
     bool Destroy();
     bool Transfer(CxImage& from);
     bool CreateFromHBITMAP(HBITMAP bitmap, HPALETTE palette = NULL);
@@ -134,4 +137,5 @@ private:
     mutable bool m_lastValid;
     BYTE m_progress;
     bool m_escape;
+    ULONGLONG m_maxMemory;
 };

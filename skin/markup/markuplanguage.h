@@ -118,7 +118,8 @@ public:
     // changed.
     bool ApplyStyleTag(HDC dc, const MarkupTag& tag);
 
-    // A selector's colour keyword, for tests and the system colours.
+    // The colour of a keyword of the colour table; false for a name it
+    // lacks (names match exactly).
     bool LookUpColour(const std::string& name, COLORREF& colour) const;
 
 protected:

@@ -47,7 +47,6 @@ public:
 
     const std::vector<HotArea>& GetHotAreas() const { return m_hotAreas; }
     HCURSOR GetLinkCursor() const { return m_linkCursor; }
-    COLORREF GetShadowColour() const { return m_shadowColour; }
 
 private:
     struct LineRecord

@@ -178,8 +178,11 @@ void MakeSkinImagePiece(CSkinStore* store, const SkinImageRef& ref, SkinImagePie
     if (!source)
         return;
     CxImage* cut = new CxImage();
+    // The pieces count against the store's bound for pictures too: many
+    // objects cutting the whole of a large image must not add up.
+    cut->SetMaxMemory(store->GetImageMemoryLeft());
     if (!source->Crop(ref.source.left, ref.source.top, ref.source.right, ref.source.bottom, cut)
-        || !cut->IsValid()) {
+        || !cut->IsValid() || !store->ChargeImageMemory(cut->GetSize())) {
         delete cut;
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "skin/core/skinstore.h"
 #include "skin/core/skinversion.h"
 #include "skin/image/ximage.h"
 #include "skin/objects/skinfields.h"
@@ -57,7 +58,12 @@ void CSkinImageObject::Decode()
     if (m_data.empty())
         return;
     CxImage* image = new CxImage();
-    if (image->Decode(&m_data[0], (DWORD)m_data.size(), m_format))
+    // Within what the store's pictures may still take.
+    CSkinStore* store = GetStore();
+    if (store)
+        image->SetMaxMemory(store->GetImageMemoryLeft());
+    if (image->Decode(&m_data[0], (DWORD)m_data.size(), m_format) &&
+        (!store || store->ChargeImageMemory(image->GetSize())))
         m_image = image;
     else
         delete image;

@@ -24,10 +24,18 @@ int Height(const RECT& r)
     return r.bottom - r.top;
 }
 
+// The style without frame, caption or buttons: what kind of window it is
+// (child or popup) and whether it is visible.
+DWORD BareStyle(DWORD style)
+{
+    return (style & (WS_CHILD | WS_VISIBLE)) | (style & WS_CHILD ? 0 : WS_POPUP);
+}
+
 } // namespace
 
 CSkinDialog::CSkinDialog()
-    : m_laidOut(false), m_redrawPending(0), m_styleAtAttach(0), m_backgroundDc(NULL), m_background(NULL), m_backgroundOld(NULL)
+    : m_laidOut(false), m_redrawPending(0), m_styleAtAttach(0), m_backgroundDc(NULL), m_background(NULL),
+      m_backgroundOld(NULL)
 {
     SetRectEmpty(&m_lastWindowRect);
     m_backgroundSize.cx = m_backgroundSize.cy = 0;
@@ -132,8 +140,6 @@ LRESULT CSkinDialog::FramelessProc(UINT message, WPARAM wParam, LPARAM lParam)
         return OnCtlColorStatic(message, wParam, lParam);
     case WM_SKIN_PARENT_BACKGROUND:
         return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
-    case WM_SETTEXT:
-        return CallSavedWithStyle(WS_POPUP | (GetWindowLongA(m_hwnd, GWL_STYLE) & WS_VISIBLE), message, wParam, lParam);
     case WM_ERASEBKGND:
         return EraseBackground((HDC)wParam) ? 1 : CSkinWnd::WindowProc(message, wParam, lParam);
     case WM_NCDESTROY: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
@@ -177,7 +183,7 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (message == WM_NCACTIVATE)
             m_activeCaption = wParam != 0;
         HWND hwnd = m_hwnd;
-        const LRESULT result = CallSavedWithStyle(WS_POPUP | (style & WS_VISIBLE), message, wParam, lParam);
+        const LRESULT result = CallSavedWithStyle(BareStyle(style), message, wParam, lParam);
         if (CSkinWnd::FromHandle(hwnd) == this)
             RepaintFrame();
         return result;
@@ -213,9 +219,12 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
         return CSkinWnd::WindowProc(message, wParam, lParam);
     case WM_STYLECHANGED: {
         // Buttons come and go with the style; the next paint draws anew.
+        // The style lent to the dialog's own procedure changes nothing.
         const LRESULT result = CSkinWnd::WindowProc(message, wParam, lParam);
-        UpdateCaptionButtons();
-        m_frame.reset();
+        if (!IsBorrowingStyle()) {
+            UpdateCaptionButtons();
+            m_frame.reset();
+        }
         return result;
     }
     case WM_CTLCOLORSTATIC:

@@ -54,6 +54,24 @@ CComPtr<ICleanwardenApplication> CreateApplication()
     return app;
 }
 
+// ShutDown(reason, [out] result) called by name, as a script does (the
+// arguments last to first); the result it wrote, -1 when the call failed.
+LONG ShutDownByName(IDispatch* dispatch, LONG reason)
+{
+    LONG result = -1;
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    args[0].vt = VT_I4 | VT_BYREF;
+    args[0].plVal = &result;
+    args[1].vt = VT_I4;
+    args[1].lVal = reason;
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    if (FAILED(dispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr)))
+        return -1;
+    return result;
+}
+
 int InitializedOf(ICleanwardenApplication* app)
 {
     unsigned char value = 0xEE;
@@ -239,19 +257,7 @@ TEST_F(ComServerTest, CallsByNameThroughIDispatch)
                                          nullptr, nullptr));
         EXPECT_EQ(1, value.bVal);
 
-        // ShutDown(reason, [out] result): arguments last to first.
-        LONG result = 55;
-        VARIANT args[2];
-        VariantInit(&args[0]);
-        VariantInit(&args[1]);
-        args[0].vt = VT_I4 | VT_BYREF;
-        args[0].plVal = &result;
-        args[1].vt = VT_I4;
-        args[1].lVal = 9;
-        DISPPARAMS params = {args, nullptr, 2, 0};
-        EXPECT_EQ(S_OK, dispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                                         nullptr, nullptr));
-        EXPECT_EQ(1, result);
+        EXPECT_EQ(1, ShutDownByName(dispatch, 9));
     });
 }
 
@@ -307,23 +313,13 @@ TEST_F(ComServerTest, TheRunningProgramAnswersForItselfAndAsksBeforeClosing)
         // reads the answer from the result: S_FALSE is no error to it.
         CComQIPtr<IDispatch> dispatch(app.p);
         ASSERT_TRUE(dispatch);
-        LONG result = 7;
-        VARIANT args[2];
-        VariantInit(&args[0]);
-        VariantInit(&args[1]);
-        args[0].vt = VT_I4 | VT_BYREF;
-        args[0].plVal = &result;
-        args[1].vt = VT_I4;
-        args[1].lVal = 0;
-        DISPPARAMS params = {args, nullptr, 2, 0};
-        EXPECT_EQ(S_OK, dispatch->Invoke(2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                                         nullptr, nullptr));
-        EXPECT_EQ(0, result);
+        EXPECT_EQ(0, ShutDownByName(dispatch, 0));
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_TRUE(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST);
         EXPECT_EQ("main|Do you want close Telmin Cleanwarden?|Telmin Cleanwarden|4\n", program.Questions());
 
         // "Yes": the main dialog ends and the program with it.
+        LONG result = 7;
         EXPECT_EQ(S_OK, app->ShutDown(0, &result));
         EXPECT_EQ(1, result);
         EXPECT_EQ(0u, program.Process().Wait(30000));

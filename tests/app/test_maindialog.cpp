@@ -115,7 +115,13 @@ public:
         if (onInit)
             onInit(parent);
     }
-    void RunAboutDialog(CWnd*) override { calls.push_back("about"); }
+    void RunAboutDialog(CWnd* owner) override
+    {
+        calls.push_back("about");
+        if (onAbout)
+            onAbout(owner);
+    }
+    std::function<void(CWnd*)> onAbout;
     void RunProgramUpdateDialog(CWnd* owner) override
     {
         calls.push_back("program update");
@@ -530,6 +536,43 @@ TEST_F(MainDialogTest, TheSystemMenuAboutItemOpensTheAboutBox)
     ASSERT_TRUE(CreateModeless());
     Dialog().SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX);
     Dialog().SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3);
+    EXPECT_EQ(2, static_cast<int>(std::count(m_host.calls.begin(), m_host.calls.end(), "about")));
+}
+
+TEST_F(MainDialogTest, AMinimisedWindowComesBackRestoredFromTheTrayIconAndFromOpen)
+{
+    ASSERT_TRUE(CreateModeless());
+    for (int road = 0; road < 2; ++road)
+    {
+        Dialog().ShowWindow(SW_SHOW);
+        Dialog().ShowWindow(SW_MINIMIZE);
+        ASSERT_TRUE(Dialog().IsIconic());
+        if (road == 0)
+            Dialog().SendMessage(WM_TRAY_NOTIFY, 128, WM_LBUTTONUP);
+        else
+        {
+            Dialog().SendMessage(WM_CLOSE);  // minimised and then hidden
+            Dialog().SendMessage(WM_COMMAND, ID_TRAY_OPEN);
+        }
+        EXPECT_TRUE(Dialog().IsWindowVisible()) << road;
+        EXPECT_FALSE(Dialog().IsIconic()) << road;
+        EXPECT_TRUE(Page(0)->IsWindowVisible()) << road;
+    }
+}
+
+TEST_F(MainDialogTest, OneAboutAtATimeFromTheTrayAndTheSystemMenu)
+{
+    ASSERT_TRUE(CreateModeless());
+    m_host.onAbout = [&](CWnd*) {
+        // Asked for again while it is open, by every road.
+        Dialog().SendMessage(WM_COMMAND, ID_TRAY_ABOUT);
+        Dialog().SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX);
+    };
+    Dialog().SendMessage(WM_COMMAND, ID_TRAY_ABOUT);
+    EXPECT_EQ(1, static_cast<int>(std::count(m_host.calls.begin(), m_host.calls.end(), "about")));
+    // Once it has closed, the next request opens it again.
+    m_host.onAbout = nullptr;
+    Dialog().SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX);
     EXPECT_EQ(2, static_cast<int>(std::count(m_host.calls.begin(), m_host.calls.end(), "about")));
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/appmessages.h"
 #include "app/cleanwardenapp.h"
+#include "app/cleanwardenmodule.h"
 #include "app/taskmanager.h"
 #include "engine/engineobjects.h"
 #include "engine/scanner.h"
@@ -55,7 +56,7 @@ std::wstring Wide(const std::string& text)
 class CStartupApp : public CCleanwardenApp
 {
 public:
-    CStartupApp() : CCleanwardenApp(nullptr, InstanceName().c_str()) {}
+    explicit CStartupApp(CCleanwardenModule* module = nullptr) : CCleanwardenApp(module, InstanceName().c_str()) {}
 
     Steps steps;
     std::vector<std::string> reports;
@@ -314,6 +315,44 @@ TEST_F(StartupTest, ADatabaseCutShortIsReplacedByTheKeptCopyOfTheLastGoodOne)
     EndApp();
 }
 
+namespace {
+
+// A COM server whose class objects cannot be registered.
+class CRefusingModule : public CCleanwardenModule
+{
+public:
+    CRefusingModule() : CCleanwardenModule(CleanwardenObjectMap<CEngineListener>()) {}
+    int StartServer(const CServerSwitches&) override { return FALSE; }
+};
+
+} // namespace
+
+TEST_F(StartupTest, AServerWhoseClassObjectsCannotBeRegisteredEndsWithExitCodeOne)
+{
+    CRefusingModule module;
+    m_app.reset(new CStartupApp(&module));
+    EXPECT_EQ(FALSE, m_app->StartServer());
+    EXPECT_EQ(1, m_app->ExitInstance());
+    EXPECT_NE(std::string::npos, m_log.Text().find("] Message: start-up step \"register the class objects\" failed: "
+                                                   "0x80004005\nFunction: CCleanwardenApp::InitInstance\r\n"))
+        << m_log.Text();
+    m_app.reset();
+}
+
+TEST_F(StartupTest, StatisticsThatCannotBeSavedAtExitAreLogged)
+{
+    PlantDefinitions();
+    ASSERT_EQ(S_OK, StartToTheEngine());
+    // Something else has taken the file's name.
+    DeleteFileA(File("app_stats.xml").c_str());
+    ASSERT_TRUE(CreateDirectoryA(File("app_stats.xml").c_str(), nullptr));
+    EndApp();
+    EXPECT_NE(std::string::npos, m_log.Text().find("] Message: start-up step \"save the statistics\" failed: "
+                                                   "0x80004005\nFunction: CCleanwardenApp::Shutdown\r\n"))
+        << m_log.Text();
+    RemoveDirectoryA(File("app_stats.xml").c_str());
+}
+
 TEST_F(StartupTest, AFailedStartStopsTheSchedulesAndTheSkinItStarted)
 {
     // An active daily scan schedule: its thread runs from the engine's start.
@@ -351,6 +390,17 @@ TEST_F(StartupTest, AnIgnoreListThatCannotBeReadIsKeptAsideAndNeverOverwritten)
     EXPECT_TRUE(TempFolder::Exists(File("ilist.lst")));
     EXPECT_NE(garbage, TempFolder::Read(File("ilist.lst")));
     EXPECT_EQ(garbage, TempFolder::Read(File("ilist.lst.unreadable")));
+
+    // The next unreadable list is kept beside the first, never over it.
+    const std::vector<BYTE> other(200, 0x3C);
+    ASSERT_TRUE(TempFolder::Write(File("ilist.lst"), other));
+    m_app.reset(new CStartupApp);
+    ASSERT_EQ(S_OK, StartToTheEngine());
+    EndApp();
+    EXPECT_EQ(garbage, TempFolder::Read(File("ilist.lst.unreadable")));
+    EXPECT_EQ(other, TempFolder::Read(File("ilist.lst.unreadable.2")));
+    EXPECT_NE(std::string::npos, m_log.Text().find("it was kept as " + File("ilist.lst.unreadable.2")))
+        << m_log.Text();
 
     // A list that can be neither read nor moved (another program holds it)
     // is left as it is at exit.

@@ -23,6 +23,8 @@ segment of the form "@mode" chooses how the rest is answered:
             sends nothing at all ends only at the receive time-out: closing
             its request does not end it there)
   @cut      announces the file's length, sends half of it and closes
+  @hang     announces 50,000,000 bytes, sends the file's first half and
+            then nothing until the server ends
 
 The server ends on GET /@quit, when ROOT disappears, or after the lifetime
 (600 seconds unless given), so a test that dies leaves nothing running.
@@ -82,6 +84,10 @@ class Handler(socketserver.StreamRequestHandler):
                 if not self.send(b"\0" * 2048):
                     break
                 time.sleep(0.1)
+        elif mode == "@hang":
+            self.send_head("200 OK", 50000000)
+            self.send(body[:len(body) // 2])
+            self.server.quit.wait()
         elif mode == "@cut":
             self.send_head("200 OK", len(body))
             self.send(body[:len(body) // 2])

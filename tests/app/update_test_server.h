@@ -2,7 +2,7 @@
 // Starts tests/app/update_server.py (a host Python program: Wine runs Unix
 // programs directly) on 127.0.0.1 with a port of the system's choice, over a
 // private root folder that the tests fill with what the service offers. See
-// the script for the request forms ("@404", "@stall", "@trickle", "@cut").
+// the script for the request forms ("@404", "@stall", "@hang", "@cut").
 
 #include <winsock2.h>
 #include <windows.h>

@@ -7,6 +7,7 @@
 #include <math.h>
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #include "engine/comhelpers.h"
@@ -243,6 +244,32 @@ protected:
         CComPtr<IBackup> view = NewBackup({});
         view->put_Time(time);
         EXPECT_EQ(S_OK, Run(&IQuarantine::ViewBackup, view));
+        return view;
+    }
+
+    // As the quarantine page does: the items of the threats with these IDs
+    // are marked to be restored, every other item not to be.
+    static IBackup* MarkForRestore(IBackup* view, const std::set<ULONG>& ids)
+    {
+        CComPtr<IThreatCollection> threats;
+        view->get_Items(&threats);
+        LONG count = 0;
+        threats->get_Count(&count);
+        for (LONG i = 0; i < count; ++i)
+        {
+            CComPtr<IThreat> threat;
+            threats->get_Item(i, &threat);
+            ULONG id = 0;
+            LONG items = 0;
+            threat->get_ID(&id);
+            threat->get_Count(&items);
+            for (LONG k = 0; k < items; ++k)
+            {
+                CComPtr<ISearchItem> item;
+                threat->get_Item(k, &item);
+                item->put_Repair(ids.count(id) ? 1 : 0);
+            }
+        }
         return view;
     }
 
@@ -636,7 +663,7 @@ TEST_F(QuarantineTest, EndToEndBackupRemoveViewRestore)
     EXPECT_EQ(expected, names);
 
     // Restore puts each of them back.
-    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, view));
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, MarkForRestore(view, {21, 22, 23})));
     EXPECT_EQ((std::vector<Progress>{{0, 3}, {1, 3}, {2, 3}, {0, 0}}), m_sink->progress);
     EXPECT_EQ(fileBytes, TempFolder::Read(file));
     EXPECT_EQ(innerBytes, TempFolder::Read(folder + "\\inner.dll"));
@@ -691,11 +718,75 @@ TEST_F(QuarantineTest, DotFoldersOutliveTheCleanAndTheRestComesBack)
     m_quarantine->get_RebootRequired(&reboot);
     EXPECT_EQ(0, reboot);
 
-    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, View(backup)));
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, MarkForRestore(View(backup), {31})));
     for (const auto& file : cleaned)
         EXPECT_EQ(file.second, TempFolder::Read(file.first)) << file.first;
     for (const auto& file : kept)
         EXPECT_EQ(file.second, TempFolder::Read(file.first)) << file.first;
+}
+
+TEST_F(QuarantineTest, RestoreTakesOnlyTheMarkedThreatsAndChangesNothingTheSecondTime)
+{
+    Init(m_store);
+    HostsGuard hosts;
+    TempFolder::Write(hosts.Path(), Bytes("127.0.0.1 localhost\r\n127.0.0.1 ads.partial.example"));
+    const std::vector<BYTE> firstBytes = Pattern(20000, 4), secondBytes = Pattern(900, 5);
+    const std::string first = PlantFile("first.exe", firstBytes), second = PlantFile("second.exe", secondBytes);
+    const std::string key = KeyBase() + "\\Partial";
+    PlantValue(key, "first", REG_BINARY, Pattern(40, 6));
+    PlantValue(key, "second", REG_EXPAND_SZ, Bytes(std::string("%TEMP%\\x.exe") + '\0'));
+    CComPtr<IBackup> backup = NewBackup({
+        Threat(41, "First Spy", {Marked(saQuickDisk, first), Marked(saRegistry, key, "first", HKEY_CURRENT_USER),
+                                 Marked(saHosts, "ads.partial.example", "127.0.0.1")}),
+        Threat(42, "Second Spy", {Marked(saQuickDisk, second), Marked(saRegistry, key, "second", HKEY_CURRENT_USER)}),
+    });
+    ASSERT_EQ(S_OK, Run(&IQuarantine::CreateBackup, backup));
+    ASSERT_FALSE(TempFolder::Exists(first));
+    ASSERT_FALSE(TempFolder::Exists(second));
+
+    // Only the first comes back, byte for byte and type for type.
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, MarkForRestore(View(backup), {41})));
+    DWORD type = 0;
+    EXPECT_EQ(firstBytes, TempFolder::Read(first));
+    EXPECT_EQ(Pattern(40, 6), ReadValue(key, "first", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    const std::vector<BYTE> hostsOnce = Bytes("127.0.0.1 localhost\r\n127.0.0.1\tads.partial.example\r\n");
+    EXPECT_EQ(hostsOnce, TempFolder::Read(hosts.Path()));
+    EXPECT_FALSE(TempFolder::Exists(second));
+    EXPECT_EQ(std::vector<BYTE>{0xEE}, ReadValue(key, "second"));
+    LONG count = 0;
+    m_quarantine->get_Count(&count);
+    EXPECT_EQ(1, count);
+    EXPECT_EQ(2u, ArchiveFiles());
+
+    // Restoring it again changes nothing: no second hosts line, the file
+    // not rewritten; a file changed since is put back as it was.
+    FILETIME old = {0x12345600, 0x01C00000};
+    {
+        HANDLE h = CreateFileA(first.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(h, nullptr, nullptr, &old);
+        CloseHandle(h);
+    }
+    PlantValue(key, "first", REG_SZ, Bytes("changed"));
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, MarkForRestore(View(backup), {41})));
+    EXPECT_EQ(hostsOnce, TempFolder::Read(hosts.Path()));
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(first.c_str(), GetFileExInfoStandard, &data);
+    EXPECT_EQ(old.dwLowDateTime, data.ftLastWriteTime.dwLowDateTime);
+    EXPECT_EQ(Pattern(40, 6), ReadValue(key, "first", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+    TempFolder::Write(first, Bytes("tampered"));
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, MarkForRestore(View(backup), {41})));
+    EXPECT_EQ(firstBytes, TempFolder::Read(first));
+    std::vector<std::string> names = m_temp.List();   // no unpacked copy is left beside it
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"first.exe", "quarantine"}), names);
+
+    // The rest is still there to restore later.
+    ASSERT_EQ(S_OK, Run(&IQuarantine::RestoreBackup, MarkForRestore(View(backup), {42})));
+    EXPECT_EQ(secondBytes, TempFolder::Read(second));
+    EXPECT_EQ(Bytes(std::string("%TEMP%\\x.exe") + '\0'), ReadValue(key, "second", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type);
 }
 
 TEST(QuarantineText, RemoveErrorTexts)

@@ -507,6 +507,17 @@ TEST_F(ComTest, GuardedValuesAreRepairedToTheDatabaseTypeAndRestoredAsTheyWere)
     ASSERT_EQ(S_OK, EngineCreateInstance(CLSID_Backup, &view));
     view->put_Time(time);
     ASSERT_EQ(S_OK, RunQuarantine(quarantine, &IQuarantine::ViewBackup, view));
+    CComPtr<IThreatCollection> viewed;
+    view->get_Items(&viewed);
+    CComPtr<IThreat> viewedThreat;
+    ASSERT_EQ(S_OK, viewed->get_Item(0, &viewedThreat));
+    viewedThreat->get_Count(&count);
+    for (LONG i = 0; i < count; ++i)
+    {
+        CComPtr<ISearchItem> item;
+        viewedThreat->get_Item(i, &item);
+        item->put_Repair(1);   // restore takes what is marked
+    }
     ASSERT_EQ(S_OK, RunQuarantine(quarantine, &IQuarantine::RestoreBackup, view));
     EXPECT_EQ(levelBefore, ValueText(k, "Level"));
     EXPECT_EQ(homeBefore, ValueText(k, "Home"));

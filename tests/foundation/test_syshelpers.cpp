@@ -425,7 +425,7 @@ TEST(SysHelpers, WaitsPumpMessages)
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObjectWithMessages(never, 250));
     DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 250u);
-    EXPECT_LE(elapsed, 350u);
+    EXPECT_LE(elapsed, 600u);  // room for a loaded machine
     EXPECT_EQ(3, g_pings);
     WaitForSingleObject(poster, INFINITE);
     CloseHandle(poster);

@@ -254,8 +254,9 @@ TEST_F(ScanDialogTest, PauseResumeAndAbortShowTheirTextsAndTheLogEndsAbortedOnce
     PumpUntil([&] { return Dialog().GetCurrentPage() == &Dialog().GetResultPage(); });
     EXPECT_LT(GetTickCount() - before, 2000u);  // the paused animation did not hold the stop
     EXPECT_FALSE(Progress().GetAnimation().IsPlaying());
-    EXPECT_EQ((std::vector<std::string>{"pause 1", "pause 0", "stop"}),
-              std::vector<std::string>(scanner->calls.end() - 3, scanner->calls.end()));
+    // Then the result page asks for the results it shows.
+    EXPECT_EQ((std::vector<std::string>{"pause 1", "pause 0", "stop", "results"}),
+              std::vector<std::string>(scanner->calls.end() - 4, scanner->calls.end()));
     EXPECT_EQ("Scan finished.", Text(Progress(), IDC_SCAN_STATUS));
     EXPECT_EQ(&Dialog().GetResultPage(), Dialog().GetCurrentPage());
     const std::vector<std::string> logs = LogFiles();

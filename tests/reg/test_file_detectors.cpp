@@ -1,6 +1,7 @@
 // The detectors that read files: the hosts file, the two INI files, the
 // startup folder's shortcuts and the newest scan log.
 
+#include "foundation/debuglog.h"
 #include "reg/hostsfiledetector.h"
 #include "reg/inidetector.h"
 #include "reg/scanlogdetector.h"
@@ -83,15 +84,19 @@ TEST(HostsFileDetector, ReadsAddressAndHostOfEveryEntryLine)
               Detect<CHostsFileDetector>(hosts));
 }
 
-TEST(HostsFileDetector, SkipsALineLongerThanItsBufferAndReadsOn)
+TEST(HostsFileDetector, ALineLongerThanItsBufferGivesItsFirstPartAndTheReadGoesOn)
 {
     TempFolder folder;
     const std::string hosts = folder.File("hosts");
     const std::string fits = "1.1.1.1 " + std::string(1023 - 8, 'f');    // exactly 1023 characters
     const std::string tooLong = "2.2.2.2 " + std::string(3000, 'x');
-    WriteText(hosts, fits + "\n" + tooLong + "\n3.3.3.3 after\n" + tooLong + "\r\n4.4.4.4 end\n");
+    // A hijack padded past the buffer, as such entries are hidden.
+    const std::string hijack = "66.66.66.66 www.bank.example" + std::string(5000 - 28, ' ');
+    WriteText(hosts, fits + "\n" + tooLong + "\n3.3.3.3 after\n" + hijack + "\r\n4.4.4.4 end\n");
     EXPECT_EQ(Record("o1", {{"ip", "1.1.1.1"}, {"domain", std::string(1023 - 8, 'f')}}) +
+                  Record("o1", {{"ip", "2.2.2.2"}, {"domain", std::string(1023 - 8, 'x')}}) +
                   Record("o1", {{"ip", "3.3.3.3"}, {"domain", "after"}}) +
+                  Record("o1", {{"ip", "66.66.66.66"}, {"domain", hijack.substr(12, 1023 - 12)}}) +
                   Record("o1", {{"ip", "4.4.4.4"}, {"domain", "end"}}),
               Detect<CHostsFileDetector>(hosts));
 }
@@ -146,6 +151,47 @@ TEST(StartupFolderDetector, ReportsEachShortcutWithItsTargetAndSkipsUnreadableOn
     std::string read;
     EXPECT_FALSE(CStartupFolderDetector::ReadShortcutTarget(startup + "\\Broken.lnk", read));
     EXPECT_EQ("", read);
+}
+
+TEST(StartupFolderDetector, AShortcutWithoutAPathIsNotReportedAsItsOwnFileAndTheNotesGoToTheDebugLog)
+{
+    TempFolder folder, logFolder;
+    SetDebugLogFolder(logFolder.Path().c_str());
+    const std::string startup = folder.File("startup");
+    CreateDirectoryA(startup.c_str(), NULL);
+    const std::string link = startup + "\\Computer.lnk";
+    // A shortcut to a place that is no file (the computer itself).
+    CoInitialize(NULL);
+    LPITEMIDLIST computer = NULL;
+    IShellLinkA* shell = NULL;
+    ASSERT_EQ(S_OK, SHGetSpecialFolderLocation(NULL, CSIDL_DRIVES, &computer));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&shell)));
+    shell->SetIDList(computer);
+    IPersistFile* file = NULL;
+    ASSERT_EQ(S_OK, shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    ASSERT_EQ(S_OK, file->Save(wide, TRUE));
+    file->Release();
+    shell->Release();
+    CoTaskMemFree(computer);
+    CoUninitialize();
+
+    EXPECT_EQ("", Detect<CStartupFolderDetector>(startup));
+    std::string target = "x";
+    EXPECT_FALSE(CStartupFolderDetector::ReadShortcutTarget(link, target));
+    EXPECT_EQ("", target);
+    EXPECT_EQ("", Detect<CStartupFolderDetector>(folder.File("nowhere")));
+
+    const std::vector<BYTE> bytes = TempFolder::Read(logFolder.File("sdebug.log"));
+    const std::string log(bytes.begin(), bytes.end());
+    SetDebugLogFolder(NULL);
+    EXPECT_NE(std::string::npos, log.find("] Message: GetPath failed! (" + link + ")\nFunction: "
+                                          "CStartupFolderDetector::Detect\r\n"))
+        << log;
+    EXPECT_NE(std::string::npos, log.find("] Message: No .lnk files found. (" + folder.File("nowhere") + "\\)"))
+        << log;
 }
 
 TEST(StartupFolderDetector, AnEmptyFolderOrNoMachineFolderGivesNothing)

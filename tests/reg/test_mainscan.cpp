@@ -192,8 +192,14 @@ TEST(ReportFile, WritesAtOnceAndDeletesTheFileWhenClosed)
 {
     TempFolder folder;
     const std::string path = folder.File("report.html");
+    // A file that was there is left alone until a report is made.
+    ASSERT_TRUE(TempFolder::Write(path, {'o', 'l', 'd'}));
     {
         CReportFile file(path);
+        EXPECT_FALSE(file.IsOpen());
+        file.Write("ignored");
+        EXPECT_EQ("old", FileText(path));
+        EXPECT_TRUE(file.Restart());
         EXPECT_TRUE(file.IsOpen());
         EXPECT_EQ(nullptr, CReportFile::Program());
         file.Write("abc");
@@ -211,6 +217,7 @@ TEST(ReportFile, WritesAtOnceAndDeletesTheFileWhenClosed)
     }
     {
         CReportFile file(path);
+        file.Restart();
         file.Write("kept until exit");
     }
     EXPECT_FALSE(TempFolder::Exists(path));

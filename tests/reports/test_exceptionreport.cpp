@@ -63,6 +63,17 @@ public:
     std::string savePath;
 };
 
+// A poster whose WinInet handles can be seen.
+class CWatchedPoster : public CServerPoster
+{
+public:
+    using CServerPoster::CServerPoster;
+    bool HoldsNoHandle() const
+    {
+        return !m_client.m_pRequest && !m_client.m_pConnection && !m_client.m_pSession;
+    }
+};
+
 CExceptionReport MakeReport(const std::string& url)
 {
     CExceptionReport report(url.c_str());
@@ -98,16 +109,22 @@ TEST(ServerPoster, SendsTheBodyAndTakesOnlyA2xxAnswer)
     EXPECT_EQ("name=x+y", server.Requests()[0].body);
     EXPECT_TRUE(server.Requests()[0].HasHeader("Content-Type: application/x-www-form-urlencoded"));
 
+    // Every failure, answered or thrown, leaves no WinInet handle open.
     server.SetDefaultStatus("500 Internal Server Error");
-    EXPECT_EQ("Cannot post data to server.", SendAndCatch(poster));
-    CServerPoster missing(server.Url("/missing").c_str());
+    CWatchedPoster rejected(server.Url("/support.php").c_str());
+    rejected.FormatBody("name=%s", {"x"});
+    EXPECT_EQ("Cannot post data to server.", SendAndCatch(rejected));
+    EXPECT_TRUE(rejected.HoldsNoHandle());
+    CWatchedPoster missing(server.Url("/missing").c_str());
     missing.FormatBody("name=%s", {"x"});
     EXPECT_EQ("Cannot post data to server.", SendAndCatch(missing));
+    EXPECT_TRUE(missing.HoldsNoHandle());
     EXPECT_EQ(3u, server.Requests().size());
 
-    CServerPoster refused(("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + "/support.php").c_str());
+    CWatchedPoster refused(("http://127.0.0.1:" + std::to_string(HttpTestServer::ClosedPort()) + "/support.php").c_str());
     refused.FormatBody("name=%s", {"x"});
     EXPECT_NE("(none)", SendAndCatch(refused));
+    EXPECT_TRUE(refused.HoldsNoHandle());
 }
 
 TEST(ExceptionReport, BuildsTheReportAndTheMessage)

@@ -26,6 +26,17 @@ inline void PumpFor(DWORD ms)
     } while (GetTickCount() - start < ms);
 }
 
+// Pumps until the condition holds or the time is up (a loaded machine runs
+// timers late); answers the condition.
+template <class Condition>
+bool PumpUntil(Condition condition, DWORD ms = 3000)
+{
+    const DWORD start = GetTickCount();
+    while (!condition() && GetTickCount() - start < ms)
+        PumpFor(10);
+    return condition();
+}
+
 inline HWND FindPopup()
 {
     return FindWindowExA(NULL, NULL, SKIN_POPUP_MENU_CLASS, NULL);

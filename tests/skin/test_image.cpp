@@ -88,7 +88,7 @@ struct TgaSpec
     BYTE type = 2, depth = 24, descriptor = 0, cmapEntry = 0;
     WORD width = 0, height = 0;
     Bytes colourMap;
-    WORD cmapLength = 0;
+    WORD cmapOrigin = 0, cmapLength = 0;
     Bytes pixels;
     Bytes id;
 };
@@ -99,7 +99,7 @@ Bytes MakeTga(const TgaSpec& s)
     out.push_back((BYTE)s.id.size());
     out.push_back(s.cmapLength ? 1 : 0);
     out.push_back(s.type);
-    Put16(out, 0);
+    Put16(out, s.cmapOrigin);
     Put16(out, s.cmapLength);
     out.push_back(s.cmapEntry);
     Put16(out, 0);
@@ -493,6 +493,24 @@ TEST(ImageTga, MalformedImagesFail)
     bad.cmapLength = 300;
     bad.cmapEntry = 24;
     EXPECT_FALSE(Decode(image, MakeTga(bad), CXIMAGE_FORMAT_TGA)) << "a colour map above 256";
+    // A map that starts late must still end inside the 256 entries.
+    TgaSpec late;
+    late.type = 1;
+    late.depth = 8;
+    late.width = 1;
+    late.height = 1;
+    late.cmapEntry = 24;
+    late.cmapOrigin = 255;
+    late.cmapLength = 1;
+    late.colourMap = {0x11, 0x22, 0x33};
+    late.pixels = {255};
+    ASSERT_TRUE(Decode(image, MakeTga(late), CXIMAGE_FORMAT_TGA)) << image.GetLastError();
+    EXPECT_EQ(0x332211u, At(image, 0, 0));
+    late.cmapOrigin = 200;
+    late.cmapLength = 100;
+    late.colourMap = Bytes(300, 0x44);
+    EXPECT_FALSE(Decode(image, MakeTga(late), CXIMAGE_FORMAT_TGA)) << "entries 200 to 299";
+    EXPECT_STREQ("bad TGA header", image.GetLastError());
     bad = s;
     bad.type = 10;
     bad.pixels = {0xFF, 1, 2, 3};

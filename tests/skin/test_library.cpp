@@ -112,6 +112,23 @@ TEST_F(SkinLibraryTest, BeforeInitEveryCallButFourAnswers19)
     EXPECT_EQ(0, other) << "a thread that never called the library";
 }
 
+TEST_F(SkinLibraryTest, EachThreadHasItsOwnLastErrorAndReadingOneKeepsNothing)
+{
+    ASSERT_FALSE(LoadBuiltin());  // not initialised: error 19 on this thread
+    ASSERT_EQ(19, GetSkinLibraryError());
+    const size_t kept = GetSkinErrorThreadCount();
+    for (int i = 0; i < 20; ++i)
+        OnThread([] { EXPECT_EQ(0, GetSkinLibraryError()); });
+    EXPECT_EQ(kept, GetSkinErrorThreadCount());
+    int other = -1;
+    OnThread([&other] {
+        SetControlSkin(NULL, "Button", NULL);
+        other = GetSkinLibraryError();
+    });
+    EXPECT_EQ(19, other);
+    EXPECT_EQ(19, GetSkinLibraryError());
+}
+
 TEST_F(SkinLibraryTest, InitAndExitManyTimesInOneProcess)
 {
     for (int round = 0; round < 25; ++round) {

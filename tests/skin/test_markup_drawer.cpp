@@ -234,8 +234,6 @@ TEST_F(MarkupDrawerTest, HyperlinksLeaveHotAreasOnlyWhileDrawing)
     EXPECT_EQ(2, m_drawer.GetHotAreas()[1].kind);
     EXPECT_EQ("clean", m_drawer.GetHotAreas()[1].link);
     EXPECT_EQ(1, m_drawer.GetHotAreas()[1].index);
-    EXPECT_TRUE(m_drawer.GetLinkCursor() != NULL);
-    EXPECT_EQ(RGB(128, 128, 128), m_drawer.GetShadowColour());
 }
 
 TEST_F(MarkupDrawerTest, ResourcesLoadByIdAndIdsThatAreNoneAreMissing)

@@ -211,8 +211,16 @@ TEST_F(PopupMenuTest, MouseAndKeysMoveTheHotItemSkippingSeparatorsAndWrapping)
 TEST_F(PopupMenuTest, SubMenusOpenBesideTheirItemAndPassTheirCommandUp)
 {
     CSkinPopupMenu* popup = Open(CSkinPopupMenu::Popup);
+    // The pointer itself rests there too, so that moves the system makes up
+    // (the capture, a window shown) find the same item.
+    POINT over = Centre(popup, 3);
+    ClientToScreen(popup->GetHwnd(), &over);
+    SetCursorPos(over.x, over.y);
     popup->OnMouseMove(Centre(popup, 3));
-    PumpFor(700);
+    PumpFor(400);
+    EXPECT_TRUE(popup->GetChild() == NULL) << "not before 500 ms";
+    for (int waited = 0; waited < 3000 && !popup->GetChild(); waited += 50)
+        PumpFor(50);
     ASSERT_TRUE(popup->GetChild() != NULL) << "resting 500 ms opens the sub-menu";
     EXPECT_EQ(1, Count(WM_INITMENUPOPUP, (WPARAM)m_sub));
     EXPECT_EQ(3, LastLParam(WM_INITMENUPOPUP)) << "the item's position";

@@ -520,15 +520,14 @@ TEST_F(CorruptSkin, TruncatedAndFuzzedFilesNeverCrash)
 {
     std::vector<BYTE> data = Unpacked(BuiltinSkinFile());
     ASSERT_FALSE(data.empty());
-    // Cut at many places: a short read leaves defaults, a count past the
-    // end is error 6; never a crash.
-    for (size_t n = 188; n < data.size(); n += 997) {
-        CSkinStore store;
-        if (!LoadBytes(store, Packed(std::vector<BYTE>(data.begin(), data.begin() + n)))) {
-            EXPECT_EQ(6, store.GetError());
-            EXPECT_TRUE(store.GetObjects().empty());
-        }
-    }
+    // Cut anywhere, in a record, a count or the last byte: error 6 and an
+    // empty store, never a skin loaded in part.
+    std::vector<size_t> cuts = {188, 190, data.size() - 8, data.size() - 4, data.size() - 1};
+    for (size_t n = 191; n < data.size(); n += 997)
+        cuts.push_back(n);
+    for (size_t n : cuts)
+        ExpectError(Packed(std::vector<BYTE>(data.begin(), data.begin() + n)), 6,
+                    ("cut at " + std::to_string(n)).c_str());
     DWORD seed = 12345;
     for (int round = 0; round < 200; ++round) {
         std::vector<BYTE> fuzzed = data;
@@ -544,4 +543,55 @@ TEST_F(CorruptSkin, TruncatedAndFuzzedFilesNeverCrash)
             EXPECT_TRUE(store.GetObjects().empty());
         }
     }
+}
+
+TEST_F(CorruptSkin, AHostileSkinsPicturesTakeNoMoreMemoryThanItsSizeAllows)
+{
+    // Twelve 8-bit run-length bitmaps of 2000 x 2000 (4 MB each when
+    // decoded), each 64 bytes: a run-length end marker and nothing else.
+    std::vector<BYTE> bmp(14 + 40 + 8 + 2, 0);
+    auto put32 = [&bmp](size_t at, DWORD v) { memcpy(&bmp[at], &v, 4); };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, (DWORD)bmp.size());
+    put32(10, 14 + 40 + 8);
+    put32(14, 40);
+    put32(18, 2000);
+    put32(22, 2000);
+    bmp[26] = 1;
+    bmp[28] = 8;
+    put32(30, BI_RLE8);
+    put32(46, 2);  // two palette entries
+    bmp[bmp.size() - 1] = 1;  // 0, 1: end of bitmap
+    CSkinStore source;
+    for (int i = 0; i < 12; ++i) {
+        CSkinImageObject* image = new CSkinImageObject();
+        image->SetName(("big" + std::to_string(i)).c_str());
+        ASSERT_TRUE(image->SetData(&bmp[0], (DWORD)bmp.size(), CXIMAGE_FORMAT_BMP)) << "the source";
+        source.AddImage(image);
+    }
+    const std::vector<BYTE> unpacked = SavedBytes(source);
+
+    CSkinStore store;
+    const DWORD begin = GetTickCount();
+    ASSERT_TRUE(LoadBytes(store, Packed(unpacked)));
+    EXPECT_LT(GetTickCount() - begin, 1000u);
+    ULONGLONG decoded = 0;
+    int kept = 0;
+    for (int i = 0; i < 12; ++i) {
+        if (CxImage* image = store.FindImage(("big" + std::to_string(i)).c_str())) {
+            decoded += image->GetSize();
+            ++kept;
+        }
+    }
+    // A large picture within the bound is drawn; the rest cannot be decoded.
+    EXPECT_EQ(1, kept);
+    EXPECT_LE(decoded, CSkinStore::ImageMemoryBase + (ULONGLONG)CSkinStore::ImageMemoryPerByte * unpacked.size());
+    EXPECT_EQ(12u, store.GetImages().size());
+
+    // The built-in skin's pictures are far inside its bound.
+    CSkinStore builtin;
+    ASSERT_TRUE(LoadBytes(builtin, BuiltinSkinFile()));
+    for (const char* name : {"skin.bmp", "ramka.bmp", "ScrollBar.bmp", "update.bmp"})
+        EXPECT_NE(nullptr, builtin.FindImage(name)) << name;
 }

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "skin_test_support.h"
@@ -55,9 +56,9 @@ LRESULT CALLBACK FramedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         }
         return 0;
     }
-    case WM_APP:
+    case WM_APP: case WM_STYLECHANGED:
         s_seen.push_back(message);
-        return 77;
+        return message == WM_APP ? 77 : 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -151,6 +152,13 @@ protected:
         ReleaseDC(hwnd, dc);
         return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     }
+    // The top strip of the window, through its window DC.
+    static void Capture(HWND hwnd, MemoryPicture& picture)
+    {
+        HDC dc = GetWindowDC(hwnd);
+        BitBlt(picture.DC(), 0, 0, picture.Width(), picture.Height(), dc, 0, 0, SRCCOPY);
+        ReleaseDC(hwnd, dc);
+    }
     static LRESULT Hit(HWND hwnd, int x, int y)
     {
         RECT w;
@@ -206,6 +214,27 @@ TEST_F(SkinWindowTest, FrameKeepsTheClientAndDrawsEachPartActiveAndInactive)
     EXPECT_EQ(0x0000D0u, At(hwnd, 190, 10));
     close->SetState(CSkinCaptionButton::StatePressed);
     EXPECT_EQ(0x0000E0u, At(hwnd, 190, 10));
+
+    // The title is drawn inside the caption text element (28 to 60, moved
+    // to 170 by the wider window) and nowhere else: the pixels a title
+    // changes, whatever its glyphs look like.
+    SetWindowTextA(hwnd, "");
+    MemoryPicture empty(210, 20, 0), titled(210, 20, 0);
+    Capture(hwnd, empty);
+    SetWindowTextA(hwnd, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    Capture(hwnd, titled);
+    int first = 210, last = -1;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 210; ++x) {
+            if (empty.At(x, y) != titled.At(x, y)) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    EXPECT_GE(first, 28);
+    EXPECT_LT(last, 170);
+    EXPECT_LE(first, last) << "the title is drawn";
 
     SendMessageA(hwnd, WM_NCACTIVATE, FALSE, 0);
     for (const auto& p : parts)
@@ -411,6 +440,12 @@ TEST_F(SkinWindowTest, PagesGetTheSkinBackgroundAndTransparentStatics)
     EXPECT_NE((LRESULT)GetStockObject(NULL_BRUSH),
               SendMessageA(page, WM_CTLCOLORSTATIC, (WPARAM)picture.DC(), (LPARAM)edit))
         << "a read-only edit keeps its own background";
+
+    // A page's new text changes nothing of its style: it stays a child.
+    s_seen.clear();
+    SetWindowTextA(page, "renamed");
+    EXPECT_TRUE(s_seen.empty());
+    EXPECT_EQ(parent, GetParent(page));
 }
 
 TEST_F(SkinWindowTest, CaptionButtonsClickByTimeAndPerformOnRelease)

@@ -48,10 +48,17 @@ TEST(SkinMemStream, CountsAreCheckedAgainstTheBytesRemaining)
     EXPECT_EQ(0u, count);
     EXPECT_TRUE(s.IsCorrupt());
 
+    // A count cut short is no count, and so is a read of more than remains.
     CSkinMemStream exhausted(bytes, 2);
-    EXPECT_TRUE(exhausted.ReadCount(count, 4)) << "an exhausted stream counts nothing";
+    EXPECT_FALSE(exhausted.ReadCount(count, 4));
     EXPECT_EQ(0u, count);
-    EXPECT_FALSE(exhausted.IsCorrupt());
+    EXPECT_TRUE(exhausted.IsCorrupt());
+    CSkinMemStream shortText(bytes, 6);
+    char text[8];
+    shortText.ReadText(text, 4);
+    EXPECT_FALSE(shortText.IsCorrupt());
+    shortText.ReadText(text, 4);
+    EXPECT_TRUE(shortText.IsCorrupt());
 }
 
 TEST(SkinMemStream, PackAndUnpackAreInverse)

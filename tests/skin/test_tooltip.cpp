@@ -103,8 +103,7 @@ TEST_F(SkinTooltipTest, ShowsAfterTheDelayBesideThePointerAndHidesAfterTheDispla
     const POINT anchor = {10, 10};
     m_tooltip.ShowText("Quarantine <b>3</b> items", &anchor);
     EXPECT_FALSE(Visible());
-    PumpFor(120);
-    ASSERT_TRUE(Visible());
+    ASSERT_TRUE(PumpUntil([this] { return Visible(); }));
     POINT cursor;
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, m_tooltip.GetAnchor().x) << "the anchor is the pointer when the delay ends";
@@ -116,12 +115,10 @@ TEST_F(SkinTooltipTest, ShowsAfterTheDelayBesideThePointerAndHidesAfterTheDispla
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
     const RECT expected = ChooseSkinTooltipRect(cursor, SIZE{text.cx + 2, text.cy + 2}, 0, work);
     EXPECT_TRUE(EqualRect(&expected, &window));
-    PumpFor(450);
-    EXPECT_FALSE(Visible()) << "the display time is over";
+    EXPECT_TRUE(PumpUntil([this] { return !Visible(); })) << "the display time is over";
 
     m_tooltip.ShowText("Again", NULL);
-    PumpFor(120);
-    ASSERT_TRUE(Visible());
+    ASSERT_TRUE(PumpUntil([this] { return Visible(); }));
     SendMessageA(m_tooltip.GetHwnd(), WM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(Visible());
 
@@ -133,8 +130,7 @@ TEST_F(SkinTooltipTest, ShowsAfterTheDelayBesideThePointerAndHidesAfterTheDispla
     m_tooltip.ShowText("First", NULL);
     PumpFor(10);
     m_tooltip.ShowText("Second", NULL);
-    PumpFor(120);
-    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(PumpUntil([this] { return Visible(); }));
     EXPECT_EQ("Second", m_tooltip.GetText());
 }
 
@@ -143,20 +139,19 @@ TEST_F(SkinTooltipTest, TheProviderGivesTheTextWhenShownAndIsNeverAskedOnceGone)
     CProvider* provider = new CProvider("From the control");
     m_tooltip.SetTextProvider(provider);
     m_tooltip.ShowText("placeholder", NULL);
-    PumpFor(120);
-    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(PumpUntil([this] { return Visible(); }));
     EXPECT_EQ("From the control", m_tooltip.GetText());
     EXPECT_EQ(1, provider->m_asked);
 
     provider->m_text.clear();
     m_tooltip.ShowText("placeholder", NULL);
-    PumpFor(120);
+    EXPECT_TRUE(PumpUntil([provider] { return provider->m_asked == 2; }));
+    PumpFor(50);
     EXPECT_FALSE(Visible()) << "an empty answer leaves it hidden";
 
     provider->m_text = "Shown";
     m_tooltip.ShowText("placeholder", NULL);
-    PumpFor(120);
-    ASSERT_TRUE(Visible());
+    ASSERT_TRUE(PumpUntil([this] { return Visible(); }));
     m_tooltip.ShowText("waiting", NULL);
     delete provider;
     EXPECT_TRUE(m_tooltip.GetTextProvider() == NULL);

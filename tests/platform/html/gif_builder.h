@@ -51,8 +51,12 @@ public:
         }
         if (bits)
             packed.push_back(static_cast<BYTE>(acc));
-        Byte(static_cast<int>(packed.size()));
-        Bytes(reinterpret_cast<const char*>(packed.data()), packed.size());
+        for (size_t at = 0; at < packed.size(); at += 255)
+        {
+            const size_t n = packed.size() - at < 255 ? packed.size() - at : 255;
+            Byte(static_cast<int>(n));
+            Bytes(reinterpret_cast<const char*>(packed.data() + at), n);
+        }
         Byte(0);
         return *this;
     }

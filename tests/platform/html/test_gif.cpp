@@ -185,6 +185,72 @@ TEST(GifAnimation, LoadsFramesAndPlaysThemOnOneThread)
     EXPECT_EQ(anim.PixelAt(0, 0), CLR_INVALID);
 }
 
+TEST(GifAnimation, PaintingHoldsTheRendererAndAThreadThatCannotEndIsLeftItsOwnPicture)
+{
+    std::vector<BYTE> data = GifBuilder().Control(2, 0).Image(0, 0, 2, 2, 0).Control(2, 0).Image(0, 0, 2, 2, 1).Done();
+    PictureWindow window;
+    CGifAnimation anim;
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    anim.Start();
+    bool red = false;
+    for (int i = 0; i < 200 && !red; ++i, Sleep(5))
+        red = anim.PixelAt(1, 1) == RGB(255, 0, 0);
+    ASSERT_TRUE(red);
+
+    // While a paint holds the picture the thread draws nothing into it,
+    // though a frame lasts 100 ms.
+    {
+        std::unique_ptr<CGifAnimation::CPictureHold> hold = anim.HoldPicture();
+        const COLORREF held = anim.PixelAt(1, 1);
+        bool still = true;
+        for (int i = 0; i < 8; ++i, Sleep(50))
+            still &= anim.PixelAt(1, 1) == held;
+        EXPECT_TRUE(still);
+
+        // A stop meanwhile cannot end the thread (it waits for the picture):
+        // after its time the thread is left with the picture it uses.
+        const DWORD begin = GetTickCount();
+        anim.Stop();
+        EXPECT_GE(GetTickCount() - begin, 4900u);
+        EXPECT_FALSE(anim.Playing());
+        EXPECT_FALSE(anim.IsAnimated());
+        EXPECT_EQ(CLR_INVALID, anim.PixelAt(1, 1));
+    }
+    // Let go, the old thread ends on its own; the animation loads and plays anew.
+    Sleep(300);
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    anim.Start();
+    EXPECT_TRUE(anim.Playing());
+    anim.Unload();
+    EXPECT_FALSE(anim.Playing());
+}
+
+TEST(GifAnimation, ALongOrLargeAnimationKeepsItsFirstFramesWithinTheBounds)
+{
+    // Ten thousand frames of 2 x 2.
+    GifBuilder many;
+    for (int i = 0; i < 10000; ++i)
+        many.Control(2, 0).Image(0, 0, 2, 2, i % 2);
+    const std::vector<BYTE> data = many.Done();
+    PictureWindow window;
+    CGifAnimation anim;
+    DWORD begin = GetTickCount();
+    ASSERT_TRUE(anim.Load(window.hwnd, data.data(), data.size()));
+    EXPECT_LT(GetTickCount() - begin, 1000u);
+    EXPECT_EQ(CGifAnimation::kMaxFrames, anim.Frames().size());
+    anim.Start();
+    EXPECT_TRUE(anim.Playing());
+    anim.Unload();
+
+    // Frames of 1,024 x 1,024 (4 MB each as pictures): eight fit the bound.
+    GifBuilder large("89a", 1024, 1024);
+    for (int i = 0; i < 10; ++i)
+        large.Control(2, 0).Image(0, 0, 1024, 1024, i % 2);
+    const std::vector<BYTE> largeData = large.Done();
+    ASSERT_TRUE(anim.Load(window.hwnd, largeData.data(), largeData.size()));
+    EXPECT_EQ(8u, anim.Frames().size());
+}
+
 TEST(GifAnimation, StillPicturesAndFailures)
 {
     PictureWindow window;

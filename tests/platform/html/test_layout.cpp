@@ -119,6 +119,36 @@ TEST(HtmlLayout, InlineContentWrapsAndImagesTakeTheirSizes)
     EXPECT_EQ(gif.left, png.right + 5);
 }
 
+TEST(HtmlLayout, NestedInlineElementsTakeLinearTime)
+{
+    // Thirty unclosed inline tags in 99 characters: each level once doubled
+    // the time.
+    std::wstring page30;
+    const wchar_t* tags[] = {L"<b>", L"<i>", L"<u>"};
+    for (int i = 0; i < 30; ++i)
+        page30 += tags[i % 3];
+    page30 += L"deep text";
+    ASSERT_EQ(99u, page30.size());
+    TestPage page(400, 300);
+    DWORD begin = GetTickCount();
+    page.Load(page30);
+    EXPECT_LT(GetTickCount() - begin, 1000u);
+
+    // As deep as the parser goes, with a block at the bottom: every inline
+    // element above it is laid out as a block, until the block turns inline.
+    std::wstring deep = L"<body style='margin:0'>";
+    for (int i = 0; i < 190; ++i)
+        deep += i % 2 ? L"<span>" : L"<font>";
+    deep += L"<div id=d style='height:10px'>x</div>";
+    begin = GetTickCount();
+    page.Load(deep);
+    EXPECT_LT(GetTickCount() - begin, 1000u);
+    EXPECT_EQ(400, page.Rect(L"d").right - page.Rect(L"d").left);
+    page.document.SetStyleProperty(page.ById(L"d"), "display", L"inline");
+    page.document.UpdateLayout();
+    EXPECT_LT(page.Rect(L"d").right - page.Rect(L"d").left, 100);
+}
+
 TEST(HtmlLayout, ChangesAreLaidOutAgain)
 {
     TestPage page(400, 300);

@@ -1,0 +1,29 @@
+#pragma once
+// Templates and controls of the quarantine, ignore list and scan logs pages.
+
+// The quarantine page.
+#define IDD_QUARANTINE_PAGE 159
+#define IDC_QUARANTINE_RESTORE 1032
+#define IDC_QUARANTINE_REMOVE 1033
+#define IDC_QUARANTINE_FRAME 1040
+#define IDC_QUARANTINE_LIST_FRAME 1041
+#define IDC_QUARANTINE_BACK 1046
+#define IDC_QUARANTINE_BACKUPS 1059
+
+// The scan logs page.
+#define IDD_SCAN_LOGS_PAGE 165
+#define IDC_SCAN_LOGS_FRAME 1040
+#define IDC_SCAN_LOGS_DELETE 1046
+#define IDC_SCAN_LOGS_BACK 1050
+#define IDC_SCAN_LOGS_FILES 1051
+#define IDC_SCAN_LOGS_TITLE 1052
+#define IDC_SCAN_LOGS_TEXT 1053
+
+// The ignore list page.
+#define IDD_IGNORE_LIST_PAGE 166
+#define IDC_IGNORE_LIST_REMOVE 1033
+#define IDC_IGNORE_LIST_FRAME 1040
+#define IDC_IGNORE_LIST_LIST_FRAME 1041
+#define IDC_IGNORE_LIST_SELECT_ALL 1046
+#define IDC_IGNORE_LIST_BACK 1050
+#define IDC_IGNORE_LIST_TITLE 1055
