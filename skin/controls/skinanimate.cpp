@@ -17,11 +17,6 @@ const DWORD StopWait = 1000;
 const DWORD LongestFrame = 1000;
 const DWORD ShortestFrame = 10;
 
-const CSkinAnimateObject* AnimateObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotAnimate ? static_cast<CSkinAnimateObject*>(object) : NULL;
-}
-
 bool FileExists(LPCSTR path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -185,7 +180,7 @@ void CSkinAnimate::Paint(HDC dc)
     RECT client;
     GetClientRect(m_hwnd, &client);
     const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
-    const CSkinAnimateObject* object = AnimateObject(m_object);
+    const CSkinAnimateObject* object = ObjectOfType<CSkinAnimateObject>(m_object, sotAnimate);
     if (style & ACS_TRANSPARENT)
         DrawParentBackground(m_hwnd, dc);
     else if (object)
@@ -237,7 +232,7 @@ LRESULT CSkinAnimate::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         DrawParentBackground(m_hwnd, (HDC)wParam);
         return 1;
     case WM_NCPAINT: {
-        const CSkinAnimateObject* object = AnimateObject(m_object);
+        const CSkinAnimateObject* object = ObjectOfType<CSkinAnimateObject>(m_object, sotAnimate);
         const int width = SkinBorderWidth((DWORD)GetWindowLongA(m_hwnd, GWL_STYLE),
                                           (DWORD)GetWindowLongA(m_hwnd, GWL_EXSTYLE));
         if (!object || !width || IsImagePartEmpty(object->m_image))

@@ -77,13 +77,8 @@ CSkinObject* CSkinComboBox::SetSkinObject(CSkinObject* object)
 void CSkinComboBox::GetAreas(RECT& edit, RECT& button) const
 {
     GetClientRect(m_hwnd, &edit);
-    if (const CSkinComboBoxObject* object = ComboObject(m_object)) {
-        const RECT& margins = object->m_background.margins;
-        edit.left += margins.left;
-        edit.top += margins.top;
-        edit.right -= margins.right;
-        edit.bottom -= margins.bottom;
-    }
+    if (const CSkinComboBoxObject* object = ComboObject(m_object))
+        edit = InsideMargins(edit, object->m_background.margins);
     button = edit;
     button.left = edit.right - GetSystemMetrics(SM_CYHSCROLL);
     if (button.left < edit.left)

@@ -9,6 +9,13 @@
 #include "skin/draw/skinmemdc.h"
 #include "skin/windows/skindialog.h"
 
+RECT InsideMargins(const RECT& rect, const RECT& margins)
+{
+    const RECT inside = {rect.left + margins.left, rect.top + margins.top, rect.right - margins.right,
+                         rect.bottom - margins.bottom};
+    return inside;
+}
+
 bool IsGridEmpty(const SkinImageGrid& grid)
 {
     return grid.name[0] == '\0' || IsRectEmpty(&grid.source);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "skin/objects/skinobject.h"
 #include "skin/objects/skintypes.h"
 
 class CSkinStore;
@@ -31,6 +32,15 @@ inline int RectHeight(const RECT& r)
 {
     return r.bottom - r.top;
 }
+
+// The object as its class when it is of the type, else NULL.
+template <class T> T* ObjectOfType(CSkinObject* object, int type)
+{
+    return object && object->GetType() == type ? static_cast<T*>(object) : NULL;
+}
+
+// The rect less the margins (left, top, right, bottom widths).
+RECT InsideMargins(const RECT& rect, const RECT& margins);
 
 bool IsGridEmpty(const SkinImageGrid& grid);
 // The grid when it has a picture, else the fallback.

@@ -16,11 +16,6 @@ namespace {
 const int ButtonWidth = 17;
 const int TextLength = 100;
 
-const CSkinDateTimeObject* DateObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotDateTime ? static_cast<CSkinDateTimeObject*>(object) : NULL;
-}
-
 } // namespace
 
 CSkinDateTime::CSkinDateTime(CSkinWnd* parent) : CSkinControl(parent, sotDateTime), m_calendar(NULL)
@@ -49,7 +44,7 @@ RECT CSkinDateTime::ButtonRect() const
 
 void CSkinDateTime::Paint(HDC dc)
 {
-    const CSkinDateTimeObject* object = DateObject(m_object);
+    const CSkinDateTimeObject* object = ObjectOfType<CSkinDateTimeObject>(m_object, sotDateTime);
     if (!object)
         return;
     RECT client;
@@ -186,7 +181,7 @@ bool CSkinDateTime::DropDown()
 
 LRESULT CSkinDateTime::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const CSkinDateTimeObject* object = DateObject(m_object);
+    const CSkinDateTimeObject* object = ObjectOfType<CSkinDateTimeObject>(m_object, sotDateTime);
     switch (message) {
     case WM_NCPAINT:
         if (object && !IsGridEmpty(object->m_grids[2]) && DrawNonClientGrid(m_hwnd, GetStore(), object->m_grids[2], object->m_colour1))

@@ -13,11 +13,6 @@ namespace {
 const int TextLength = 300;
 const int CaptionInset = 4;
 
-const CSkinGroupBoxObject* GroupObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotGroupBox ? static_cast<CSkinGroupBoxObject*>(object) : NULL;
-}
-
 } // namespace
 
 CSkinGroupBox::CSkinGroupBox(CSkinWnd* parent) : CSkinControl(parent, sotGroupBox)
@@ -49,7 +44,7 @@ RECT CSkinGroupBox::CaptionRect(bool* hasText) const
         }
         ReleaseDC(m_hwnd, dc);
     }
-    const CSkinGroupBoxObject* object = GroupObject(m_object);
+    const CSkinGroupBoxObject* object = ObjectOfType<CSkinGroupBoxObject>(m_object, sotGroupBox);
     const RECT margins = object ? object->m_background.margins : RECT();
     const int width = extent.cx + margins.left + margins.right, height = extent.cy + margins.top + margins.bottom;
     // Left unless the style asks for the right or the middle, as the
@@ -75,7 +70,7 @@ RECT CSkinGroupBox::FrameRect(const RECT& caption) const
 void CSkinGroupBox::Paint(HDC dc)
 {
     DrawParentBackground(m_hwnd, dc);
-    const CSkinGroupBoxObject* object = GroupObject(m_object);
+    const CSkinGroupBoxObject* object = ObjectOfType<CSkinGroupBoxObject>(m_object, sotGroupBox);
     if (!object)
         return;
     CSkinStore* store = GetStore();
@@ -101,11 +96,8 @@ void CSkinGroupBox::Paint(HDC dc)
         DrawSkinNineGrid(store, dc, caption, object->m_background, object->m_colour1, FALSE, mirrored);
     char text[TextLength + 1] = "";
     GetWindowTextA(m_hwnd, text, sizeof(text));
-    const RECT& margins = object->m_background.margins;
-    const RECT inner = {caption.left + margins.left, caption.top + margins.top, caption.right - margins.right,
-                        caption.bottom - margins.bottom};
     CControlFont font(m_hwnd, dc);
-    DrawStyledText(dc, object->m_text, inner, text, -1, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawStyledText(dc, object->m_text, InsideMargins(caption, object->m_background.margins), text, -1, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void CSkinGroupBox::OnPaint()

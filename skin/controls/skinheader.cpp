@@ -19,9 +19,10 @@ CSkinHeader::CSkinHeader(CSkinWnd* parent) : CSkinControl(parent, sotHeader)
 
 void CSkinHeader::Paint(HDC dc)
 {
-    if (!m_object || m_object->GetType() != sotHeader)
+    const CSkinHeaderObject* found = ObjectOfType<CSkinHeaderObject>(m_object, sotHeader);
+    if (!found)
         return;
-    const CSkinHeaderObject& object = *static_cast<CSkinHeaderObject*>(m_object);
+    const CSkinHeaderObject& object = *found;
     CSkinStore* store = GetStore();
     const bool mirrored = IsMirroredWindow(m_hwnd);
     RECT client;
@@ -39,10 +40,7 @@ void CSkinHeader::Paint(HDC dc)
         if (!CallSaved(HDM_GETITEMA, i, (LPARAM)&item) || !CallSaved(HDM_GETITEMRECT, i, (LPARAM)&rect))
             continue;
         DrawSkinNineGrid(store, dc, rect, object.m_item, object.m_colour1, FALSE, mirrored);
-        rect.left += object.m_margins.left;
-        rect.top += object.m_margins.top;
-        rect.right -= object.m_margins.right;
-        rect.bottom -= object.m_margins.bottom;
+        rect = InsideMargins(rect, object.m_margins);
         UINT format = DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS | DT_NOPREFIX;
         if ((item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
             format |= DT_CENTER;

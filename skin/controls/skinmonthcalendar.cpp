@@ -13,11 +13,6 @@ namespace {
 // The calendar's colour parts in the order of the object's colours below.
 const int s_parts[6] = {MCSC_BACKGROUND, MCSC_MONTHBK, MCSC_TEXT, MCSC_TITLEBK, MCSC_TITLETEXT, MCSC_TRAILINGTEXT};
 
-const CSkinMonthCalObject* CalendarObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotMonthCalendar ? static_cast<CSkinMonthCalObject*>(object) : NULL;
-}
-
 } // namespace
 
 CSkinMonthCalendar::CSkinMonthCalendar(CSkinWnd* parent)
@@ -47,7 +42,7 @@ void CSkinMonthCalendar::Detach()
 
 void CSkinMonthCalendar::ApplyColours()
 {
-    const CSkinMonthCalObject* object = CalendarObject(m_object);
+    const CSkinMonthCalObject* object = ObjectOfType<CSkinMonthCalObject>(m_object, sotMonthCalendar);
     if (!object)
         return;
     if (!m_coloured)
@@ -73,7 +68,7 @@ int CSkinMonthCalendar::ButtonAt(POINT point) const
 
 void CSkinMonthCalendar::Paint(HDC dc)
 {
-    const CSkinMonthCalObject* object = CalendarObject(m_object);
+    const CSkinMonthCalObject* object = ObjectOfType<CSkinMonthCalObject>(m_object, sotMonthCalendar);
     if (!object)
         return;
     RECT client;

@@ -8,15 +8,6 @@
 #include "skin/draw/skinmemdc.h"
 #include "skin/objects/skincontrolobjects.h"
 
-namespace {
-
-const CSkinProgressObject* ProgressObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotProgressBar ? static_cast<CSkinProgressObject*>(object) : NULL;
-}
-
-} // namespace
-
 CSkinProgressBar::CSkinProgressBar(CSkinWnd* parent)
     : CSkinControl(parent, sotProgressBar), m_low(0), m_high(100), m_position(0), m_step(10), m_emulating(false)
 {
@@ -92,7 +83,7 @@ int CSkinProgressBar::FilledLength(int low, int high, int position, int length)
 
 void CSkinProgressBar::PaintHorizontal(HDC dc, int width, int height)
 {
-    const CSkinProgressObject* object = ProgressObject(m_object);
+    const CSkinProgressObject* object = ObjectOfType<CSkinProgressObject>(m_object, sotProgressBar);
     if (!object)
         return;
     CSkinStore* store = GetStore();
@@ -161,7 +152,7 @@ LRESULT CSkinProgressBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_SKIN_SAVE_FONT)
         return 0;
     if (message == WM_NCPAINT) {
-        const CSkinProgressObject* object = ProgressObject(m_object);
+        const CSkinProgressObject* object = ObjectOfType<CSkinProgressObject>(m_object, sotProgressBar);
         if (object && DrawNonClientGrid(m_hwnd, GetStore(), object->m_background, object->m_colour1))
             return 0;
         return CSkinControl::WindowProc(message, wParam, lParam);

@@ -19,9 +19,10 @@ CSkinRebar::CSkinRebar(CSkinWnd* parent) : CSkinControl(parent, sotRebar)
 
 void CSkinRebar::Paint(HDC dc)
 {
-    if (!m_object || m_object->GetType() != sotRebar)
+    const CSkinRebarObject* found = ObjectOfType<CSkinRebarObject>(m_object, sotRebar);
+    if (!found)
         return;
-    const CSkinRebarObject& object = *static_cast<CSkinRebarObject*>(m_object);
+    const CSkinRebarObject& object = *found;
     CSkinStore* store = GetStore();
     const bool mirrored = IsMirroredWindow(m_hwnd);
     RECT client;
@@ -42,10 +43,6 @@ void CSkinRebar::Paint(HDC dc)
         DrawSkinNineGrid(store, dc, rect, object.m_band, object.m_colour1, FALSE, mirrored);
         if (!text[0])
             continue;
-        rect.left += object.m_margins.left;
-        rect.top += object.m_margins.top;
-        rect.right -= object.m_margins.right;
-        rect.bottom -= object.m_margins.bottom;
-        DrawPlainText(dc, text, rect, object.GetFontColour(), DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+        DrawPlainText(dc, text, InsideMargins(rect, object.m_margins), object.GetFontColour(), DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
     }
 }

@@ -10,11 +10,6 @@ namespace {
 const UINT_PTR RepeatTimer = 200;
 const UINT RepeatDelay = 50;
 
-const CSkinScrollBarObject* BarObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotScrollBar ? static_cast<CSkinScrollBarObject*>(object) : NULL;
-}
-
 } // namespace
 
 CSkinScrollBar::CSkinScrollBar(CSkinWnd* parent)
@@ -72,7 +67,7 @@ void CSkinScrollBar::ReadControl()
 
 const SkinScrollBarState* CSkinScrollBar::Group(int state) const
 {
-    const CSkinScrollBarObject* object = BarObject(m_object);
+    const CSkinScrollBarObject* object = ObjectOfType<CSkinScrollBarObject>(m_object, sotScrollBar);
     if (!object)
         return NULL;
     const int base = IsVertical() && !IsGridEmpty(object->m_states[4].track) ? 4 : 0;
@@ -133,7 +128,7 @@ void CSkinScrollBar::Paint(HDC dc)
 {
     RECT client;
     GetClientRect(m_hwnd, &client);
-    const CSkinScrollBarObject* object = BarObject(m_object);
+    const CSkinScrollBarObject* object = ObjectOfType<CSkinScrollBarObject>(m_object, sotScrollBar);
     if (!object)
         return;
     CSkinStore* store = GetStore();

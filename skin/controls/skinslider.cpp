@@ -7,15 +7,6 @@
 #include "skin/draw/skinmemdc.h"
 #include "skin/objects/skincontrolobjects.h"
 
-namespace {
-
-const CSkinSliderObject* SliderObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotSlider ? static_cast<CSkinSliderObject*>(object) : NULL;
-}
-
-} // namespace
-
 CSkinSlider::CSkinSlider(CSkinWnd* parent) : CSkinControl(parent, sotSlider), m_styleBefore(0)
 {
 }
@@ -41,7 +32,7 @@ void CSkinSlider::Detach()
 
 void CSkinSlider::PaintFlat(HDC dc, int width, int height, const RECT& channel, const RECT& thumb)
 {
-    const CSkinSliderObject* object = SliderObject(m_object);
+    const CSkinSliderObject* object = ObjectOfType<CSkinSliderObject>(m_object, sotSlider);
     CSkinStore* store = GetStore();
     const RECT whole = {0, 0, width, height};
     if (!object->m_words[0])
@@ -52,7 +43,7 @@ void CSkinSlider::PaintFlat(HDC dc, int width, int height, const RECT& channel, 
 
 void CSkinSlider::Paint(HDC dc)
 {
-    const CSkinSliderObject* object = SliderObject(m_object);
+    const CSkinSliderObject* object = ObjectOfType<CSkinSliderObject>(m_object, sotSlider);
     if (!object)
         return;
     RECT client, channel, thumb;

@@ -9,11 +9,6 @@
 
 namespace {
 
-const CSkinSpinObject* SpinObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotSpin ? static_cast<CSkinSpinObject*>(object) : NULL;
-}
-
 bool IsBlockEmpty(const SkinSpinState& block)
 {
     return IsImagePartEmpty(block.button) && IsImagePartEmpty(block.arrow);
@@ -43,7 +38,7 @@ int CSkinSpin::HalfAt(POINT point) const
 
 SkinSpinState CSkinSpin::Block(int base, int half) const
 {
-    const CSkinSpinObject* object = SpinObject(m_object);
+    const CSkinSpinObject* object = ObjectOfType<CSkinSpinObject>(m_object, sotSpin);
     int state = 0;
     if (!IsWindowEnabled(m_hwnd))
         state = 3;
@@ -86,7 +81,7 @@ void CSkinSpin::PaintHalves(HDC dc, int width, int height, int base, bool horizo
 
 void CSkinSpin::Paint(HDC dc)
 {
-    const CSkinSpinObject* object = SpinObject(m_object);
+    const CSkinSpinObject* object = ObjectOfType<CSkinSpinObject>(m_object, sotSpin);
     if (!object)
         return;
     RECT client;

@@ -21,11 +21,6 @@ StaticKind KindOf(DWORD style)
     return TextStatic;
 }
 
-const CSkinStaticObject* StaticObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotStatic ? static_cast<CSkinStaticObject*>(object) : NULL;
-}
-
 } // namespace
 
 CSkinStatic::CSkinStatic(CSkinWnd* parent) : CSkinControl(parent, sotStatic)
@@ -76,7 +71,7 @@ BOOL CSkinStatic::Attach(HWND hwnd)
         return FALSE;
     if (!CSkinControl::Attach(hwnd))
         return FALSE;
-    const CSkinStaticObject* object = StaticObject(m_object);
+    const CSkinStaticObject* object = ObjectOfType<CSkinStaticObject>(m_object, sotStatic);
     if (object && !IsGridEmpty(object->m_background))
         SetWindowLongA(hwnd, GWL_EXSTYLE, GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
     return TRUE;
@@ -84,7 +79,7 @@ BOOL CSkinStatic::Attach(HWND hwnd)
 
 void CSkinStatic::PaintBackground(HDC dc)
 {
-    const CSkinStaticObject* object = StaticObject(m_object);
+    const CSkinStaticObject* object = ObjectOfType<CSkinStaticObject>(m_object, sotStatic);
     RECT client;
     GetClientRect(m_hwnd, &client);
     if (object && !IsGridEmpty(object->m_background))
@@ -127,7 +122,7 @@ void CSkinStatic::Paint(HDC dc)
         return;
     }
     PaintBackground(dc);
-    const CSkinStaticObject* object = StaticObject(m_object);
+    const CSkinStaticObject* object = ObjectOfType<CSkinStaticObject>(m_object, sotStatic);
     char text[TextLength + 1] = "";
     GetWindowTextA(m_hwnd, text, sizeof(text));
     if (!object || !text[0])

@@ -23,9 +23,10 @@ BOOL CSkinStatusBar::Attach(HWND hwnd)
 
 void CSkinStatusBar::Paint(HDC dc)
 {
-    if (!m_object || m_object->GetType() != sotStatusBar)
+    const CSkinStatusBarObject* found = ObjectOfType<CSkinStatusBarObject>(m_object, sotStatusBar);
+    if (!found)
         return;
-    const CSkinStatusBarObject& object = *static_cast<CSkinStatusBarObject*>(m_object);
+    const CSkinStatusBarObject& object = *found;
     CSkinStore* store = GetStore();
     const COLORREF face = GetSysColor(COLOR_3DFACE);
     const bool mirrored = IsMirroredWindow(m_hwnd);

@@ -15,11 +15,6 @@ const int TextLength = 260;
 const int IconGap = 4;
 const COLORREF Key = 0xFF00FF;
 
-const CSkinTabObject* TabObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotTab ? static_cast<CSkinTabObject*>(object) : NULL;
-}
-
 // Removes from region the visible windows of the chain starting at first
 // (other than skip), mapped into hwnd's client.
 void ExcludeWindows(HRGN region, HWND hwnd, HWND first, HWND skip)
@@ -91,7 +86,7 @@ RECT CSkinTab::PageRect() const
 
 void CSkinTab::PaintItem(HDC dc, int item, const RECT& rect)
 {
-    const CSkinTabObject& object = *TabObject(m_object);
+    const CSkinTabObject& object = *ObjectOfType<CSkinTabObject>(m_object, sotTab);
     const SkinButtonState& normal = object.m_items[0];
     const SkinButtonState& chosen = object.m_items[ItemState(item)];
     const Side side = GetSide();
@@ -131,7 +126,7 @@ void CSkinTab::PaintItem(HDC dc, int item, const RECT& rect)
 
 void CSkinTab::Paint(HDC dc)
 {
-    const CSkinTabObject* object = TabObject(m_object);
+    const CSkinTabObject* object = ObjectOfType<CSkinTabObject>(m_object, sotTab);
     if (!object)
         return;
     RECT client;

@@ -13,11 +13,6 @@ namespace {
 const int TextLength = 260;
 const int DropArrowWidth = 6;
 
-const CSkinToolBarObject* ToolBarObject(CSkinObject* object)
-{
-    return object && object->GetType() == sotToolBar ? static_cast<CSkinToolBarObject*>(object) : NULL;
-}
-
 // The small arrow of a drop-down button: rows of 6, 4, 2 and 2 pixels.
 void DrawDropArrow(HDC dc, const RECT& rect)
 {
@@ -61,7 +56,7 @@ bool CSkinToolBar::IsDockedAtSide() const
 
 void CSkinToolBar::PaintBackground(HDC dc, const RECT& rect)
 {
-    const CSkinToolBarObject& object = *ToolBarObject(m_object);
+    const CSkinToolBarObject& object = *ObjectOfType<CSkinToolBarObject>(m_object, sotToolBar);
     if (!IsDockedAtSide()) {
         DrawSkinNineGrid(GetStore(), dc, rect, object.m_background, object.m_colour1, TRUE, IsMirroredWindow(m_hwnd));
         return;
@@ -76,7 +71,7 @@ void CSkinToolBar::PaintBackground(HDC dc, const RECT& rect)
 
 void CSkinToolBar::PaintButton(HDC dc, int index, const TBBUTTON& button, const RECT& bounds)
 {
-    const CSkinToolBarObject& object = *ToolBarObject(m_object);
+    const CSkinToolBarObject& object = *ObjectOfType<CSkinToolBarObject>(m_object, sotToolBar);
     CSkinStore* store = GetStore();
     const bool mirrored = IsMirroredWindow(m_hwnd);
     if (button.fsStyle & BTNS_SEP) {
@@ -129,7 +124,7 @@ void CSkinToolBar::PaintButton(HDC dc, int index, const TBBUTTON& button, const 
 
 void CSkinToolBar::Paint(HDC dc)
 {
-    if (!ToolBarObject(m_object))
+    if (!ObjectOfType<CSkinToolBarObject>(m_object, sotToolBar))
         return;
     RECT client;
     GetClientRect(m_hwnd, &client);
@@ -149,7 +144,7 @@ LRESULT CSkinToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_NCPAINT: {
-        const CSkinToolBarObject* object = ToolBarObject(m_object);
+        const CSkinToolBarObject* object = ObjectOfType<CSkinToolBarObject>(m_object, sotToolBar);
         if (object && DrawNonClientGrid(m_hwnd, GetStore(), object->m_background, object->m_colour1))
             return 0;
         break;

@@ -21,6 +21,14 @@ inline std::vector<BYTE> ControlsSkinFile(int minor = 18)
     return ReadTestFile("testdata\\skin\\controls_1_" + std::to_string(minor) + ".skn");
 }
 
+inline bool Contains(const std::vector<int>& codes, int code)
+{
+    for (int c : codes)
+        if (c == code)
+            return true;
+    return false;
+}
+
 // A message the test dialog received from a control.
 struct ControlMessage
 {

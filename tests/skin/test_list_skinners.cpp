@@ -49,14 +49,6 @@ protected:
     }
 };
 
-bool Contains(const std::vector<int>& codes, int code)
-{
-    for (int c : codes)
-        if (c == code)
-            return true;
-    return false;
-}
-
 } // namespace
 
 TEST_F(ListSkinnersTest, EditsTakeTheSkinsColoursAndBorder)
