@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/draw/skindib.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
 #include "skin/draw/skinmemdc.h"
@@ -106,46 +107,6 @@ void DrawPlainText(HDC dc, LPCSTR text, const RECT& rect, COLORREF colour, UINT 
 
 namespace {
 
-// A 32-bit top-down DIB section with its own DC, for pixel-exact turns.
-class CDibPicture
-{
-public:
-    CDibPicture(int width, int height) : m_width(width), m_height(height), m_dc(NULL), m_bitmap(NULL), m_old(NULL)
-    {
-        if (width <= 0 || height <= 0)
-            return;
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        m_dc = CreateCompatibleDC(NULL);
-        m_bitmap = m_dc ? CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, (void**)&m_bits, NULL, 0) : NULL;
-        if (m_bitmap)
-            m_old = SelectObject(m_dc, m_bitmap);
-    }
-    ~CDibPicture()
-    {
-        if (m_old)
-            SelectObject(m_dc, m_old);
-        if (m_bitmap)
-            DeleteObject(m_bitmap);
-        if (m_dc)
-            DeleteDC(m_dc);
-    }
-    bool IsValid() const { return m_bitmap != NULL; }
-    HDC DC() const { return m_dc; }
-    DWORD* Bits() const { return m_bits; }
-
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    DWORD* m_bits = NULL;
-};
-
 enum Transform { Turn90, Turn270, FlipVertical, FlipHorizontal };
 
 // The pixels of a width x height picture moved by the transform into target
@@ -184,12 +145,12 @@ void DrawTurned(HDC dc, int x, int y, HDC source, int width, int height, int deg
         BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
         return;
     }
-    CDibPicture flat(width, height), turned(height, width);
+    CSkinDib flat(width, height, 32), turned(height, width, 32);
     if (!flat.IsValid() || !turned.IsValid())
         return;
-    BitBlt(flat.DC(), 0, 0, width, height, source, 0, 0, SRCCOPY);
-    TransformPixels(flat.Bits(), width, height, degrees == 90 ? Turn90 : Turn270, turned.Bits());
-    BitBlt(dc, x, y, height, width, turned.DC(), 0, 0, SRCCOPY);
+    BitBlt(flat.GetDC(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+    TransformPixels(flat.Pixels(), width, height, degrees == 90 ? Turn90 : Turn270, turned.Pixels());
+    BitBlt(dc, x, y, height, width, turned.GetDC(), 0, 0, SRCCOPY);
 }
 
 RECT UnturnRect(const RECT& rect, int clientWidth, int clientHeight, int degrees)
@@ -206,14 +167,14 @@ void DrawFlippedPart(CSkinStore* store, HDC dc, const RECT& rect, const SkinImag
                      bool flipVertical)
 {
     const int width = RectWidth(rect), height = RectHeight(rect);
-    CDibPicture picture(width, height), flipped(width, height);
+    CSkinDib picture(width, height, 32), flipped(width, height, 32);
     if (!picture.IsValid() || !flipped.IsValid())
         return;
     const RECT local = {0, 0, width, height};
-    FillSolidRect(picture.DC(), local, key);
-    DrawSkinImagePart(store, picture.DC(), local, part, key, FALSE, FALSE);
-    TransformPixels(picture.Bits(), width, height, flipVertical ? FlipVertical : FlipHorizontal, flipped.Bits());
-    SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, flipped.DC(), 0, 0, width, height, key);
+    FillSolidRect(picture.GetDC(), local, key);
+    DrawSkinImagePart(store, picture.GetDC(), local, part, key, FALSE, FALSE);
+    TransformPixels(picture.Pixels(), width, height, flipVertical ? FlipVertical : FlipHorizontal, flipped.Pixels());
+    SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, flipped.GetDC(), 0, 0, width, height, key);
 }
 
 void DrawGridOriented(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid, COLORREF colour,
@@ -222,18 +183,18 @@ void DrawGridOriented(CSkinStore* store, HDC dc, const RECT& rect, const SkinIma
     const int width = RectWidth(rect), height = RectHeight(rect);
     const bool turned = orientation == 90 || orientation == 270;
     const int w = turned ? height : width, h = turned ? width : height;
-    CDibPicture flat(w, h), result(width, height);
+    CSkinDib flat(w, h, 32), result(width, height, 32);
     if (!flat.IsValid() || !result.IsValid())
         return;
     const RECT local = {0, 0, w, h};
-    FillSolidRect(flat.DC(), local, key);
-    DrawSkinNineGrid(store, flat.DC(), local, grid, colour, FALSE, FALSE);
+    FillSolidRect(flat.GetDC(), local, key);
+    DrawSkinNineGrid(store, flat.GetDC(), local, grid, colour, FALSE, FALSE);
     if (orientation == 0)
-        BitBlt(result.DC(), 0, 0, width, height, flat.DC(), 0, 0, SRCCOPY);
+        BitBlt(result.GetDC(), 0, 0, width, height, flat.GetDC(), 0, 0, SRCCOPY);
     else
-        TransformPixels(flat.Bits(), w, h,
-                        orientation == 90 ? Turn90 : orientation == 270 ? Turn270 : FlipVertical, result.Bits());
-    SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, result.DC(), 0, 0, width, height, key);
+        TransformPixels(flat.Pixels(), w, h,
+                        orientation == 90 ? Turn90 : orientation == 270 ? Turn270 : FlipVertical, result.Pixels());
+    SkinTransparentStretchBlt(dc, rect.left, rect.top, width, height, result.GetDC(), 0, 0, width, height, key);
 }
 
 bool DrawNonClientGrid(HWND hwnd, CSkinStore* store, const SkinImageGrid& grid, COLORREF colour)

@@ -219,6 +219,10 @@ LRESULT CSkinScrollControl::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         if (PaintsBackground())
             return 1;
         return CallSaved(message, wParam, lParam);
+    case WM_MOUSEMOVE: case WM_MOUSELEAVE:
+        // Nothing of a list or an edit shows the mouse over it: no repaint
+        // of the whole control when it comes and goes.
+        return CallSaved(message, wParam, lParam);
     case WM_SIZE: {
         const LRESULT result = CSkinControl::WindowProc(message, wParam, lParam);
         if (ControlsBypassInterception())

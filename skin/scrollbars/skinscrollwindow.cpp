@@ -414,6 +414,29 @@ void FollowSystem(HWND hwnd, SkinScrollWindow* window)
         SkinSB_Redraw(hwnd);
 }
 
+// Gives the window its procedure back and frees the block; a window being
+// destroyed keeps its frame as it is.
+void Uninstall(HWND hwnd, SkinScrollWindow* window, bool recalcFrame)
+{
+    if (s_tracking.window == hwnd)
+        EndPress(hwnd, window, false);
+    ResetHot(hwnd);
+    const WNDPROC current = (WNDPROC)(window->unicode ? GetWindowLongPtrW(hwnd, GWLP_WNDPROC)
+                                                      : GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+    if (current == SkinSB_WindowProc) {
+        if (window->unicode)
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)window->previous);
+        else
+            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)window->previous);
+    } else {
+        SetPropA(hwnd, window->unicode ? s_nextW : s_nextA, (HANDLE)window->previous);
+    }
+    RemovePropA(hwnd, SKIN_SB_PROP);
+    HeapFree(GetProcessHeap(), 0, window);
+    if (recalcFrame)
+        RecalcFrame(hwnd);
+}
+
 LRESULT Dispatch(HWND hwnd, SkinScrollWindow* window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -476,7 +499,7 @@ LRESULT Dispatch(HWND hwnd, SkinScrollWindow* window, UINT message, WPARAM wPara
         break;
     case WM_NCDESTROY: {
         const SkinScrollWindow copy = *window;
-        SkinSB_Uninstall(hwnd);
+        Uninstall(hwnd, window, false);
         return CallPrevious(&copy, hwnd, message, wParam, lParam);
     }
     default:
@@ -865,22 +888,7 @@ HRESULT SkinSB_Uninstall(HWND hwnd)
     SkinScrollWindow* window = SkinSB_Find(hwnd);
     if (!window)
         return E_FAIL;
-    if (s_tracking.window == hwnd)
-        EndPress(hwnd, window, false);
-    ResetHot(hwnd);
-    const WNDPROC current = (WNDPROC)(window->unicode ? GetWindowLongPtrW(hwnd, GWLP_WNDPROC)
-                                                      : GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
-    if (current == SkinSB_WindowProc) {
-        if (window->unicode)
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)window->previous);
-        else
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)window->previous);
-    } else {
-        SetPropA(hwnd, window->unicode ? s_nextW : s_nextA, (HANDLE)window->previous);
-    }
-    RemovePropA(hwnd, SKIN_SB_PROP);
-    HeapFree(GetProcessHeap(), 0, window);
-    RecalcFrame(hwnd);
+    Uninstall(hwnd, window, true);
     return S_OK;
 }
 
