@@ -231,10 +231,7 @@ void CSkinButtonBase::PaintPushLike(HDC dc)
     DrawSkinNineGridTransparent(object->GetStore(), dc, client, block.image, m_transparentColour,
                                 IsMirroredWindow(m_hwnd));
     // The content keeps to the block's text margins.
-    client.left += block.margins.left;
-    client.top += block.margins.top;
-    client.right -= block.margins.right;
-    client.bottom -= block.margins.bottom;
+    client = InsideMargins(client, block.margins);
     const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
     SIZE none = {0, 0}, content = {0, 0};
     if (style & (BS_ICON | BS_BITMAP)) {
