@@ -4,6 +4,7 @@
 
 #include "skin/controls/skincontrolhelpers.h"
 #include "skin/objects/skincontrolobjects.h"
+#include "skin/windows/skindialog.h"
 
 namespace {
 
@@ -88,6 +89,9 @@ void CSkinButton::Paint(HDC dc)
 LRESULT CSkinButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_SKIN_PARENT_BACKGROUND:
+        // A button used as a panel is the background of the controls on it.
+        return CopyPaintedUnder(this, (HDC)wParam, (HWND)lParam);
     case WM_SETTEXT: {
         // The button's own procedure would draw the system's face first.
         const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);

@@ -8,6 +8,7 @@
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
 #include "skin/draw/skinmemdc.h"
+#include "skin/core/skinwnd.h"
 #include "skin/windows/skindialog.h"
 
 RECT InsideMargins(const RECT& rect, const RECT& margins)
@@ -58,9 +59,15 @@ HWND WindowBehind(HWND control)
     for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
          sibling = GetWindow(sibling, GW_HWNDNEXT)) {
         char name[32];
-        RECT tab, both;
-        if (sibling != control && GetClassNameA(sibling, name, sizeof(name)) && !lstrcmpA(name, "SysTabControl32")
-            && ::GetWindowRect(sibling, &tab) && IntersectRect(&both, &tab, &rect) && EqualRect(&both, &rect))
+        RECT under, both;
+        if (sibling == control || !IsWindowVisible(sibling) || !GetClassNameA(sibling, name, sizeof(name))
+            || !::GetWindowRect(sibling, &under) || !IntersectRect(&both, &under, &rect) || !EqualRect(&both, &rect))
+            continue;
+        // A tab control, or a skinned button (a group box, or a panel made
+        // of a disabled button), that holds the control draws what lies
+        // behind it.
+        if (!lstrcmpA(name, "SysTabControl32")
+            || (!lstrcmpA(name, "Button") && !EqualRect(&under, &rect) && GetPropA(sibling, SKIN_OBJECT_PROP)))
             return sibling;
     }
     return parent;
@@ -81,6 +88,21 @@ void DrawParentBackground(HWND control, HDC dc)
         FillRect(dc, &client, brush);
     else
         FillSolidRect(dc, client, GetSysColor(COLOR_BTNFACE));
+}
+
+LRESULT CopyPaintedUnder(CSkinWnd* skinner, HDC dc, HWND child)
+{
+    HWND hwnd = skinner->GetHwnd();
+    RECT client, rect;
+    GetClientRect(hwnd, &client);
+    CSkinMemDC picture(dc, client.right, client.bottom);
+    if (!picture.IsValid() || !IsWindow(child))
+        return 0;
+    skinner->Paint(picture);
+    GetClientRect(child, &rect);
+    MapWindowPoints(child, hwnd, (POINT*)&rect, 2);
+    BitBlt(dc, 0, 0, RectWidth(rect), RectHeight(rect), picture, rect.left, rect.top, SRCCOPY);
+    return 1;
 }
 
 CControlFont::CControlFont(HWND control, HDC dc) : m_dc(dc), m_old(NULL)

@@ -10,6 +10,7 @@
 #include "skin/objects/skintypes.h"
 
 class CSkinStore;
+class CSkinWnd;
 
 // Posted by a scroll-control skinner to its control after attach: install
 // the skinned scroll bars.
@@ -54,14 +55,19 @@ bool IsTextStyleEmpty(const SkinTextStyle& style);
 // the style changed.
 bool ChangeWindowStyle(HWND hwnd, DWORD remove, DWORD add, UINT frameFlags);
 
-// The window whose picture lies behind the control: a tab control sibling
-// that holds it, else the parent.
+// The window whose picture lies behind the control: a tab control or a
+// skinned button (group box, panel) among its siblings that holds it, else
+// the parent.
 HWND WindowBehind(HWND control);
 // Paints the background behind the control into dc (client coordinates of
 // the control): the window behind it draws it (WM_SKIN_PARENT_BACKGROUND);
 // one that does not answer gets the control's rect filled with the brush it
 // gives static controls, or the button face colour.
 void DrawParentBackground(HWND control, HDC dc);
+
+// The answer of a window behind others to WM_SKIN_PARENT_BACKGROUND: what
+// the skinner paints, under the child, copied into the child's DC.
+LRESULT CopyPaintedUnder(CSkinWnd* skinner, HDC dc, HWND child);
 
 // The control's font selected into dc for the scope.
 class CControlFont

@@ -7,6 +7,7 @@
 #include "skin/draw/skinimagepart.h"
 #include "skin/draw/skinmemdc.h"
 #include "skin/objects/skincontrolobjects.h"
+#include "skin/windows/skindialog.h"
 
 namespace {
 
@@ -135,6 +136,8 @@ LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_SKIN_PARENT_BACKGROUND:
+        return CopyPaintedUnder(this, (HDC)wParam, (HWND)lParam);
     case WM_ENABLE: case WM_SETTEXT: case WM_SETFONT: {
         // The system's box would draw itself while handling these.
         const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);

@@ -176,20 +176,6 @@ void CSkinTab::OnPaint()
     EndPaint(m_hwnd, &paint);
 }
 
-LRESULT CSkinTab::CopyBackgroundTo(HDC dc, HWND child)
-{
-    RECT client, rect;
-    GetClientRect(m_hwnd, &client);
-    CSkinMemDC picture(dc, client.right, client.bottom);
-    if (!picture.IsValid() || !IsWindow(child))
-        return 0;
-    Paint(picture);
-    GetClientRect(child, &rect);
-    MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, RectWidth(rect), RectHeight(rect), picture, rect.left, rect.top, SRCCOPY);
-    return 1;
-}
-
 LRESULT CSkinTab::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -197,7 +183,7 @@ LRESULT CSkinTab::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnPaint();
         return 0;
     case WM_SKIN_PARENT_BACKGROUND:
-        return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
+        return CopyPaintedUnder(this, (HDC)wParam, (HWND)lParam);
     case WM_MOUSEMOVE: {
         TCHITTESTINFO hit = {{(short)LOWORD(lParam), (short)HIWORD(lParam)}, 0};
         const int hot = (int)CallSaved(TCM_HITTEST, 0, (LPARAM)&hit);

@@ -27,7 +27,6 @@ public:
 
 private:
     void OnPaint();
-    LRESULT CopyBackgroundTo(HDC dc, HWND child);
     void PaintItem(HDC dc, int item, const RECT& rect);
 
     int m_hot;

@@ -238,6 +238,12 @@ TEST_F(ButtonSkinnersTest, GroupBoxCaptionSitsOnTheFrameByAlignment)
     EXPECT_EQ(0xE01000u, PixelOf(left, caption.left + 1, frameTop)) << "caption background over the frame";
     EXPECT_EQ(DialogColour, PixelOf(left, 100, 50)) << "the middle is the dialog's";
     EXPECT_EQ(DialogColour, PixelOf(empty, 45, 1)) << "above an empty caption's frame";
+
+    // Controls laid over a panel have the panel behind them.
+    HWND inside = Child("Button", "", BS_AUTOCHECKBOX, 40, 50, 100, 20, 35);
+    ASSERT_TRUE(m_manager.SetControlSkin(inside, "CheckBox", NULL));
+    ASSERT_TRUE(m_manager.SetControlSkin(left, "Panel", NULL));
+    EXPECT_EQ(0xE02000u, PixelOf(inside, 90, 10));
 }
 
 TEST_F(ButtonSkinnersTest, StaticsDrawTextOnTheirBackgroundAndLeaveOtherKindsAlone)
