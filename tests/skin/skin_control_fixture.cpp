@@ -24,6 +24,9 @@ INT_PTR CALLBACK RecordingDialogProc(HWND, UINT message, WPARAM wParam, LPARAM l
 
 void SkinControlsTest::SetUp()
 {
+    // Tests that hold the mouse on a part move the pointer: it goes back
+    // where it was for the tests that follow.
+    GetCursorPos(&m_cursor);
     m_manager.SetSkinnerFactory(NULL);
     CSkinStore* store = new CSkinStore();
     ASSERT_TRUE(LoadBytes(*store, ControlsSkinFile()));
@@ -47,6 +50,7 @@ void SkinControlsTest::SetUp()
 
 void SkinControlsTest::TearDown()
 {
+    SetCursorPos(m_cursor.x, m_cursor.y);
     if (m_dialog)
         DestroyWindow(m_dialog);
     m_manager.RemoveAll();

@@ -63,4 +63,5 @@ protected:
 
     CSkinManager& m_manager = GetSkinManager();
     HWND m_dialog = NULL;
+    POINT m_cursor = {0, 0};
 };
