@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "skin/controls/skincontrolhelpers.h"
 #include "skin/core/skinstore.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
@@ -187,7 +188,8 @@ BOOL CSkinButtonBase::Attach(HWND hwnd)
 
 void CSkinButtonBase::UpdatePushLikeRegion()
 {
-    if (!(GetWindowLongA(m_hwnd, GWL_STYLE) & BS_PUSHLIKE)) {
+    // Push buttons always take their picture's shape.
+    if (m_type != sotButton && !(GetWindowLongA(m_hwnd, GWL_STYLE) & BS_PUSHLIKE)) {
         if (m_windowRegion) {
             SetWindowRgn(m_hwnd, NULL, TRUE);
             m_windowRegion = NULL;
@@ -212,22 +214,7 @@ void CSkinButtonBase::UpdatePushLikeRegion()
 
 void CSkinButtonBase::PaintParentBackground(HDC dc)
 {
-    HWND parent = GetParent(m_hwnd);
-    HWND behind = parent;
-    RECT control;
-    ::GetWindowRect(m_hwnd, &control);
-    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        char name[32];
-        RECT rect, both;
-        if (sibling != m_hwnd && GetClassNameA(sibling, name, sizeof(name)) && !lstrcmpA(name, "SysTabControl32")
-            && ::GetWindowRect(sibling, &rect) && IntersectRect(&both, &rect, &control) && EqualRect(&both, &control)) {
-            behind = sibling;
-            break;
-        }
-    }
-    if (behind)
-        SendMessageA(behind, WM_SKIN_PARENT_BACKGROUND, (WPARAM)dc, (LPARAM)m_hwnd);
+    DrawParentBackground(m_hwnd, dc);
 }
 
 void CSkinButtonBase::PaintPushLike(HDC dc)
@@ -239,7 +226,12 @@ void CSkinButtonBase::PaintPushLike(HDC dc)
     if (!object)
         return;
     const SkinButtonState& block = PushLikeState();
-    DrawSkinNineGrid(object->GetStore(), dc, client, block.image, object->m_colour1, FALSE, IsMirroredWindow(m_hwnd));
+    // The key colour shows the parent through: a system that leaves pixels
+    // outside the window's region unpainted shows no key-coloured corners.
+    DrawSkinNineGridTransparent(object->GetStore(), dc, client, block.image, m_transparentColour,
+                                IsMirroredWindow(m_hwnd));
+    // The content keeps to the block's text margins.
+    client = InsideMargins(client, block.margins);
     const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
     SIZE none = {0, 0}, content = {0, 0};
     if (style & (BS_ICON | BS_BITMAP)) {

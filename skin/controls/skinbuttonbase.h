@@ -37,7 +37,7 @@ public:
     // The Button object of the push-like look.
     CSkinButtonObject* PushLikeObject() const;
     // The push-like state block for the button's state now.
-    const SkinButtonState& PushLikeState() const;
+    virtual const SkinButtonState& PushLikeState() const;
 
 protected:
     // What a click does (toggle, select); nothing in the base.

@@ -1,8 +1,8 @@
 // The skinners the toolkit makes for each window kind: the dialog skinner
-// for dialogs, the frame skinner for frame windows. Controls have no
-// skinner of their own in this library yet; for them the factory answers
-// "not skinned" and the controls keep the system's look.
+// for dialogs, the frame skinner for frame windows and the control
+// skinners for controls.
 
+#include "skin/controls/skincontrolfactory.h"
 #include "skin/core/skinmanager.h"
 #include "skin/windows/skindialog.h"
 #include "skin/windows/skinframewnd.h"
@@ -14,7 +14,10 @@ class CBuiltinSkinnerFactory : public ISkinnerFactory
 public:
     CSkinWnd* CreateDialogSkinner() override { return new CSkinDialog(); }
     CSkinWnd* CreateFrameSkinner() override { return new CSkinFrameWnd(); }
-    CSkinWnd* CreateControlSkinner(int, CSkinWnd*) override { return NULL; }
+    CSkinWnd* CreateControlSkinner(int type, CSkinWnd* parent) override
+    {
+        return CreateSkinControlSkinner(type, parent);
+    }
 };
 
 } // namespace

@@ -537,8 +537,10 @@ LRESULT CSkinDialog::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam
         return (LRESULT)GetStockObject(NULL_BRUSH);
     }
     const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
-    if (type == sotStatic)
+    if (type == sotStatic) {
+        SetBkMode(dc, TRANSPARENT);
         return (LRESULT)GetStockObject(NULL_BRUSH);
+    }
     if (type == sotEdit) {
         if (HBRUSH brush = skinner->GetControlColour(dc))
             return (LRESULT)brush;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "skin_test_support.h"
+#include "skin/controls/skinbutton.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/menus/skintooltip.h"
 #include "skin/objects/skinobject.h"
@@ -192,7 +193,7 @@ TEST_F(SkinLibraryTest, WrongTypesAreRefusedWithError8)
     DestroyWindow(hwnd);
 }
 
-TEST_F(SkinLibraryTest, BuiltInSkinnersSkinDialogsButNoControlsYet)
+TEST_F(SkinLibraryTest, BuiltInSkinnersSkinDialogsAndTheirControls)
 {
     ASSERT_TRUE(Init());
     ASSERT_TRUE(LoadBuiltin());
@@ -200,10 +201,12 @@ TEST_F(SkinLibraryTest, BuiltInSkinnersSkinDialogsButNoControlsYet)
     HWND button = CreateWindowExA(0, "Button", "", WS_CHILD | BS_PUSHBUTTON, 0, 0, 9, 9, hwnd, NULL, NULL, NULL);
     EXPECT_TRUE(SetWindowSkin(hwnd, "Dialog"));
     EXPECT_TRUE(dynamic_cast<CSkinDialog*>(GetSkinManager().FindSkinner(hwnd)));
+    EXPECT_TRUE(dynamic_cast<CSkinButton*>(GetSkinManager().FindSkinner(button)));
+    EXPECT_TRUE(SetControlSkin(button, "BackGround", "Dialog"));
     SetSkinLibraryError(0);
-    EXPECT_FALSE(SetControlSkin(button, "BackGround", "Dialog"));
+    EXPECT_FALSE(SetControlSkin(button, "Static", NULL)) << "a push button takes no Static object";
     EXPECT_EQ(SKINERR_NOOBJECT, GetSkinLibraryError());
-    EXPECT_EQ(1u, GetSkinManager().GetSkinnerCount());
+    EXPECT_EQ(2u, GetSkinManager().GetSkinnerCount());
     DestroyWindow(hwnd);
     EXPECT_EQ(0u, GetSkinManager().GetSkinnerCount());
 }

@@ -243,8 +243,12 @@ TEST(SkinFileFormat, BuiltinSkinHoldsTheNamedObjectsAndRoundTrips)
         {"ChildDialog", sotFrameWnd}, {"ComboBox", sotComboBox}, {"Dialog", sotFrameWnd},
         {"Edit", sotEdit}, {"FrameWindow", sotFrameWnd}, {"GroupBox", sotGroupBox},
         {"ListBox", sotListBox}, {"PopupMenu", sotPopupMenu}, {"ProgressBar", sotProgressBar},
-        {"Static", sotStatic}, {"Tab", sotTab}, {"Tooltip", sotTooltip}, {"TreeView", sotTreeView}};
-    ASSERT_EQ(16u, store.GetObjects().size());
+        {"Static", sotStatic}, {"Tab", sotTab}, {"Tooltip", sotTooltip}, {"TreeView", sotTreeView},
+        {"Animate", sotAnimate}, {"ControlBar", sotControlBar}, {"DateTime", sotDateTime}, {"Header", sotHeader},
+        {"ListView", sotListView}, {"MonthCalendar", sotMonthCalendar}, {"Radio", sotRadio}, {"Rebar", sotRebar},
+        {"RichEdit", sotRichEdit}, {"ScrollBar", sotScrollBar}, {"Slider", sotSlider}, {"Spin", sotSpin},
+        {"StatusBar", sotStatusBar}, {"ToolBar", sotToolBar}};
+    ASSERT_EQ(30u, store.GetObjects().size());
     for (const auto& t : top) {
         ASSERT_TRUE(store.GetObjects().count(t.name)) << t.name;
         EXPECT_EQ(t.type, store.GetObjects().at(t.name)->GetType()) << t.name;
@@ -269,8 +273,8 @@ TEST(SkinFileFormat, BuiltinSkinHoldsTheNamedObjectsAndRoundTrips)
     }
     EXPECT_EQ(3, captionButtons);
     EXPECT_EQ(2, captionStatics);
-    const char* images[] = {"ScrollBar.bmp", "menus.bmp", "ramka.bmp", "skin.bmp", "update.bmp"};
-    ASSERT_EQ(5u, store.GetImages().size());
+    const char* images[] = {"ScrollBar.bmp", "controls.bmp", "menus.bmp", "ramka.bmp", "skin.bmp", "update.bmp"};
+    ASSERT_EQ(6u, store.GetImages().size());
     for (const char* name : images) {
         ASSERT_TRUE(store.FindImage(name)) << name;
         EXPECT_EQ(1u, ((CSkinImageObject*)store.GetImages().at(name))->m_format);
