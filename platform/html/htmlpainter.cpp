@@ -7,6 +7,7 @@
 #include "platform/html/htmlnode.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -248,6 +249,7 @@ void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const R
     int rx = cx + run.x, ry = cy + run.y;
     HFONT current = nullptr;
     COLORREF color = CLR_INVALID;
+    std::vector<INT> advances;
     for (const CHtmlLine& line : run.lines)
     {
         if (ry + line.y > clip.bottom)
@@ -278,7 +280,14 @@ void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const R
                     color = st.color.rgb;
                     SetTextColor(dc, color);
                 }
-                ExtTextOutW(dc, rx + f.x, ry + f.y, 0, nullptr, f.node->text.data() + f.start, f.length, nullptr);
+                // Each character where the layout measured it: some fonts
+                // draw narrower than they measure, which would open gaps
+                // where the text of two fragments meets.
+                const wchar_t* text = f.node->text.data() + f.start;
+                advances.resize(f.length);
+                for (int k = 0; k < f.length; ++k)
+                    advances[k] = f.font->CharWidth(text[k]);
+                ExtTextOutW(dc, rx + f.x, ry + f.y, 0, nullptr, text, f.length, advances.data());
                 continue;
             }
             CHtmlNode* e = f.node;
