@@ -428,6 +428,8 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
         int col, span, mn, mx;
     };
     std::vector<Span> spans;
+    std::vector<int> cellSpans;  // every cell's colspan, in order, read once
+    cellSpans.reserve(rows.size());
     for (CHtmlNode* row : rows)
     {
         EnsureFlows(row);
@@ -436,8 +438,9 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
         {
             CHtmlNode* cell = f.element;
             int span = AttributeInt(cell, "colspan", 1, 1, kMaxColumns);
+            cellSpans.push_back(span);
             if (col >= kMaxColumns)
-                break;
+                continue;
             span = std::min(span, kMaxColumns - col);
             grow(col + span);
             int mn, mx;
@@ -558,6 +561,7 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
     int top = s.borderWidth[0] + s.padding[0];
     int y = rows.empty() ? 0 : spacing;
     int rowWidth = std::max(0, contentWidth - 2 * spacing);
+    size_t nextCell = 0;
     auto layoutRow = [&](CHtmlNode* row, int originY) {
         int col = 0, rowHeight = 0;
         if (row->style.height.unit == CssLength::Px)
@@ -565,7 +569,7 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
         for (CHtmlFlow& f : row->flows)
         {
             CHtmlNode* cell = f.element;
-            int span = AttributeInt(cell, "colspan", 1, 1, kMaxColumns);
+            int span = nextCell < cellSpans.size() ? cellSpans[nextCell++] : 1;
             if (col >= columns)
             {
                 cell->box.width = cell->box.height = 0;

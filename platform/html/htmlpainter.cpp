@@ -249,7 +249,9 @@ void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const R
     int rx = cx + run.x, ry = cy + run.y;
     HFONT current = nullptr;
     COLORREF color = CLR_INVALID;
-    std::vector<INT> advances;
+    const int kShort = 256;
+    INT shortAdvances[kShort];
+    std::vector<INT> longAdvances;
     for (const CHtmlLine& line : run.lines)
     {
         if (ry + line.y > clip.bottom)
@@ -280,14 +282,20 @@ void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const R
                     color = st.color.rgb;
                     SetTextColor(dc, color);
                 }
-                // Each character where the layout measured it: some fonts
-                // draw narrower than they measure, which would open gaps
-                // where the text of two fragments meets.
+                // Where more follows on the line, each character goes where
+                // the layout measured it: some fonts draw narrower than they
+                // measure, which would open a gap before what follows.
                 const wchar_t* text = f.node->text.data() + f.start;
-                advances.resize(f.length);
-                for (int k = 0; k < f.length; ++k)
-                    advances[k] = f.font->CharWidth(text[k]);
-                ExtTextOutW(dc, rx + f.x, ry + f.y, 0, nullptr, text, f.length, advances.data());
+                INT* advances = nullptr;
+                if (i + 1 < line.first + line.count)
+                {
+                    if (static_cast<size_t>(f.length) > longAdvances.size() && f.length > kShort)
+                        longAdvances.resize(f.length);
+                    advances = f.length > kShort ? longAdvances.data() : shortAdvances;
+                    for (int k = 0; k < f.length; ++k)
+                        advances[k] = f.font->CharWidth(text[k]);
+                }
+                ExtTextOutW(dc, rx + f.x, ry + f.y, 0, nullptr, text, f.length, advances);
                 continue;
             }
             CHtmlNode* e = f.node;
