@@ -277,3 +277,20 @@ TEST_F(NewsPageTest, SwitchedOffNewsShowOnlyTheNoticeAndAskNothing)
     PumpFor(300);
     EXPECT_TRUE(server().Requests().empty());
 }
+
+TEST(SiteAddresses, TheUpdateFolderIsReadAlikeByTheUpdateManagerAndThePages)
+{
+    // Set, set to nothing, not set, and longer than addresses usually are.
+    const std::string local = "http://127.0.0.1:9/liveupdate/";
+    const std::string longer = "http://127.0.0.1:9/" + std::string(3000, 'u') + "/";
+    const std::string fallback = CVostelUpdateManager::DefaultUpdateUrl;
+    const std::pair<const char*, std::string> cases[] = {
+        {local.c_str(), local}, {"", fallback}, {nullptr, fallback}, {longer.c_str(), longer}};
+    for (const auto& c : cases)
+    {
+        SetEnvironmentVariableA("CLEANWARDEN_UPDATE_URL", c.first);
+        EXPECT_EQ(c.second, std::string(CVostelUpdateManager::UpdateFolderUrl()));
+        EXPECT_EQ(c.second, std::string(GetUpdateFolderAddress()));
+    }
+    SetEnvironmentVariableA("CLEANWARDEN_UPDATE_URL", nullptr);
+}
