@@ -774,7 +774,6 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
             Opportunity();
             line.pendingSpace = false;
             endLine(true, run.fragments.size());
-            unitFirst = line.first;
         }
 
         // Words one blank apart in the same text make one fragment.
