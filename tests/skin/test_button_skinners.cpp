@@ -103,6 +103,20 @@ TEST_F(ButtonSkinnersTest, PushButtonPicksItsSetByState)
     SetFocus(plain);
     EXPECT_EQ(PushDefault, PixelOf(plain, 3, 3)) << "empty focused set of a default button";
 
+    // A picture (only a normal set) is that picture in every state.
+    const DWORD picture = 0xB06000;
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5));
+    SetFocus(cornered);
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5)) << "focused";
+    SendMessageA(cornered, BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5)) << "pushed";
+    SendMessageA(cornered, BM_SETSTATE, FALSE, 0);
+    SendMessageA(cornered, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_BITMAP, TRUE);
+    EnableWindow(cornered, FALSE);
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5)) << "disabled default";
+    EnableWindow(cornered, TRUE);
+    SendMessageA(cornered, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+
     // The window takes the picture's shape: the keyed corner is cut away.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, GetWindowRgn(cornered, region));
