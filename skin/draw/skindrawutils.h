@@ -33,7 +33,8 @@ void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
 void FillTriangle(HDC dc, const POINT points[3], COLORREF colour);
 // With bit 0 of flags the text is drawn first in the shadow colour, moved by
 // the offset (x in the low byte, y in the next, both signed), then in the
-// text colour. The DC's state is kept.
+// text colour. The underline of an underlined font runs under the letters
+// of each line, no further. The DC's state is kept.
 int DrawShadowText(HDC dc, const RECT& rect, DWORD shadowOffset, DWORD flags, COLORREF shadowColour,
                    COLORREF textColour, LPCSTR text, int length, UINT format);
 // DrawShadowText with the offset (low word of the effect), flags (high
