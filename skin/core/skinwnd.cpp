@@ -37,6 +37,49 @@ int Height(const RECT& r)
     return r.bottom - r.top;
 }
 
+// The corner of a sizing frame part that sizes the window diagonally.
+const int CornerSize = 5;
+
+// Whether a child window leaves part of itself to its parent's background:
+// transparent windows and group boxes, which draw their frame alone.
+bool ShowsParentThrough(HWND child)
+{
+    if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT)
+        return true;
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof(name));
+    return lstrcmpiA(name, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// Leaves the visible children that paint themselves out of the DC's clip
+// (their window regions where they have one), as WS_CLIPCHILDREN would.
+void ExcludeChildren(HWND parent, HDC dc)
+{
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child) || ShowsParentThrough(child))
+            continue;
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(NULL, parent, (POINT*)&rect, 2);
+        DWORD size = 0;
+        if (!shape || GetWindowRgn(child, shape) == ERROR || !(size = GetRegionData(shape, 0, NULL))) {
+            ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+            continue;
+        }
+        std::vector<BYTE> data(size);
+        RGNDATA* region = (RGNDATA*)&data[0];
+        if (!GetRegionData(shape, size, region))
+            continue;
+        const RECT* parts = (const RECT*)region->Buffer;
+        for (DWORD i = 0; i < region->rdh.nCount; ++i)
+            ExcludeClipRect(dc, rect.left + parts[i].left, rect.top + parts[i].top, rect.left + parts[i].right,
+                            rect.top + parts[i].bottom);
+    }
+    if (shape)
+        DeleteObject(shape);
+}
+
 // Adds region to target and deletes it.
 void AddRegion(HRGN target, HRGN region)
 {
@@ -402,6 +445,105 @@ void CSkinWnd::FitFrame(int width, int height)
         else if (row == 2)
             OffsetRect(&m_layout[part], 0, dH);
     }
+}
+
+LRESULT CSkinWnd::HitTestFrame(POINT p, bool sizable, LRESULT outside) const
+{
+    const RECT* l = m_layout;
+    if (PtInRect(&l[Centre], p))
+        return HTCLIENT;
+    if (PtInRect(&l[TopLeft], p))
+        return sizable && p.x < l[TopLeft].left + CornerSize && p.y < l[TopLeft].top + CornerSize ? HTTOPLEFT
+                                                                                                 : HTCAPTION;
+    if (PtInRect(&l[Top], p))
+        return sizable && p.y < l[Top].top + CornerSize ? HTTOP : HTCAPTION;
+    if (PtInRect(&l[TopRight], p))
+        return sizable && p.x >= l[TopRight].right - CornerSize && p.y < l[TopRight].top + CornerSize ? HTTOPRIGHT
+                                                                                                     : HTCAPTION;
+    if (PtInRect(&l[Right], p))
+        return sizable ? HTRIGHT : HTNOWHERE;
+    if (PtInRect(&l[Left], p))
+        return sizable ? HTLEFT : HTNOWHERE;
+    if (PtInRect(&l[BottomRight], p))
+        return !sizable ? HTNOWHERE
+               : p.x >= l[BottomRight].right - CornerSize && p.y >= l[BottomRight].bottom - CornerSize ? HTBOTTOMRIGHT
+                                                                                                        : HTBOTTOM;
+    if (PtInRect(&l[BottomLeft], p))
+        return !sizable ? HTNOWHERE
+               : p.x < l[BottomLeft].left + CornerSize && p.y >= l[BottomLeft].bottom - CornerSize ? HTBOTTOMLEFT
+                                                                                                    : HTBOTTOM;
+    if (PtInRect(&l[Bottom], p))
+        return sizable ? HTBOTTOM : HTNOWHERE;
+    return outside;
+}
+
+CSkinMemDC* CSkinWnd::RenderBackground(const RECT& client) const
+{
+    CSkinShapeObject* shape = GetShape();
+    if (!shape || !m_hwnd)
+        return NULL;
+    HDC screen = ::GetDC(m_hwnd);
+    CSkinMemDC* picture = new CSkinMemDC(screen, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+    ::ReleaseDC(m_hwnd, screen);
+    if (!picture->IsValid()) {
+        delete picture;
+        return NULL;
+    }
+    DrawSkinImagePart(GetStore(), *picture, client, shape->m_frameImages[Centre], shape->m_clientColour, TRUE,
+                      IsMirroredWindow(m_hwnd));
+    return picture;
+}
+
+void CSkinWnd::CopyBackgroundTo(HDC dc) const
+{
+    if (!m_background || !m_hwnd)
+        return;
+    RECT client, box;
+    GetClientRect(m_hwnd, &client);
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    ExcludeChildren(m_hwnd, dc);
+    if (GetClipBox(dc, &box) != NULLREGION)
+        BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
+    RestoreDC(dc, saved);
+}
+
+LRESULT CSkinWnd::CopyBackgroundUnder(HDC dc, HWND child) const
+{
+    if (!m_background || !IsWindow(child))
+        return 0;
+    RECT rect;
+    GetClientRect(child, &rect);
+    MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
+    BitBlt(dc, 0, 0, Width(rect), Height(rect), *m_background, rect.left, rect.top, SRCCOPY);
+    return 1;
+}
+
+LRESULT CSkinWnd::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND control = (HWND)lParam;
+    HDC dc = (HDC)wParam;
+    CSkinManager& manager = GetSkinManager();
+    CSkinWnd* skinner = manager.FindSkinner(control);
+    if (!skinner) {
+        // An edit control (read-only ones ask here) paints its own
+        // background: with a hollow brush its old text would stay behind.
+        const int type = manager.ControlTypeOfWindow(control);
+        if (type == sotEdit || type == sotRichEdit)
+            return CallSaved(message, wParam, lParam);
+        SetBkMode(dc, TRANSPARENT);
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    }
+    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
+    if (type == sotStatic) {
+        SetBkMode(dc, TRANSPARENT);
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    }
+    if (type == sotEdit) {
+        if (HBRUSH brush = skinner->GetControlColour(dc))
+            return (LRESULT)brush;
+    }
+    return CallSaved(message, wParam, lParam);
 }
 
 void CSkinWnd::UpdateCaptionButtons()

@@ -12,7 +12,6 @@
 #include "skin/menus/skinmenubar.h"
 
 class CSkinMdiClient;
-class CSkinMemDC;
 
 class CSkinFrameWnd : public CSkinWnd, public ISkinMenuBarFrame
 {
@@ -78,8 +77,6 @@ private:
     BOOL EraseBackground(HDC dc);
     void MakeBackground();
     void DeleteBackground();
-    LRESULT CopyBackgroundTo(HDC dc, HWND child);
-    LRESULT OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClickOutsideMenu(LPARAM screen);
     POINT WindowPoint(LPARAM screen) const;
     DWORD StyleNow() const { return (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE); }
@@ -88,7 +85,6 @@ private:
 
     RECT m_lastWindowRect;
     int m_redrawPending;
-    CSkinMemDC* m_background;
     RECT m_menuBarRect;
     HMENU m_savedMenu;
     DWORD m_plainStyle;
