@@ -110,18 +110,8 @@ void CSkinGroupBox::OnPaint()
     // The box paints all it covers, its parent's picture inside the frame,
     // except the controls laid over it, which keep their pixels: it does
     // not depend on a transparent window's place in the painting order.
-    RECT box;
-    ::GetWindowRect(m_hwnd, &box);
-    HWND parent = GetParent(m_hwnd);
-    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        RECT rect, both;
-        if (sibling == m_hwnd || !IsWindowVisible(sibling) || !::GetWindowRect(sibling, &rect)
-            || !IntersectRect(&both, &rect, &box))
-            continue;
-        ScreenToClientRect(m_hwnd, both);
-        ExcludeClipRect(dc, both.left, both.top, both.right, both.bottom);
-    }
+    if (HWND parent = GetParent(m_hwnd))
+        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(parent, GW_CHILD), m_hwnd);
     CSkinMemDC picture(dc, client.right, client.bottom);
     if (picture.IsValid()) {
         Paint(picture);

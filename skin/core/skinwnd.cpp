@@ -51,35 +51,6 @@ bool ShowsParentThrough(HWND child)
     return lstrcmpiA(name, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
-// Leaves the visible children that paint themselves out of the DC's clip
-// (their window regions where they have one), as WS_CLIPCHILDREN would.
-void ExcludeChildren(HWND parent, HDC dc)
-{
-    HRGN shape = CreateRectRgn(0, 0, 0, 0);
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child) || ShowsParentThrough(child))
-            continue;
-        RECT rect;
-        GetWindowRect(child, &rect);
-        MapWindowPoints(NULL, parent, (POINT*)&rect, 2);
-        DWORD size = 0;
-        if (!shape || GetWindowRgn(child, shape) == ERROR || !(size = GetRegionData(shape, 0, NULL))) {
-            ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
-            continue;
-        }
-        std::vector<BYTE> data(size);
-        RGNDATA* region = (RGNDATA*)&data[0];
-        if (!GetRegionData(shape, size, region))
-            continue;
-        const RECT* parts = (const RECT*)region->Buffer;
-        for (DWORD i = 0; i < region->rdh.nCount; ++i)
-            ExcludeClipRect(dc, rect.left + parts[i].left, rect.top + parts[i].top, rect.left + parts[i].right,
-                            rect.top + parts[i].bottom);
-    }
-    if (shape)
-        DeleteObject(shape);
-}
-
 // Adds region to target and deletes it.
 void AddRegion(HRGN target, HRGN region)
 {
@@ -477,6 +448,31 @@ LRESULT CSkinWnd::HitTestFrame(POINT p, bool sizable, LRESULT outside) const
     return outside;
 }
 
+HRGN CSkinWnd::WindowUpdateClip(HRGN update) const
+{
+    if ((ULONG_PTR)update <= 1 || IsMirroredWindow(m_hwnd))
+        return NULL;
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
+        OffsetRgn(clip, -window.left, -window.top);
+        return clip;
+    }
+    if (clip)
+        DeleteObject(clip);
+    return NULL;
+}
+
+void CSkinWnd::CopyFrameStrips(HDC windowDc, HDC frame, int w, int h) const
+{
+    const RECT b = GetBorderSizes();
+    BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
+    BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
+    BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
+    BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
+}
+
 CSkinMemDC* CSkinWnd::RenderBackground(const RECT& client) const
 {
     CSkinShapeObject* shape = GetShape();
@@ -502,7 +498,7 @@ void CSkinWnd::CopyBackgroundTo(HDC dc) const
     GetClientRect(m_hwnd, &client);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    ExcludeChildren(m_hwnd, dc);
+    ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL, ShowsParentThrough);
     if (GetClipBox(dc, &box) != NULLREGION)
         BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
     RestoreDC(dc, saved);

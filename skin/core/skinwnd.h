@@ -135,6 +135,13 @@ protected:
     // NULL removes the region.
     void SetRegion(HRGN region, BOOL redraw);
     void DrawFramePart(HDC dc, int part, bool active);
+    // The update region of WM_NCPAINT (screen coordinates; 0 or 1: all of
+    // the window) in window coordinates, for clipping; NULL for all of it
+    // and for a mirrored window. The caller deletes it.
+    HRGN WindowUpdateClip(HRGN update) const;
+    // Copies the four frame strips of a window-sized picture of the frame
+    // to the window DC; the client area is the window's own.
+    void CopyFrameStrips(HDC windowDc, HDC frame, int width, int height) const;
     // A picture of the client background for a client of this size: the
     // object's centre picture over it with the client colour; NULL when it
     // cannot be made.

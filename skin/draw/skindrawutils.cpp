@@ -302,6 +302,33 @@ bool IsMirroredWindow(HWND hwnd)
     return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
 }
 
+void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND first, HWND skip, bool (*seeThrough)(HWND))
+{
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    for (HWND other = first; other; other = GetWindow(other, GW_HWNDNEXT)) {
+        if (other == skip || !IsWindowVisible(other) || (seeThrough && seeThrough(other)))
+            continue;
+        RECT rect;
+        GetWindowRect(other, &rect);
+        MapWindowPoints(NULL, hwnd, (POINT*)&rect, 2);
+        DWORD size = 0;
+        if (!shape || GetWindowRgn(other, shape) == ERROR || !(size = GetRegionData(shape, 0, NULL))) {
+            ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+            continue;
+        }
+        std::vector<BYTE> data(size);
+        RGNDATA* region = (RGNDATA*)&data[0];
+        if (!GetRegionData(shape, size, region))
+            continue;
+        const RECT* parts = (const RECT*)region->Buffer;
+        for (DWORD i = 0; i < region->rdh.nCount; ++i)
+            ExcludeClipRect(dc, rect.left + parts[i].left, rect.top + parts[i].top, rect.left + parts[i].right,
+                            rect.top + parts[i].bottom);
+    }
+    if (shape)
+        DeleteObject(shape);
+}
+
 int MirrorPointX(HWND hwnd, int x)
 {
     if (!IsMirroredWindow(hwnd))

@@ -382,25 +382,13 @@ void CSkinDialog::PaintFrame(HRGN update, bool render)
         }
     }
     if (m_frame->IsValid()) {
-        HRGN clip = NULL;
-        if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
-            clip = CreateRectRgn(0, 0, 0, 0);
-            if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
-                OffsetRgn(clip, -window.left, -window.top);
-                SelectClipRgn(windowDc, clip);
-            }
-        }
-        HDC frame = *m_frame;
-        if (iconic) {
-            BitBlt(windowDc, 0, 0, w, h, frame, 0, 0, SRCCOPY);
-        } else {
-            // Only the four strips of the frame: the client is the dialog's.
-            const RECT b = GetBorderSizes();
-            BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
-            BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
-            BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
-            BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
-        }
+        HRGN clip = WindowUpdateClip(update);
+        if (clip)
+            SelectClipRgn(windowDc, clip);
+        if (iconic)
+            BitBlt(windowDc, 0, 0, w, h, *m_frame, 0, 0, SRCCOPY);
+        else
+            CopyFrameStrips(windowDc, *m_frame, w, h);
         if (clip)
             DeleteObject(clip);
     }

@@ -539,23 +539,15 @@ void CSkinFrameWnd::PaintFrame(HRGN update)
     {
         CSkinMemDC frame(windowDc, w, h);
         if (frame.IsValid()) {
-            HRGN clip = NULL;
-            if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
-                clip = CreateRectRgn(0, 0, 0, 0);
-                if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
-                    OffsetRgn(clip, -window.left, -window.top);
-                    SelectClipRgn(frame, clip);
-                    SelectClipRgn(windowDc, clip);
-                }
+            HRGN clip = WindowUpdateClip(update);
+            if (clip) {
+                SelectClipRgn(frame, clip);
+                SelectClipRgn(windowDc, clip);
             }
             SetBkMode(frame, TRANSPARENT);
             DrawFrame(frame, m_activeCaption);
             DrawElements(frame);
-            const RECT b = GetBorderSizes();
-            BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
-            BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
-            BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
-            BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
+            CopyFrameStrips(windowDc, frame, w, h);
             SelectClipRgn(windowDc, NULL);
             if (clip)
                 DeleteObject(clip);
