@@ -136,33 +136,19 @@ void CSkinTab::Paint(HDC dc)
     }
 }
 
-void CSkinTab::OnPaint()
+void CSkinTab::ClipPaint(HDC dc)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hwnd, &paint);
-    RECT client;
-    GetClientRect(m_hwnd, &client);
-    CSkinMemDC picture(dc, client.right, client.bottom);
-    if (picture.IsValid()) {
-        Paint(picture);
-        // The pages and other windows over the tab control keep their
-        // pixels.
-        const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
-        if (style & WS_CLIPCHILDREN)
-            ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL);
-        if ((style & WS_CLIPSIBLINGS) && GetParent(m_hwnd))
-            ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(GetParent(m_hwnd), GW_CHILD), m_hwnd);
-        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
-    }
-    EndPaint(m_hwnd, &paint);
+    // The pages and other windows over the tab control keep their pixels.
+    const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
+    if (style & WS_CLIPCHILDREN)
+        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL);
+    if ((style & WS_CLIPSIBLINGS) && GetParent(m_hwnd))
+        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(GetParent(m_hwnd), GW_CHILD), m_hwnd);
 }
 
 LRESULT CSkinTab::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     case WM_SKIN_PARENT_BACKGROUND:
         return CopyPaintedUnder(this, (HDC)wParam, (HWND)lParam);
     case WM_MOUSEMOVE: {
