@@ -56,9 +56,8 @@ def broken_links(folder):
                 broken.append((name, target))   # the help stays inside the file
                 continue
             page, _, anchor = target.partition("#")
-            if page.lower().endswith((".css", ".html")) and not os.path.exists(os.path.join(folder, page)):
-                broken.append((name, target))
-            elif page.endswith(".html") and anchor and anchor not in anchors.get(page, ()):
+            page = page or name
+            if not os.path.isfile(os.path.join(folder, page)) or (anchor and anchor not in anchors.get(page, ())):
                 broken.append((name, target))
     return broken
 
@@ -97,17 +96,17 @@ class HelpFileTest(unittest.TestCase):
         self.assertEqual(pages, in_contents)
 
     def test_a_broken_link_or_anchor_is_found(self):
-        # The check above would pass on pages it cannot read: a copy with one
-        # missing page and one missing anchor must fail it.
+        # The check above would pass on pages it cannot read: a copy with a
+        # link to a missing page and two to missing anchors must fail it.
         copy = os.path.join(self.work, "src")
         shutil.copytree(SOURCES, copy)
         with open(os.path.join(copy, "settings.html"), "a", encoding="cp1252") as f:
-            f.write('<a href="missing.html">x</a> <a href="scheduler.html#nowhere">y</a>\n')
+            f.write('<a href="missing.html">x</a> <a href="scheduler.html#nowhere">y</a> <a href="#gone">z</a>\n')
         subprocess.run(["chmcmd", os.path.join(copy, "telmincleanwarden.hhp")], cwd=self.work,
                        capture_output=True, check=True)
         folder = extracted(os.path.join(self.work, "telmincleanwarden.chm"), os.path.join(self.work, "out"))
-        self.assertEqual([("settings.html", "missing.html"), ("settings.html", "scheduler.html#nowhere")],
-                         broken_links(folder))
+        self.assertEqual([("settings.html", "missing.html"), ("settings.html", "scheduler.html#nowhere"),
+                          ("settings.html", "#gone")], broken_links(folder))
 
     def test_pages_declare_their_code_page_and_hold_plain_text(self):
         # Typographic quotes or dashes typed into a page would show as
