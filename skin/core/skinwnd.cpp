@@ -479,7 +479,8 @@ CSkinMemDC* CSkinWnd::RenderBackground(const RECT& client) const
     if (!shape || !m_hwnd)
         return NULL;
     HDC screen = ::GetDC(m_hwnd);
-    CSkinMemDC* picture = new CSkinMemDC(screen, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+    CSkinMemDC* picture =
+        new CSkinMemDC(screen, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
     ::ReleaseDC(m_hwnd, screen);
     if (!picture->IsValid()) {
         delete picture;

@@ -166,11 +166,10 @@ void FillTriangle(HDC dc, const POINT points[3], COLORREF colour)
 namespace {
 
 // The underline of an underlined font, drawn by the skin instead of the
-// system: the system underlines the measured width of the text, and where a
-// font's letters are drawn narrower than they measure (Wine's renderer
-// leaves out each letter's right bearing) it ran past the last letter, the
-// further the longer the text. These are the underlines under the letters
-// actually drawn, one per line, relative to the text's rect.
+// system: the system underlines the measured width of the text, and where
+// the letters come out narrower than they measure (as under Wine) it runs
+// past the last letter, the further the longer the text. These are the
+// underlines under the letters actually drawn, one per line.
 std::vector<RECT> UnderlinesUnderInk(HDC dc, HFONT plain, const RECT& rect, LPCSTR text, int length, UINT format)
 {
     std::vector<RECT> lines;

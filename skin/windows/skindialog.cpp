@@ -35,10 +35,6 @@ CSkinDialog::CSkinDialog() : m_laidOut(false), m_redrawPending(0), m_styleAtAtta
     SetRectEmpty(&m_lastWindowRect);
 }
 
-CSkinDialog::~CSkinDialog()
-{
-}
-
 void CSkinDialog::Detach()
 {
     m_frame.reset();

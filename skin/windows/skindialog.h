@@ -19,7 +19,6 @@ class CSkinDialog : public CSkinWnd
 {
 public:
     CSkinDialog();
-    ~CSkinDialog() override;
 
     BOOL Attach(HWND hwnd) override;
     void Detach() override;

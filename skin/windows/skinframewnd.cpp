@@ -41,10 +41,6 @@ CSkinFrameWnd::CSkinFrameWnd()
     SetRectEmpty(&m_menuBarRect);
 }
 
-CSkinFrameWnd::~CSkinFrameWnd()
-{
-}
-
 bool CSkinFrameWnd::IsResizable() const
 {
     const DWORD style = StyleNow();

@@ -21,7 +21,6 @@ public:
     enum { PlainStyle = 0x96000000 };
 
     CSkinFrameWnd();
-    ~CSkinFrameWnd() override;
 
     CSkinObject* SetSkinObject(CSkinObject* object) override;
     BOOL Attach(HWND hwnd) override;

@@ -436,8 +436,9 @@ TEST_F(PopupMenuTest, TheSystemMenuShowsTheItemsTheWindowAllowsAndCarriesOutOnly
     // A window that can be neither sized nor maximised, as the main window:
     // the system greys Size and Maximize, and so does the skinned menu; a
     // click on them does nothing.
-    HWND fixed = CreateWindowExA(0, "CwMenuOwner", "fixed", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
-                                 60, 60, 200, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    HWND fixed =
+        CreateWindowExA(0, "CwMenuOwner", "fixed", style, 60, 60, 200, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
     s_received.clear();
     states = OpenSystemMenuAndClick(fixed, SC_SIZE, &result);
     const std::map<UINT, bool> normal = {{SC_RESTORE, false}, {SC_MOVE, true}, {SC_SIZE, false},
