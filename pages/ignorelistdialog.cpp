@@ -14,7 +14,8 @@ BEGIN_MESSAGE_MAP(CIgnoreListDialog, CMaintenancePage)
 END_MESSAGE_MAP()
 
 namespace {
-const int kListTop = 30;
+// Where the threat list begins: its frame's top line lies below the title.
+const int kListTop = 40;
 }
 
 CIgnoreListDialog::CIgnoreListDialog(CWnd* pParent)

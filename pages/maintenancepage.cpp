@@ -76,8 +76,10 @@ void CMaintenancePage::PlaceTopRow(UINT chooserId, std::initializer_list<UINT> b
         ScreenToClient(&rc);
         if (!chooser->SendMessage(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)))
             dropped = rc;
-        chooser->SetWindowPos(nullptr, 0, 0, std::max(rc.Width(), right - Margin / 2 - static_cast<int>(rc.left)),
-                              std::max(rc.Height(), dropped.Height()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // The chooser takes the room the buttons leave, never running under them.
+        const int width = std::max(static_cast<int>(MinChooserWidth), right - Margin / 2 - static_cast<int>(rc.left));
+        chooser->SetWindowPos(nullptr, 0, 0, width, std::max(rc.Height(), dropped.Height()),
+                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

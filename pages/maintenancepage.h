@@ -15,7 +15,7 @@ class CMaintenancePage : public CToolTipDialogEx, public CDialogControlHelper
 
 public:
     // Pixels between the page's edges and its controls; below the bottom row.
-    enum { Margin = 10, BottomMargin = 8 };
+    enum { Margin = 10, BottomMargin = 8, MinChooserWidth = 80 };
     // The threat list's template and page, as every page that shows one.
     enum { ThreatListTemplate = 157, ThreatListHtml = 158 };
 

@@ -17,8 +17,9 @@ Source text (one statement a line, '#' starts a comment):
     field value                   'child "Name" TypeName' ... 'end' blocks
   end
   image "Name.bmp" draw W H       an image drawn by the statements that follow
-    fill X0 Y0 X1 Y1 #RRGGBB      (see Canvas) and encoded as a 24-bit BMP
-  end
+    fill X0 Y0 X1 Y1 #RRGGBB      (see Canvas; stroke, arc, shield and lettering
+  end                             draw smooth shapes, see strokeart) and encoded
+                                  as a 24-bit BMP
   image "Name.bmp" file PATH [FORMAT]   an image taken as encoded bytes
   sound "Name"                    a sound record (no body beyond the base)
 
@@ -34,6 +35,7 @@ import struct
 import sys
 
 import lzo
+import strokeart
 
 MAGIC = b"SKINTOOLS_SKIN_FILE"
 HEADER_SIZE = 188
@@ -675,6 +677,34 @@ class Canvas:
                 if ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0:
                     self.put(x, y, c)
 
+    def stroke(self, width, colour, *points):
+        """A line through the points, with round ends and joins."""
+        cover = strokeart.Coverage()
+        cover.polyline(list(zip(points[::2], points[1::2])), width / 2.0)
+        cover.paint(self, lambda x, y: colour)
+
+    def arc(self, width, colour, cx, cy, rx, ry, start, end):
+        """An elliptical arc from angle start to end, degrees counter-clockwise."""
+        cover = strokeart.Coverage()
+        cover.polyline(strokeart.arc_points(cx, cy, rx, ry, start, end), width / 2.0)
+        cover.paint(self, lambda x, y: colour)
+
+    def shield(self, x0, y0, x1, y1, top, bottom):
+        """The product's shield, shaded from top to bottom colour."""
+        cover = strokeart.Coverage()
+        cover.polygon(strokeart.shield_outline(x0, y0, x1, y1))
+        span = max(1, int(y1 - y0))
+        cover.paint(self, lambda x, y: self.mix(top, bottom, max(0, min(span - 1, int(y - y0))), span))
+
+    def lettering(self, x, baseline, xheight, weight, colour, text, tracking=0.28):
+        """Text in the stroke alphabet (see strokeart), from x on the baseline."""
+        cover = strokeart.Coverage()
+        try:
+            strokeart.lettering(cover, x, baseline, xheight, weight, text, tracking)
+        except ValueError as e:
+            raise SkinError(str(e))
+        cover.paint(self, lambda x, y: colour)
+
     def art(self, x0, y0, rows, inks):
         for dy, row in enumerate(rows):
             for dx, ch in enumerate(row):
@@ -696,6 +726,22 @@ class Canvas:
 
 
 # ---------------------------------------------------------------- source text
+
+def drawing_argument(tok, statement):
+    """Picture colours are #RRGGBB (0xRRGGBB); numbers may have fractions;
+    lettering takes its text as a quoted word."""
+    if tok.startswith("#"):
+        return int(tok[1:], 16)
+    try:
+        return int(tok, 0)
+    except ValueError:
+        try:
+            return float(tok)
+        except ValueError:
+            if statement == "lettering":
+                return tok
+            raise
+
 
 def parse_colour(tok):
     if tok.startswith("#"):
@@ -807,8 +853,7 @@ def parse_source(text, base_dir="."):
                 inks[toks[1]] = int(toks[2].lstrip("#"), 16)
                 continue
             try:
-                # Picture colours are 0xRRGGBB.
-                args = [int(t[1:], 16) if t.startswith("#") else int(t, 0) for t in toks[1:]]
+                args = [drawing_argument(t, word) for t in toks[1:]]
             except ValueError:
                 raise SkinError("%s: bad drawing arguments %r" % (where, line))
             if word == "art":

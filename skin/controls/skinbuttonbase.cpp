@@ -13,7 +13,6 @@
 namespace {
 
 const int TextLength = 300;
-const int TextGap = 2;
 
 template <class Block> bool IsEmptyBlock(const Block& block)
 {
@@ -55,6 +54,10 @@ public:
         ::DrawTextA(dc, text, -1, &measured, format | DT_CALCRECT);
         extent.cx = Width(measured);
         extent.cy = Height(measured);
+        // The system's check boxes and radios leave half a digit's width
+        // between the mark and the text.
+        INT digit = 0;
+        gap = GetCharWidth32A(dc, '0', '0', &digit) && digit > 1 ? digit / 2 : 2;
     }
     ~CButtonText()
     {
@@ -65,6 +68,7 @@ public:
     char text[TextLength + 1];
     UINT format;
     SIZE extent;
+    int gap;
 
 private:
     HDC m_dc;
@@ -87,7 +91,7 @@ const SkinCheckState& CSkinButtonBase::PickState(const SkinCheckState* blocks, i
     return Pick(blocks, wanted, second, third);
 }
 
-CSkinButtonBase::Layout CSkinButtonBase::PlaceContent(DWORD style, const RECT& client, SIZE mark, SIZE text)
+CSkinButtonBase::Layout CSkinButtonBase::PlaceContent(DWORD style, const RECT& client, SIZE mark, SIZE text, int gap)
 {
     Layout layout;
     // Vertical place of the mark: centred unless only top or only bottom.
@@ -99,10 +103,10 @@ CSkinButtonBase::Layout CSkinButtonBase::PlaceContent(DWORD style, const RECT& c
         markTop = client.bottom - mark.cy;
     if (style & BS_LEFTTEXT) {
         SetRect(&layout.mark, client.right - mark.cx, markTop, client.right, markTop + mark.cy);
-        SetRect(&layout.text, client.left, client.top, layout.mark.left - (mark.cx ? TextGap : 0), client.bottom);
+        SetRect(&layout.text, client.left, client.top, layout.mark.left - (mark.cx ? gap : 0), client.bottom);
     } else {
         SetRect(&layout.mark, client.left, markTop, client.left + mark.cx, markTop + mark.cy);
-        SetRect(&layout.text, layout.mark.right + (mark.cx ? TextGap : 0), client.top, client.right, client.bottom);
+        SetRect(&layout.text, layout.mark.right + (mark.cx ? gap : 0), client.top, client.right, client.bottom);
     }
     // The text's own extent placed in its area by the alignment bits.
     RECT& t = layout.text;
@@ -259,7 +263,7 @@ void CSkinButtonBase::PaintPushLike(HDC dc)
                 content.cy = bm.bmHeight;
             }
         }
-        const Layout layout = PlaceContent(style | (style & BS_CENTER ? 0 : BS_CENTER), client, none, content);
+        const Layout layout = PlaceContent(style | (style & BS_CENTER ? 0 : BS_CENTER), client, none, content, 0);
         if (style & BS_ICON) {
             DrawIconEx(dc, layout.text.left, layout.text.top, (HICON)image, content.cx, content.cy, 0, NULL, DI_NORMAL);
         } else {
@@ -272,7 +276,7 @@ void CSkinButtonBase::PaintPushLike(HDC dc)
         return;
     }
     const CButtonText text(m_hwnd, dc, client);
-    const Layout layout = PlaceContent(style | (style & BS_CENTER ? 0 : BS_CENTER), client, none, text.extent);
+    const Layout layout = PlaceContent(style | (style & BS_CENTER ? 0 : BS_CENTER), client, none, text.extent, 0);
     SkinTextStyle textStyle = block.text;
     if (!(textStyle.text[0] | textStyle.text[1] | textStyle.text[2]))
         SetStyleTextColour(textStyle, object->GetFontColour());
@@ -296,7 +300,7 @@ void CSkinButtonBase::PaintCheck(HDC dc, const SkinCheckState& block, bool paren
     if (mark.cx < 0 || mark.cy < 0)
         mark.cx = mark.cy = 0;
     const CButtonText text(m_hwnd, dc, client);
-    const Layout layout = PlaceContent(style, client, mark, text.extent);
+    const Layout layout = PlaceContent(style, client, mark, text.extent, text.gap);
     DrawSkinImagePartTransparent(store, dc, layout.mark, block.mark, m_transparentColour, mirrored);
     if (text.text[0])
         DrawStyledText(dc, block.text, layout.text, text.text, -1, text.format);

@@ -21,13 +21,14 @@ public:
 
     bool IsPressed() const { return m_pressed != 0; }
 
-    // Where the mark and the text go in the client area for the style.
+    // Where the mark and the text go in the client area for the style, the
+    // text gap pixels away from the mark.
     struct Layout
     {
         RECT mark;
         RECT text;
     };
-    static Layout PlaceContent(DWORD style, const RECT& client, SIZE mark, SIZE text);
+    static Layout PlaceContent(DWORD style, const RECT& client, SIZE mark, SIZE text, int gap);
     // DrawText flags of the button's text for the style and layout.
     static UINT TextFlags(DWORD style, bool rightToLeft);
     // The wanted block when it is not empty, else the second, else the

@@ -160,6 +160,7 @@ LRESULT CSkinControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         CSkinMemDC picture(dc, client.right, client.bottom);
         if (picture.IsValid()) {
             Paint(picture);
+            ClipPaint(dc);
             BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
         }
         EndPaint(m_hwnd, &paint);

@@ -45,6 +45,9 @@ protected:
     // Drops a hand-over still in the queue.
     void CancelQueuedFont();
     void RepaintNow();
+    // Leaves out of the paint DC what the control must not paint over
+    // (windows laid over it); nothing in the base.
+    virtual void ClipPaint(HDC) {}
 
     HFONT m_savedFont;
     bool m_savedFontKnown;

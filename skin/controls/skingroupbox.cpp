@@ -101,41 +101,18 @@ void CSkinGroupBox::Paint(HDC dc)
     DrawStyledText(dc, object->m_text, InsideMargins(caption, object->m_background.margins), text, -1, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void CSkinGroupBox::OnPaint()
+void CSkinGroupBox::ClipPaint(HDC dc)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hwnd, &paint);
-    RECT client;
-    GetClientRect(m_hwnd, &client);
     // The box paints all it covers, its parent's picture inside the frame,
     // except the controls laid over it, which keep their pixels: it does
     // not depend on a transparent window's place in the painting order.
-    RECT box;
-    ::GetWindowRect(m_hwnd, &box);
-    HWND parent = GetParent(m_hwnd);
-    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        RECT rect, both;
-        if (sibling == m_hwnd || !IsWindowVisible(sibling) || !::GetWindowRect(sibling, &rect)
-            || !IntersectRect(&both, &rect, &box))
-            continue;
-        ScreenToClientRect(m_hwnd, both);
-        ExcludeClipRect(dc, both.left, both.top, both.right, both.bottom);
-    }
-    CSkinMemDC picture(dc, client.right, client.bottom);
-    if (picture.IsValid()) {
-        Paint(picture);
-        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
-    }
-    EndPaint(m_hwnd, &paint);
+    if (HWND parent = GetParent(m_hwnd))
+        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(parent, GW_CHILD), m_hwnd);
 }
 
 LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     case WM_SKIN_PARENT_BACKGROUND:
         return CopyPaintedUnder(this, (HDC)wParam, (HWND)lParam);
     case WM_ENABLE: case WM_SETTEXT: case WM_SETFONT: {

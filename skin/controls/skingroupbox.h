@@ -22,6 +22,6 @@ public:
     // Where the frame runs: from the caption's middle to the bottom.
     RECT FrameRect(const RECT& caption) const;
 
-private:
-    void OnPaint();
+protected:
+    void ClipPaint(HDC dc) override;
 };

@@ -15,22 +15,6 @@ const int TextLength = 260;
 const int IconGap = 4;
 const COLORREF Key = 0xFF00FF;
 
-// Removes from region the visible windows of the chain starting at first
-// (other than skip), mapped into hwnd's client.
-void ExcludeWindows(HRGN region, HWND hwnd, HWND first, HWND skip)
-{
-    for (HWND other = first; other; other = GetWindow(other, GW_HWNDNEXT)) {
-        if (other == skip || !IsWindowVisible(other))
-            continue;
-        RECT rect;
-        ::GetWindowRect(other, &rect);
-        ScreenToClientRect(hwnd, rect);
-        HRGN cut = CreateRectRgnIndirect(&rect);
-        CombineRgn(region, region, cut, RGN_DIFF);
-        DeleteObject(cut);
-    }
-}
-
 } // namespace
 
 CSkinTab::CSkinTab(CSkinWnd* parent) : CSkinControl(parent, sotTab), m_hot(-1)
@@ -152,36 +136,19 @@ void CSkinTab::Paint(HDC dc)
     }
 }
 
-void CSkinTab::OnPaint()
+void CSkinTab::ClipPaint(HDC dc)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hwnd, &paint);
-    RECT client;
-    GetClientRect(m_hwnd, &client);
-    CSkinMemDC picture(dc, client.right, client.bottom);
-    if (picture.IsValid()) {
-        Paint(picture);
-        // The pages and other windows over the tab control keep their
-        // pixels.
-        HRGN region = CreateRectRgnIndirect(&client);
-        const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
-        if (style & WS_CLIPCHILDREN)
-            ExcludeWindows(region, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL);
-        if ((style & WS_CLIPSIBLINGS) && GetParent(m_hwnd))
-            ExcludeWindows(region, m_hwnd, GetWindow(GetParent(m_hwnd), GW_CHILD), m_hwnd);
-        ExtSelectClipRgn(dc, region, RGN_AND);
-        DeleteObject(region);
-        BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
-    }
-    EndPaint(m_hwnd, &paint);
+    // The pages and other windows over the tab control keep their pixels.
+    const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
+    if (style & WS_CLIPCHILDREN)
+        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL);
+    if ((style & WS_CLIPSIBLINGS) && GetParent(m_hwnd))
+        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(GetParent(m_hwnd), GW_CHILD), m_hwnd);
 }
 
 LRESULT CSkinTab::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
     case WM_SKIN_PARENT_BACKGROUND:
         return CopyPaintedUnder(this, (HDC)wParam, (HWND)lParam);
     case WM_MOUSEMOVE: {

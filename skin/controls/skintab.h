@@ -25,8 +25,10 @@ public:
     // The client area less the tab rows.
     RECT PageRect() const;
 
+protected:
+    void ClipPaint(HDC dc) override;
+
 private:
-    void OnPaint();
     void PaintItem(HDC dc, int item, const RECT& rect);
 
     int m_hot;

@@ -37,6 +37,20 @@ int Height(const RECT& r)
     return r.bottom - r.top;
 }
 
+// The corner of a sizing frame part that sizes the window diagonally.
+const int CornerSize = 5;
+
+// Whether a child window leaves part of itself to its parent's background:
+// transparent windows and group boxes, which draw their frame alone.
+bool ShowsParentThrough(HWND child)
+{
+    if (GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_TRANSPARENT)
+        return true;
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof(name));
+    return lstrcmpiA(name, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
 // Adds region to target and deletes it.
 void AddRegion(HRGN target, HRGN region)
 {
@@ -402,6 +416,131 @@ void CSkinWnd::FitFrame(int width, int height)
         else if (row == 2)
             OffsetRect(&m_layout[part], 0, dH);
     }
+}
+
+LRESULT CSkinWnd::HitTestFrame(POINT p, bool sizable, LRESULT outside) const
+{
+    const RECT* l = m_layout;
+    if (PtInRect(&l[Centre], p))
+        return HTCLIENT;
+    if (PtInRect(&l[TopLeft], p))
+        return sizable && p.x < l[TopLeft].left + CornerSize && p.y < l[TopLeft].top + CornerSize ? HTTOPLEFT
+                                                                                                 : HTCAPTION;
+    if (PtInRect(&l[Top], p))
+        return sizable && p.y < l[Top].top + CornerSize ? HTTOP : HTCAPTION;
+    if (PtInRect(&l[TopRight], p))
+        return sizable && p.x >= l[TopRight].right - CornerSize && p.y < l[TopRight].top + CornerSize ? HTTOPRIGHT
+                                                                                                     : HTCAPTION;
+    if (PtInRect(&l[Right], p))
+        return sizable ? HTRIGHT : HTNOWHERE;
+    if (PtInRect(&l[Left], p))
+        return sizable ? HTLEFT : HTNOWHERE;
+    if (PtInRect(&l[BottomRight], p))
+        return !sizable ? HTNOWHERE
+               : p.x >= l[BottomRight].right - CornerSize && p.y >= l[BottomRight].bottom - CornerSize ? HTBOTTOMRIGHT
+                                                                                                        : HTBOTTOM;
+    if (PtInRect(&l[BottomLeft], p))
+        return !sizable ? HTNOWHERE
+               : p.x < l[BottomLeft].left + CornerSize && p.y >= l[BottomLeft].bottom - CornerSize ? HTBOTTOMLEFT
+                                                                                                    : HTBOTTOM;
+    if (PtInRect(&l[Bottom], p))
+        return sizable ? HTBOTTOM : HTNOWHERE;
+    return outside;
+}
+
+HRGN CSkinWnd::WindowUpdateClip(HRGN update) const
+{
+    if ((ULONG_PTR)update <= 1 || IsMirroredWindow(m_hwnd))
+        return NULL;
+    RECT window;
+    ::GetWindowRect(m_hwnd, &window);
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
+        OffsetRgn(clip, -window.left, -window.top);
+        return clip;
+    }
+    if (clip)
+        DeleteObject(clip);
+    return NULL;
+}
+
+void CSkinWnd::CopyFrameStrips(HDC windowDc, HDC frame, int w, int h) const
+{
+    const RECT b = GetBorderSizes();
+    BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
+    BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
+    BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
+    BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
+}
+
+CSkinMemDC* CSkinWnd::RenderBackground(const RECT& client) const
+{
+    CSkinShapeObject* shape = GetShape();
+    if (!shape || !m_hwnd)
+        return NULL;
+    HDC screen = ::GetDC(m_hwnd);
+    CSkinMemDC* picture =
+        new CSkinMemDC(screen, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+    ::ReleaseDC(m_hwnd, screen);
+    if (!picture->IsValid()) {
+        delete picture;
+        return NULL;
+    }
+    DrawSkinImagePart(GetStore(), *picture, client, shape->m_frameImages[Centre], shape->m_clientColour, TRUE,
+                      IsMirroredWindow(m_hwnd));
+    return picture;
+}
+
+void CSkinWnd::CopyBackgroundTo(HDC dc) const
+{
+    if (!m_background || !m_hwnd)
+        return;
+    RECT client, box;
+    GetClientRect(m_hwnd, &client);
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+    ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL, ShowsParentThrough);
+    if (GetClipBox(dc, &box) != NULLREGION)
+        BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
+    RestoreDC(dc, saved);
+}
+
+LRESULT CSkinWnd::CopyBackgroundUnder(HDC dc, HWND child) const
+{
+    if (!m_background || !IsWindow(child))
+        return 0;
+    RECT rect;
+    GetClientRect(child, &rect);
+    MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
+    BitBlt(dc, 0, 0, Width(rect), Height(rect), *m_background, rect.left, rect.top, SRCCOPY);
+    return 1;
+}
+
+LRESULT CSkinWnd::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND control = (HWND)lParam;
+    HDC dc = (HDC)wParam;
+    CSkinManager& manager = GetSkinManager();
+    CSkinWnd* skinner = manager.FindSkinner(control);
+    if (!skinner) {
+        // An edit control (read-only ones ask here) paints its own
+        // background: with a hollow brush its old text would stay behind.
+        const int type = manager.ControlTypeOfWindow(control);
+        if (type == sotEdit || type == sotRichEdit)
+            return CallSaved(message, wParam, lParam);
+        SetBkMode(dc, TRANSPARENT);
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    }
+    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
+    if (type == sotStatic) {
+        SetBkMode(dc, TRANSPARENT);
+        return (LRESULT)GetStockObject(NULL_BRUSH);
+    }
+    if (type == sotEdit) {
+        if (HBRUSH brush = skinner->GetControlColour(dc))
+            return (LRESULT)brush;
+    }
+    return CallSaved(message, wParam, lParam);
 }
 
 void CSkinWnd::UpdateCaptionButtons()

@@ -12,9 +12,11 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "skin/core/skinroot.h"
+#include "skin/draw/skinmemdc.h"
 
 class CSkinObject;
 class CSkinShapeObject;
@@ -104,6 +106,12 @@ public:
     // Places the elements for the window size (FitFrame's).
     void LayoutElements(int width, int height);
     void DrawElements(HDC dc);
+    // The non-client code of a window-relative point over the frame parts:
+    // HTCLIENT over the centre; with a sizing frame the 5 x 5 outer corners
+    // of the corner parts, the top 5 pixels of the top, the sides and the
+    // bottom size the window and the rest of the top row moves it; without
+    // one only the top row answers (HTCAPTION). Elsewhere: outside.
+    LRESULT HitTestFrame(POINT point, bool sizable, LRESULT outside) const;
     // The visible element under the window-relative point, or NULL.
     CSkinElement* ElementAt(POINT point) const;
     // Gives a mouse message at the window-relative point to the element
@@ -127,6 +135,28 @@ protected:
     // NULL removes the region.
     void SetRegion(HRGN region, BOOL redraw);
     void DrawFramePart(HDC dc, int part, bool active);
+    // The update region of WM_NCPAINT (screen coordinates; 0 or 1: all of
+    // the window) in window coordinates, for clipping; NULL for all of it
+    // and for a mirrored window. The caller deletes it.
+    HRGN WindowUpdateClip(HRGN update) const;
+    // Copies the four frame strips of a window-sized picture of the frame
+    // to the window DC; the client area is the window's own.
+    void CopyFrameStrips(HDC windowDc, HDC frame, int width, int height) const;
+    // A picture of the client background for a client of this size: the
+    // object's centre picture over it with the client colour; NULL when it
+    // cannot be made.
+    CSkinMemDC* RenderBackground(const RECT& client) const;
+    // Erases with the kept background (m_background) within the DC's clip,
+    // but never over a visible child window that paints all of itself, as
+    // if the window had WS_CLIPCHILDREN.
+    void CopyBackgroundTo(HDC dc) const;
+    // WM_SKIN_PARENT_BACKGROUND: the kept background under the child's
+    // client area into its DC; 0 without a background.
+    LRESULT CopyBackgroundUnder(HDC dc, HWND child) const;
+    // WM_CTLCOLORSTATIC of a skinned background: statics (skinned or not)
+    // draw transparently over it, read-only edits keep their own background,
+    // anything else goes to the window's procedure.
+    LRESULT OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam);
     // Paints a minimised window from the object's first grids.
     void DrawMinimized(HDC dc, bool active);
 
@@ -141,6 +171,9 @@ protected:
     int m_regionFlag;
     COLORREF m_transparentColour;
     HRGN m_windowRegion;
+    // The client background as last made, for erasing and for the children
+    // that copy it behind themselves.
+    std::unique_ptr<CSkinMemDC> m_background;
     bool m_activeCaption;
     bool m_borrowingStyle;
 };

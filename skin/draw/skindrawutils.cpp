@@ -163,6 +163,70 @@ void FillTriangle(HDC dc, const POINT points[3], COLORREF colour)
     DeleteObject(brush);
 }
 
+namespace {
+
+// The underline of an underlined font, drawn by the skin instead of the
+// system: the system underlines the measured width of the text, and where
+// the letters come out narrower than they measure (as under Wine) it runs
+// past the last letter, the further the longer the text. These are the
+// underlines under the letters actually drawn, one per line.
+std::vector<RECT> UnderlinesUnderInk(HDC dc, HFONT plain, const RECT& rect, LPCSTR text, int length, UINT format)
+{
+    std::vector<RECT> lines;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    TEXTMETRICA tm;
+    if (w <= 0 || h <= 0 || !GetTextMetricsA(dc, &tm) || tm.tmHeight <= 0)
+        return lines;
+    int position = -1, thickness = 1;
+    OUTLINETEXTMETRICA otm;
+    otm.otmSize = sizeof(otm);
+    if (GetOutlineTextMetricsA(dc, sizeof(otm), &otm)) {
+        position = otm.otmsUnderscorePosition;
+        thickness = otm.otmsUnderscoreSize > 0 ? (int)otm.otmsUnderscoreSize : 1;
+    }
+    // The letters alone, black on white, where the real ones will go.
+    CSkinDib scratch(w, h, 32);
+    if (!scratch.IsValid())
+        return lines;
+    memset(scratch.Bits(), 0xFF, (size_t)scratch.Stride() * h);
+    HGDIOBJ old = SelectObject(scratch.GetDC(), plain);
+    SetBkMode(scratch.GetDC(), TRANSPARENT);
+    SetTextColor(scratch.GetDC(), RGB(0, 0, 0));
+    RECT local = {0, 0, w, h};
+    DrawTextA(scratch.GetDC(), text, length, &local, format);
+    SelectObject(scratch.GetDC(), old);
+    GdiFlush();
+    const int lineHeight = tm.tmHeight + (format & DT_EXTERNALLEADING ? tm.tmExternalLeading : 0);
+    int top = 0, count = (h + lineHeight - 1) / lineHeight;
+    if (format & DT_SINGLELINE) {
+        count = 1;
+        if (format & DT_VCENTER)
+            top = (h - tm.tmHeight) / 2;
+        else if (format & DT_BOTTOM)
+            top = h - tm.tmHeight;
+    }
+    for (int line = 0; line < count; ++line, top += lineHeight) {
+        int left = w, right = -1;
+        for (int y = top < 0 ? 0 : top; y < top + lineHeight && y < h; ++y) {
+            const DWORD* row = scratch.Pixels() + (size_t)y * w;
+            for (int x = 0; x < w; ++x)
+                if ((row[x] & 0xFF) < 0x80) {
+                    left = x < left ? x : left;
+                    right = x > right ? x : right;
+                }
+        }
+        if (right < left)
+            continue;
+        const int y = top + tm.tmAscent - position - thickness / 2;
+        RECT underline = {rect.left + left, rect.top + y, rect.left + right + 1, rect.top + y + thickness};
+        if (format & DT_NOCLIP || IntersectRect(&underline, &underline, &rect))
+            lines.push_back(underline);
+    }
+    return lines;
+}
+
+} // namespace
+
 int DrawShadowText(HDC dc, const RECT& rect, DWORD shadowOffset, DWORD flags, COLORREF shadowColour,
                    COLORREF textColour, LPCSTR text, int length, UINT format)
 {
@@ -170,16 +234,37 @@ int DrawShadowText(HDC dc, const RECT& rect, DWORD shadowOffset, DWORD flags, CO
         return 0;
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
+    std::vector<RECT> underlines;
+    HFONT plain = NULL;
+    LOGFONTA lf;
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    if (!(format & DT_CALCRECT) && font && GetObjectA(font, sizeof(lf), &lf) == sizeof(lf) && lf.lfUnderline) {
+        lf.lfUnderline = FALSE;
+        plain = CreateFontIndirectA(&lf);
+        if (plain) {
+            underlines = UnderlinesUnderInk(dc, plain, rect, text, length, format);
+            SelectObject(dc, plain);
+        }
+    }
+    const int dx = (signed char)LOBYTE(shadowOffset), dy = (signed char)HIBYTE(shadowOffset);
     if (flags & 1) {
         RECT shadow = rect;
-        OffsetRect(&shadow, (signed char)LOBYTE(shadowOffset), (signed char)HIBYTE(shadowOffset));
+        OffsetRect(&shadow, dx, dy);
         SetTextColor(dc, shadowColour);
         DrawTextA(dc, text, length, &shadow, format);
+        for (RECT line : underlines) {
+            OffsetRect(&line, dx, dy);
+            FillSolidRect(dc, line, shadowColour);
+        }
     }
     SetTextColor(dc, textColour);
     RECT target = rect;
     const int height = DrawTextA(dc, text, length, &target, format);
+    for (const RECT& line : underlines)
+        FillSolidRect(dc, line, textColour);
     RestoreDC(dc, saved);
+    if (plain)
+        DeleteObject(plain);
     return height;
 }
 
@@ -214,6 +299,33 @@ BOOL DrawWindowSmallIcon(HWND hwnd, HDC dc, POINT point)
 bool IsMirroredWindow(HWND hwnd)
 {
     return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+}
+
+void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND first, HWND skip, bool (*seeThrough)(HWND))
+{
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    for (HWND other = first; other; other = GetWindow(other, GW_HWNDNEXT)) {
+        if (other == skip || !IsWindowVisible(other) || (seeThrough && seeThrough(other)))
+            continue;
+        RECT rect;
+        GetWindowRect(other, &rect);
+        MapWindowPoints(NULL, hwnd, (POINT*)&rect, 2);
+        DWORD size = 0;
+        if (!shape || GetWindowRgn(other, shape) == ERROR || !(size = GetRegionData(shape, 0, NULL))) {
+            ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+            continue;
+        }
+        std::vector<BYTE> data(size);
+        RGNDATA* region = (RGNDATA*)&data[0];
+        if (!GetRegionData(shape, size, region))
+            continue;
+        const RECT* parts = (const RECT*)region->Buffer;
+        for (DWORD i = 0; i < region->rdh.nCount; ++i)
+            ExcludeClipRect(dc, rect.left + parts[i].left, rect.top + parts[i].top, rect.left + parts[i].right,
+                            rect.top + parts[i].bottom);
+    }
+    if (shape)
+        DeleteObject(shape);
 }
 
 int MirrorPointX(HWND hwnd, int x)

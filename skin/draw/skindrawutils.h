@@ -33,7 +33,8 @@ void FillSolidRect(HDC dc, const RECT& rect, COLORREF colour);
 void FillTriangle(HDC dc, const POINT points[3], COLORREF colour);
 // With bit 0 of flags the text is drawn first in the shadow colour, moved by
 // the offset (x in the low byte, y in the next, both signed), then in the
-// text colour. The DC's state is kept.
+// text colour. The underline of an underlined font runs under the letters
+// of each line, no further. The DC's state is kept.
 int DrawShadowText(HDC dc, const RECT& rect, DWORD shadowOffset, DWORD flags, COLORREF shadowColour,
                    COLORREF textColour, LPCSTR text, int length, UINT format);
 // DrawShadowText with the offset (low word of the effect), flags (high
@@ -46,6 +47,11 @@ BOOL DrawWindowSmallIcon(HWND hwnd, HDC dc, POINT point);
 // ---------------------------------------------------------------- windows and monitors
 
 bool IsMirroredWindow(HWND hwnd);
+// Leaves the visible windows of the chain from first on (but skip, and
+// those seeThrough answers true for) out of the clip of a DC in hwnd's
+// client coordinates, each by its window region where it has one: what
+// WS_CLIPCHILDREN and WS_CLIPSIBLINGS do for a window's own painting.
+void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND first, HWND skip, bool (*seeThrough)(HWND) = NULL);
 // In a mirrored window x becomes right - x + left of the window rect.
 int MirrorPointX(HWND hwnd, int x);
 void MirrorRectX(HWND hwnd, RECT& rect);

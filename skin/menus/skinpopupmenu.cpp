@@ -943,15 +943,26 @@ int ShowSkinSystemMenuAt(HWND hwnd, POINT point)
         return 0;
     HMENU copy = CreatePopupMenu();
     CopyMenuItems(system, copy);
+    // The system sets these items as its own menu opens, from what the
+    // window's style and state allow; the other items keep the states the
+    // program gave them.
+    const DWORD style = (DWORD)GetWindowLongA(hwnd, GWL_STYLE);
     const bool zoomed = IsZoomed(hwnd) != FALSE, iconic = IsIconic(hwnd) != FALSE;
-    const UINT on = MF_BYCOMMAND | MF_ENABLED, off = MF_BYCOMMAND | MF_GRAYED;
-    EnableMenuItem(copy, SC_RESTORE, zoomed || iconic ? on : off);
-    EnableMenuItem(copy, SC_MOVE, zoomed || iconic ? off : on);
-    EnableMenuItem(copy, SC_SIZE, zoomed || iconic ? off : on);
-    if (iconic)
-        EnableMenuItem(copy, SC_MINIMIZE, off);
-    if (zoomed)
-        EnableMenuItem(copy, SC_MAXIMIZE, off);
+    const struct
+    {
+        UINT command;
+        bool enabled;
+    } items[] = {
+        {SC_RESTORE, zoomed || iconic},
+        {SC_MOVE, !zoomed},
+        {SC_SIZE, (style & WS_THICKFRAME) && !zoomed && !iconic},
+        {SC_MINIMIZE, (style & WS_MINIMIZEBOX) && !iconic},
+        {SC_MAXIMIZE, (style & WS_MAXIMIZEBOX) && !zoomed},
+    };
+    for (const auto& item : items)
+        EnableMenuItem(copy, item.command, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+    if (GetClassLongA(hwnd, GCL_STYLE) & CS_NOCLOSE)
+        EnableMenuItem(copy, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     const int result = TrackSkinPopupMenu(copy, 0, point.x, point.y, hwnd, TRUE);
     DestroyMenu(copy);
     return result;

@@ -131,8 +131,9 @@ RECT CalcSkinPopupMenuRect(int x, int y, UINT flags, SIZE size, bool mirrored);
 // the command is the answer. Otherwise 1, or 0 when the menu was left
 // without a choice.
 int TrackSkinPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner, BOOL systemMenu);
-// A copy of the window's system menu, its items enabled for the window's
-// state, tracked at the cursor (2 pixels right of it) or at a point.
+// A copy of the window's system menu, its items enabled as the system
+// enables its own for the window's style and state, tracked at the cursor
+// (2 pixels right of it) or at a point.
 int ShowSkinSystemMenu(HWND hwnd);
 int ShowSkinSystemMenuAt(HWND hwnd, POINT point);
 // The caption buttons' way to the system menu.

@@ -11,9 +11,6 @@
 
 namespace {
 
-// The corner of a part that sizes the window diagonally.
-const int CornerSize = 5;
-
 int Width(const RECT& r)
 {
     return r.right - r.left;
@@ -33,17 +30,9 @@ DWORD BareStyle(DWORD style)
 
 } // namespace
 
-CSkinDialog::CSkinDialog()
-    : m_laidOut(false), m_redrawPending(0), m_styleAtAttach(0), m_backgroundDc(NULL), m_background(NULL),
-      m_backgroundOld(NULL)
+CSkinDialog::CSkinDialog() : m_laidOut(false), m_redrawPending(0), m_styleAtAttach(0)
 {
     SetRectEmpty(&m_lastWindowRect);
-    m_backgroundSize.cx = m_backgroundSize.cy = 0;
-}
-
-CSkinDialog::~CSkinDialog()
-{
-    DeleteBackground();
 }
 
 void CSkinDialog::Detach()
@@ -139,7 +128,7 @@ LRESULT CSkinDialog::FramelessProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(message, wParam, lParam);
     case WM_SKIN_PARENT_BACKGROUND:
-        return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
+        return MakeBackground() ? CopyBackgroundUnder((HDC)wParam, (HWND)lParam) : 0;
     case WM_ERASEBKGND:
         return EraseBackground((HDC)wParam) ? 1 : CSkinWnd::WindowProc(message, wParam, lParam);
     case WM_NCDESTROY: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
@@ -230,7 +219,7 @@ LRESULT CSkinDialog::FramedProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(message, wParam, lParam);
     case WM_SKIN_PARENT_BACKGROUND:
-        return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
+        return MakeBackground() ? CopyBackgroundUnder((HDC)wParam, (HWND)lParam) : 0;
     default:
         return CSkinWnd::WindowProc(message, wParam, lParam);
     }
@@ -327,35 +316,8 @@ LRESULT CSkinDialog::HitTest(POINT screen)
                 return code;
         }
     }
-    if (PtInRect(&m_layout[Centre], p))
-        return HTCLIENT;
     const bool sizable = (GetWindowLongA(m_hwnd, GWL_STYLE) & WS_THICKFRAME) && !IsZoomed(m_hwnd);
-    if (!sizable) {
-        for (int part = TopLeft; part <= TopRight; ++part)
-            if (PtInRect(&m_layout[part], p))
-                return HTCAPTION;
-        return HTNOWHERE;
-    }
-    const RECT* l = m_layout;
-    if (PtInRect(&l[TopLeft], p))
-        return p.x < l[TopLeft].left + CornerSize && p.y < l[TopLeft].top + CornerSize ? HTTOPLEFT : HTCAPTION;
-    if (PtInRect(&l[Top], p))
-        return p.y < l[Top].top + CornerSize ? HTTOP : HTCAPTION;
-    if (PtInRect(&l[TopRight], p))
-        return p.x >= l[TopRight].right - CornerSize && p.y < l[TopRight].top + CornerSize ? HTTOPRIGHT : HTCAPTION;
-    if (PtInRect(&l[Right], p))
-        return HTRIGHT;
-    if (PtInRect(&l[Left], p))
-        return HTLEFT;
-    if (PtInRect(&l[BottomRight], p))
-        return p.x >= l[BottomRight].right - CornerSize && p.y >= l[BottomRight].bottom - CornerSize ? HTBOTTOMRIGHT
-                                                                                                     : HTBOTTOM;
-    if (PtInRect(&l[BottomLeft], p))
-        return p.x < l[BottomLeft].left + CornerSize && p.y >= l[BottomLeft].bottom - CornerSize ? HTBOTTOMLEFT
-                                                                                                 : HTBOTTOM;
-    if (PtInRect(&l[Bottom], p))
-        return HTBOTTOM;
-    return HTNOWHERE;
+    return HitTestFrame(p, sizable, HTNOWHERE);
 }
 
 // ---------------------------------------------------------------- painting
@@ -416,25 +378,13 @@ void CSkinDialog::PaintFrame(HRGN update, bool render)
         }
     }
     if (m_frame->IsValid()) {
-        HRGN clip = NULL;
-        if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
-            clip = CreateRectRgn(0, 0, 0, 0);
-            if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
-                OffsetRgn(clip, -window.left, -window.top);
-                SelectClipRgn(windowDc, clip);
-            }
-        }
-        HDC frame = *m_frame;
-        if (iconic) {
-            BitBlt(windowDc, 0, 0, w, h, frame, 0, 0, SRCCOPY);
-        } else {
-            // Only the four strips of the frame: the client is the dialog's.
-            const RECT b = GetBorderSizes();
-            BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
-            BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
-            BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
-            BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
-        }
+        HRGN clip = WindowUpdateClip(update);
+        if (clip)
+            SelectClipRgn(windowDc, clip);
+        if (iconic)
+            BitBlt(windowDc, 0, 0, w, h, *m_frame, 0, 0, SRCCOPY);
+        else
+            CopyFrameStrips(windowDc, *m_frame, w, h);
         if (clip)
             DeleteObject(clip);
     }
@@ -443,53 +393,26 @@ void CSkinDialog::PaintFrame(HRGN update, bool render)
 
 void CSkinDialog::DeleteBackground()
 {
-    if (m_backgroundDc) {
-        SelectObject(m_backgroundDc, m_backgroundOld);
-        DeleteDC(m_backgroundDc);
-    }
-    if (m_background)
-        DeleteObject(m_background);
-    m_backgroundDc = NULL;
-    m_background = NULL;
-    m_backgroundOld = NULL;
-    m_backgroundSize.cx = m_backgroundSize.cy = 0;
+    m_background.reset();
 }
 
-bool CSkinDialog::MakeBackground(bool* madeNew)
+bool CSkinDialog::MakeBackground()
 {
-    if (madeNew)
-        *madeNew = false;
     CSkinShapeObject* shape = GetShape();
     if (!shape || !m_hwnd)
         return false;
     RECT client;
     GetClientRect(m_hwnd, &client);
-    if (m_backgroundDc && m_backgroundSize.cx == client.right && m_backgroundSize.cy == client.bottom)
+    if (m_background && m_background->GetWidth() == (client.right > 0 ? client.right : 1)
+        && m_background->GetHeight() == (client.bottom > 0 ? client.bottom : 1))
         return true;
-    const bool resized = m_backgroundDc != NULL;
-    DeleteBackground();
-    HDC screen = GetDC(m_hwnd);
-    m_backgroundDc = CreateCompatibleDC(screen);
-    m_background = CreateCompatibleBitmap(screen, client.right > 0 ? client.right : 1,
-                                          client.bottom > 0 ? client.bottom : 1);
-    ReleaseDC(m_hwnd, screen);
-    if (!m_backgroundDc || !m_background) {
-        DeleteBackground();
-        return false;
-    }
-    m_backgroundOld = SelectObject(m_backgroundDc, m_background);
-    m_backgroundSize.cx = client.right;
-    m_backgroundSize.cy = client.bottom;
-    const SkinImageRef& centre = shape->m_frameImages[Centre];
-    DrawSkinImagePart(GetStore(), m_backgroundDc, client, centre, shape->m_clientColour, TRUE,
-                      IsMirroredWindow(m_hwnd));
+    const bool resized = m_background != NULL;
+    m_background.reset(RenderBackground(client));
     // A stretched picture changes everywhere with the size: the whole
     // client is drawn again, not only what the resize uncovered.
-    if (resized && centre.mode >= SkinDrawStretch)
+    if (m_background && resized && shape->m_frameImages[Centre].mode >= SkinDrawStretch)
         m_redrawPending = 1;
-    if (madeNew)
-        *madeNew = true;
-    return true;
+    return m_background != NULL;
 }
 
 BOOL CSkinDialog::EraseBackground(HDC dc)
@@ -497,53 +420,12 @@ BOOL CSkinDialog::EraseBackground(HDC dc)
     CSkinShapeObject* shape = GetShape();
     if (!shape || shape->GetType() != sotFrameWnd || !static_cast<CSkinFrameWndObject*>(shape)->m_backgroundFlag)
         return FALSE;
-    if (!MakeBackground(NULL))
+    if (!MakeBackground())
         return FALSE;
-    RECT box;
-    if (GetClipBox(dc, &box) == NULLREGION)
-        return TRUE;
-    BitBlt(dc, box.left, box.top, Width(box), Height(box), m_backgroundDc, box.left, box.top, SRCCOPY);
+    CopyBackgroundTo(dc);
     if (m_redrawPending) {
         m_redrawPending = 0;
         RedrawWindow(m_hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     return TRUE;
-}
-
-LRESULT CSkinDialog::CopyBackgroundTo(HDC dc, HWND child)
-{
-    if (!MakeBackground(NULL) || !IsWindow(child))
-        return 0;
-    RECT rect;
-    GetClientRect(child, &rect);
-    MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, Width(rect), Height(rect), m_backgroundDc, rect.left, rect.top, SRCCOPY);
-    return 1;
-}
-
-LRESULT CSkinDialog::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    HWND control = (HWND)lParam;
-    HDC dc = (HDC)wParam;
-    CSkinManager& manager = GetSkinManager();
-    CSkinWnd* skinner = manager.FindSkinner(control);
-    if (!skinner) {
-        // An edit control (read-only ones ask here) paints its own
-        // background: with a hollow brush its old text would stay behind.
-        const int type = manager.ControlTypeOfWindow(control);
-        if (type == sotEdit || type == sotRichEdit)
-            return CallSaved(message, wParam, lParam);
-        SetBkMode(dc, TRANSPARENT);
-        return (LRESULT)GetStockObject(NULL_BRUSH);
-    }
-    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
-    if (type == sotStatic) {
-        SetBkMode(dc, TRANSPARENT);
-        return (LRESULT)GetStockObject(NULL_BRUSH);
-    }
-    if (type == sotEdit) {
-        if (HBRUSH brush = skinner->GetControlColour(dc))
-            return (LRESULT)brush;
-    }
-    return CallSaved(message, wParam, lParam);
 }

@@ -19,7 +19,6 @@ class CSkinDialog : public CSkinWnd
 {
 public:
     CSkinDialog();
-    ~CSkinDialog() override;
 
     BOOL Attach(HWND hwnd) override;
     void Detach() override;
@@ -49,11 +48,9 @@ private:
     // that may have drawn into it.
     void RepaintFrame();
     BOOL EraseBackground(HDC dc);
-    LRESULT CopyBackgroundTo(HDC dc, HWND child);
-    LRESULT OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam);
     // The client background of the current client size, made when missing
     // or out of size.
-    bool MakeBackground(bool* madeNew);
+    bool MakeBackground();
     void DeleteBackground();
     LRESULT OnNcButton(UINT message, WPARAM wParam, LPARAM lParam);
     POINT WindowPoint(LPARAM screen) const;
@@ -62,10 +59,6 @@ private:
     bool m_laidOut;
     int m_redrawPending;
     DWORD m_styleAtAttach;
-    HDC m_backgroundDc;
-    HBITMAP m_background;
-    HGDIOBJ m_backgroundOld;
-    SIZE m_backgroundSize;
     // The frame as last drawn, window-sized.
     std::unique_ptr<CSkinMemDC> m_frame;
 };

@@ -15,8 +15,6 @@
 
 namespace {
 
-const int CornerSize = 5;
-
 int Width(const RECT& r)
 {
     return r.right - r.left;
@@ -36,16 +34,11 @@ const CSkinCaptionBarObject* MenuBarObjectOf(CSkinObject* object)
 } // namespace
 
 CSkinFrameWnd::CSkinFrameWnd()
-    : m_redrawPending(0), m_background(NULL), m_savedMenu(NULL), m_plainStyle(PlainStyle), m_mdiChild(0),
+    : m_redrawPending(0), m_savedMenu(NULL), m_plainStyle(PlainStyle), m_mdiChild(0),
       m_styleAtAttach(0), m_menuBar(RECT(), this, NULL), m_lastCaptionRelease(0), m_mdiClient(NULL)
 {
     SetRectEmpty(&m_lastWindowRect);
     SetRectEmpty(&m_menuBarRect);
-}
-
-CSkinFrameWnd::~CSkinFrameWnd()
-{
-    DeleteBackground();
 }
 
 bool CSkinFrameWnd::IsResizable() const
@@ -329,31 +322,7 @@ LRESULT CSkinFrameWnd::OnNcHitTest(POINT p)
         if (m_elements[i]->HitTest(p))
             if (const int code = m_elements[i]->GetHitCode())
                 return code;
-    const bool r = IsResizable();
-    if (PtInRect(&l[TopLeft], p))
-        return r && p.x < l[TopLeft].left + CornerSize && p.y < l[TopLeft].top + CornerSize ? HTTOPLEFT : HTCAPTION;
-    if (PtInRect(&l[Top], p))
-        return r && p.y < l[Top].top + CornerSize ? HTTOP : HTCAPTION;
-    if (PtInRect(&l[TopRight], p))
-        return r && p.x >= l[TopRight].right - CornerSize && p.y < l[TopRight].top + CornerSize ? HTTOPRIGHT
-                                                                                                : HTCAPTION;
-    if (PtInRect(&l[Right], p))
-        return r ? HTRIGHT : HTNOWHERE;
-    if (PtInRect(&l[Left], p))
-        return r ? HTLEFT : HTNOWHERE;
-    if (PtInRect(&l[BottomRight], p))
-        return !r ? HTNOWHERE
-               : p.x >= l[BottomRight].right - CornerSize && p.y >= l[BottomRight].bottom - CornerSize ? HTBOTTOMRIGHT
-                                                                                                        : HTBOTTOM;
-    if (PtInRect(&l[BottomLeft], p))
-        return !r ? HTNOWHERE
-               : p.x < l[BottomLeft].left + CornerSize && p.y >= l[BottomLeft].bottom - CornerSize ? HTBOTTOMLEFT
-                                                                                                    : HTBOTTOM;
-    if (PtInRect(&l[Bottom], p))
-        return r ? HTBOTTOM : HTNOWHERE;
-    if (PtInRect(&l[Centre], p))
-        return HTCLIENT;
-    return HTERROR;
+    return HitTestFrame(p, IsResizable(), HTERROR);
 }
 
 // ---------------------------------------------------------------- mouse
@@ -566,23 +535,15 @@ void CSkinFrameWnd::PaintFrame(HRGN update)
     {
         CSkinMemDC frame(windowDc, w, h);
         if (frame.IsValid()) {
-            HRGN clip = NULL;
-            if ((ULONG_PTR)update > 1 && !IsMirroredWindow(m_hwnd)) {
-                clip = CreateRectRgn(0, 0, 0, 0);
-                if (clip && CombineRgn(clip, update, NULL, RGN_COPY) != ERROR) {
-                    OffsetRgn(clip, -window.left, -window.top);
-                    SelectClipRgn(frame, clip);
-                    SelectClipRgn(windowDc, clip);
-                }
+            HRGN clip = WindowUpdateClip(update);
+            if (clip) {
+                SelectClipRgn(frame, clip);
+                SelectClipRgn(windowDc, clip);
             }
             SetBkMode(frame, TRANSPARENT);
             DrawFrame(frame, m_activeCaption);
             DrawElements(frame);
-            const RECT b = GetBorderSizes();
-            BitBlt(windowDc, 0, 0, w, b.top, frame, 0, 0, SRCCOPY);
-            BitBlt(windowDc, 0, h - b.bottom, w, b.bottom, frame, 0, h - b.bottom, SRCCOPY);
-            BitBlt(windowDc, 0, b.top, b.left, h - b.top - b.bottom, frame, 0, b.top, SRCCOPY);
-            BitBlt(windowDc, w - b.right, b.top, b.right, h - b.top - b.bottom, frame, w - b.right, b.top, SRCCOPY);
+            CopyFrameStrips(windowDc, frame, w, h);
             SelectClipRgn(windowDc, NULL);
             if (clip)
                 DeleteObject(clip);
@@ -628,8 +589,7 @@ LRESULT CSkinFrameWnd::OnNcActivate(WPARAM wParam, LPARAM)
 
 void CSkinFrameWnd::DeleteBackground()
 {
-    delete m_background;
-    m_background = NULL;
+    m_background.reset();
 }
 
 void CSkinFrameWnd::MakeBackground()
@@ -640,20 +600,20 @@ void CSkinFrameWnd::MakeBackground()
         return;
     RECT client;
     GetClientRect(m_hwnd, &client);
-    HDC dc = GetDC(m_hwnd);
-    m_background = new CSkinMemDC(dc, std::max(1, (int)client.right), std::max(1, (int)client.bottom));
-    const bool flag = shape->GetType() == sotFrameWnd && static_cast<CSkinFrameWndObject*>(shape)->m_backgroundFlag;
-    if (flag) {
-        const SkinImageRef& centre = shape->m_frameImages[Centre];
-        DrawSkinImagePart(GetStore(), *m_background, client, centre, shape->m_clientColour, TRUE,
-                          IsMirroredWindow(m_hwnd));
-        if (centre.mode >= SkinDrawStretch)
+    if (shape->GetType() == sotFrameWnd && static_cast<CSkinFrameWndObject*>(shape)->m_backgroundFlag) {
+        m_background.reset(RenderBackground(client));
+        if (m_background && shape->m_frameImages[Centre].mode >= SkinDrawStretch)
             m_redrawPending = 1;
-    } else {
-        // The window's own erase paints the picture.
-        SendMessageA(m_hwnd, WM_ERASEBKGND, (WPARAM)(HDC)*m_background, 0);
+        return;
     }
+    // The window's own erase paints the picture.
+    HDC dc = GetDC(m_hwnd);
+    m_background.reset(new CSkinMemDC(dc, std::max(1, (int)client.right), std::max(1, (int)client.bottom)));
     ReleaseDC(m_hwnd, dc);
+    if (m_background->IsValid())
+        SendMessageA(m_hwnd, WM_ERASEBKGND, (WPARAM)(HDC)*m_background, 0);
+    else
+        m_background.reset();
 }
 
 BOOL CSkinFrameWnd::EraseBackground(HDC dc)
@@ -670,42 +630,8 @@ BOOL CSkinFrameWnd::EraseBackground(HDC dc)
         RedrawWindow(m_hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
         return TRUE;
     }
-    RECT client, box;
-    GetClientRect(m_hwnd, &client);
-    IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    if (GetClipBox(dc, &box) == NULLREGION || IsRectEmpty(&box))
-        box = client;
-    BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
+    CopyBackgroundTo(dc);
     return TRUE;
-}
-
-LRESULT CSkinFrameWnd::CopyBackgroundTo(HDC dc, HWND child)
-{
-    if (!m_background)
-        MakeBackground();
-    if (!m_background || !IsWindow(child))
-        return 0;
-    RECT rect;
-    GetClientRect(child, &rect);
-    MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, Width(rect), Height(rect), *m_background, rect.left, rect.top, SRCCOPY);
-    return 1;
-}
-
-LRESULT CSkinFrameWnd::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    CSkinWnd* skinner = GetSkinManager().FindSkinner((HWND)lParam);
-    if (!skinner) {
-        SetBkMode((HDC)wParam, TRANSPARENT);
-        return (LRESULT)GetStockObject(NULL_BRUSH);
-    }
-    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
-    if (type == sotStatic)
-        return (LRESULT)GetStockObject(NULL_BRUSH);
-    if (type == sotEdit)
-        if (HBRUSH brush = skinner->GetControlColour((HDC)wParam))
-            return (LRESULT)brush;
-    return CallSaved(message, wParam, lParam);
 }
 
 // ---------------------------------------------------------------- the procedure
@@ -825,7 +751,9 @@ LRESULT CSkinFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         m_menuBar.OnMenuEnd();
         break;
     case WM_SKIN_PARENT_BACKGROUND:
-        return CopyBackgroundTo((HDC)wParam, (HWND)lParam);
+        if (!m_background)
+            MakeBackground();
+        return CopyBackgroundUnder((HDC)wParam, (HWND)lParam);
     case WM_SKIN_QUERY_STATE:
         return m_styleAtAttach;
     }

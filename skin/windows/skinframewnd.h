@@ -12,7 +12,6 @@
 #include "skin/menus/skinmenubar.h"
 
 class CSkinMdiClient;
-class CSkinMemDC;
 
 class CSkinFrameWnd : public CSkinWnd, public ISkinMenuBarFrame
 {
@@ -22,7 +21,6 @@ public:
     enum { PlainStyle = 0x96000000 };
 
     CSkinFrameWnd();
-    ~CSkinFrameWnd() override;
 
     CSkinObject* SetSkinObject(CSkinObject* object) override;
     BOOL Attach(HWND hwnd) override;
@@ -78,8 +76,6 @@ private:
     BOOL EraseBackground(HDC dc);
     void MakeBackground();
     void DeleteBackground();
-    LRESULT CopyBackgroundTo(HDC dc, HWND child);
-    LRESULT OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam);
     void OnClickOutsideMenu(LPARAM screen);
     POINT WindowPoint(LPARAM screen) const;
     DWORD StyleNow() const { return (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE); }
@@ -88,7 +84,6 @@ private:
 
     RECT m_lastWindowRect;
     int m_redrawPending;
-    CSkinMemDC* m_background;
     RECT m_menuBarRect;
     HMENU m_savedMenu;
     DWORD m_plainStyle;

@@ -17,6 +17,8 @@
 #include "foundation/languagekey.h"
 #include "foundation/localizer.h"
 #include "foundation/syshelpers.h"
+#include "skin/core/skinwnd.h"
+#include "skin/draw/skindib.h"
 #include "skin/skinlibrary.h"
 #include "tests/app/app_test_support.h"
 #include "tests/app/fake_engine.h"
@@ -574,6 +576,34 @@ TEST_F(MainDialogTest, OneAboutAtATimeFromTheTrayAndTheSystemMenu)
     m_host.onAbout = nullptr;
     Dialog().SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX);
     EXPECT_EQ(2, static_cast<int>(std::count(m_host.calls.begin(), m_host.calls.end(), "about")));
+}
+
+TEST_F(MainDialogTest, TheLogoIsThePictureOfTheSkinOnAButtonOutOfTheTabOrder)
+{
+    ASSERT_TRUE(InitSkinLibrary(GetModuleHandleA(nullptr), "Telmin Cleanwarden", nullptr, 0));
+    ASSERT_TRUE(LoadSkinFromResource(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(187), "SKIN"));
+    ASSERT_TRUE(SetDialogSkin("Dialog"));
+    ASSERT_TRUE(CreateModeless());
+    HWND logo = Dialog().GetDlgItem(IDC_LOGO)->m_hWnd;
+    char name[16] = "";
+    GetClassNameA(logo, name, sizeof(name));
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(logo, GWL_STYLE));
+    EXPECT_STREQ("Button", name);
+    EXPECT_EQ(static_cast<DWORD>(BS_BITMAP), style & BS_BITMAP);
+    EXPECT_EQ(0u, style & WS_TABSTOP);
+    EXPECT_FALSE(IsWindowEnabled(logo)) << "a click neither takes the focus nor commands";
+
+    // Its skinner draws the picture: the shield is slate blue on the page.
+    CSkinWnd* skinner = CSkinWnd::FromHandle(logo);
+    ASSERT_TRUE(skinner);
+    CSkinDib picture(243, 53, 32);
+    skinner->Paint(picture.GetDC());
+    GdiFlush();
+    const DWORD shield = picture.Pixels()[25 * 243 + 10] & 0xFFFFFF, page = picture.Pixels()[2 * 243 + 230] & 0xFFFFFF;
+    EXPECT_GT(shield & 0xFF, (shield >> 16) + 0x30) << std::hex << shield;
+    EXPECT_EQ(0xF3F5F8u, page) << std::hex << page;
+    Dialog().DestroyWindow();
+    ExitSkinLibrary();
 }
 
 TEST_F(MainDialogTest, TabTitlesTakeTheSkinsTabFontAndColourWhenThereIsOne)

@@ -73,6 +73,14 @@ protected:
 
 } // namespace
 
+TEST_F(IgnoreListPageTest, TheTitleLeavesTheListsFrameUncovered)
+{
+    CRect title, frame;
+    m_page.GetDlgItem(IDC_IGNORE_LIST_TITLE)->GetWindowRect(&title);
+    m_page.GetDlgItem(IDC_IGNORE_LIST_LIST_FRAME)->GetWindowRect(&frame);
+    EXPECT_LE(title.bottom, frame.top);
+}
+
 TEST_F(IgnoreListPageTest, TakesTheCheckedThreatsOffAndSavesTheListAtOnce)
 {
     Ignore({71, 72, 73, 74});

@@ -178,6 +178,16 @@ TEST(QuarantinePage, BackupTimesAreWrittenInFull)
     EXPECT_STREQ("Monday, September 03, 2007 01:45:07 PM", CQuarantineDialog::FormatBackupTime(time));
 }
 
+TEST_F(QuarantinePageTest, TheBackupChooserEndsBeforeTheButtonsAtTheProgramsPageWidth)
+{
+    ASSERT_TRUE(m_page.CreatePage(0, 0, 604, 350));
+    CRect chooser, remove;
+    m_page.GetDlgItem(IDC_QUARANTINE_BACKUPS)->GetWindowRect(&chooser);
+    m_page.GetDlgItem(IDC_QUARANTINE_REMOVE)->GetWindowRect(&remove);
+    EXPECT_LT(chooser.right, remove.left);
+    EXPECT_GT(chooser.Width(), 200);
+}
+
 TEST_F(QuarantinePageTest, RestoresTheCheckedThreatOnlyKeepsTheRestAndDeletesWhatIsDone)
 {
     const std::vector<BYTE> oneBytes = Pattern(30000, 1), twoBytes = Pattern(700, 2), laterBytes = Pattern(50, 3);

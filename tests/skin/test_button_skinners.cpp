@@ -103,6 +103,20 @@ TEST_F(ButtonSkinnersTest, PushButtonPicksItsSetByState)
     SetFocus(plain);
     EXPECT_EQ(PushDefault, PixelOf(plain, 3, 3)) << "empty focused set of a default button";
 
+    // A picture (only a normal set) is that picture in every state.
+    const DWORD picture = 0xB06000;
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5));
+    SetFocus(cornered);
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5)) << "focused";
+    SendMessageA(cornered, BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5)) << "pushed";
+    SendMessageA(cornered, BM_SETSTATE, FALSE, 0);
+    SendMessageA(cornered, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_BITMAP, TRUE);
+    EnableWindow(cornered, FALSE);
+    EXPECT_EQ(picture, PixelOf(cornered, 5, 5)) << "disabled default";
+    EnableWindow(cornered, TRUE);
+    SendMessageA(cornered, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+
     // The window takes the picture's shape: the keyed corner is cut away.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     ASSERT_NE(ERROR, GetWindowRgn(cornered, region));
@@ -160,6 +174,28 @@ TEST_F(ButtonSkinnersTest, CheckBoxesStepAndShowTheirMarks)
     EXPECT_EQ(PushNormal, PixelOf(like, 3, 3)) << "push-like: the Button object's picture";
     Click(like);
     EXPECT_EQ(PushPressed, PixelOf(like, 3, 3)) << "checked";
+
+    // The text keeps the system's gap from the mark, half a digit's width
+    // of its font: its first letter's ink begins that far after the mark
+    // (plus the letter's own left bearing).
+    HDC screen = GetDC(NULL);
+    HGDIOBJ old = SelectObject(screen, (HFONT)SendMessageA(manual, WM_GETFONT, 0, 0));
+    INT digit = 0;
+    ABC letter = {};
+    GetCharWidth32A(screen, '0', '0', &digit);
+    GetCharABCWidthsA(screen, 'M', 'M', &letter);
+    SelectObject(screen, old);
+    ReleaseDC(NULL, screen);
+    const int markRight = 10;
+    MemoryPicture picture(100, 20, 0x010203);
+    Paint(manual, picture);
+    int firstInk = -1;
+    for (int x = markRight; x < 100 && firstInk < 0; ++x)
+        for (int y = 0; y < 20 && firstInk < 0; ++y)
+            if (picture.At(x, y) != DialogColour)
+                firstInk = x;
+    ASSERT_GE(digit / 2, 3);
+    EXPECT_EQ(markRight + digit / 2 + letter.abcA, firstInk);
 }
 
 TEST_F(ButtonSkinnersTest, RadioGroupsRunFromOneGroupStartToTheNext)

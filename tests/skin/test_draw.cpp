@@ -245,6 +245,53 @@ TEST(DrawHelpers, RectanglesMonitorsAndMirroring)
     DestroyWindow(window);
 }
 
+TEST(DrawHelpers, UnderlinesRunUnderTheLettersOfEachLineAndNoFurther)
+{
+    MemoryPicture picture(220, 50, 0xFFFFFF);
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
+    HGDIOBJ old = SelectObject(picture.DC(), font);
+    const RECT rect = {10, 4, 210, 48};
+    DrawShadowText(picture.DC(), rect, 0x0101, 1, RGB(0, 0, 0), RGB(0, 0, 0), "Telmin Cleanwarden help\nlinks", -1,
+                   DT_LEFT | DT_WORDBREAK);
+    SelectObject(picture.DC(), old);
+    DeleteObject(font);
+    // An underline is a row with a long unbroken run; the letters it
+    // underlines are the ink between it and the underline above.
+    int bandTop = 0, lines = 0, widths[2] = {};
+    for (int y = 0; y < picture.Height(); ++y) {
+        int run = 0, longest = 0, first = -1, last = -1;
+        for (int x = 0; x < picture.Width(); ++x) {
+            run = picture.At(x, y) == 0 ? run + 1 : 0;
+            longest = run > longest ? run : longest;
+        }
+        if (longest < 20)
+            continue;
+        for (int x = 0; x < picture.Width(); ++x)
+            if (picture.At(x, y) == 0) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        int inkLeft = picture.Width(), inkRight = -1;
+        for (int band = bandTop; band < y - 1; ++band)
+            for (int x = 0; x < picture.Width(); ++x)
+                if (picture.At(x, band) == 0) {
+                    inkLeft = x < inkLeft ? x : inkLeft;
+                    inkRight = x > inkRight ? x : inkRight;
+                }
+        EXPECT_GE(first, inkLeft) << "line " << lines;
+        EXPECT_LE(last, inkRight + 1) << "line " << lines;
+        EXPECT_GE(last, inkRight - 1) << "line " << lines;
+        if (lines < 2)
+            widths[lines] = last - first;
+        ++lines;
+        // The shadow's underline lies one row below: skip it.
+        bandTop = y + 3;
+        ++y;
+    }
+    EXPECT_EQ(2, lines);
+    EXPECT_GT(widths[0], widths[1] + 40) << "each line its own underline";
+}
+
 TEST(DrawHelpers, MenusAndAccelerators)
 {
     HMENU source = CreatePopupMenu(), sub = CreatePopupMenu(), target = CreatePopupMenu();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "skin/core/skinwnd.h"
@@ -395,33 +396,59 @@ TEST_F(PopupMenuTest, TheTrackerAnswersTheCommandOrZeroAndEndsOnEscapeQuitAndADe
     RegisterSkinPopupMenuClass(GetModuleHandleA(NULL));
 }
 
-TEST_F(PopupMenuTest, TheSystemMenuFollowsTheWindowStateAndPostsSysCommands)
+// Opens the window's skinned system menu, reads the states of its standard
+// items, and clicks the item of the command.
+std::map<UINT, bool> OpenSystemMenuAndClick(HWND window, UINT command, int* result)
 {
-    ShowWindow(m_owner, SW_MAXIMIZE);
-    std::vector<std::pair<UINT, bool> > states;
-    CScript click({[&states] {
+    std::map<UINT, bool> states;
+    CScript click({[&states, command] {
         CSkinPopupMenu* popup = (CSkinPopupMenu*)GetPropA(FindPopup(), "this");
-        for (int i = 0; i < popup->GetItems().GetCount(); ++i)
-            states.push_back(std::make_pair(popup->GetItems().At(i)->commandId, popup->GetItems().At(i)->IsEnabled()));
-        for (int i = 0; i < popup->GetItems().GetCount(); ++i)
-            if (popup->GetItems().At(i)->commandId == SC_CLOSE) {
+        for (int i = 0; i < popup->GetItems().GetCount(); ++i) {
+            const CSkinMenuItem* item = popup->GetItems().At(i);
+            if (item->commandId >= SC_SIZE && item->commandId <= SC_RESTORE)
+                states[item->commandId] = item->IsEnabled();
+            if (item->commandId == command) {
                 const RECT r = popup->GetItemRect(i);
                 PostMessageA(popup->GetHwnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(r.left + 5, r.top + 2));
             }
+        }
+        // A greyed item takes no click: the menu stays until Escape.
+        PostMessageA(popup->GetHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     }});
-    EXPECT_EQ(1, ShowSkinSystemMenu(m_owner));
+    *result = ShowSkinSystemMenu(window);
     Pump();
+    return states;
+}
+
+TEST_F(PopupMenuTest, TheSystemMenuShowsTheItemsTheWindowAllowsAndCarriesOutOnlyThose)
+{
+    ShowWindow(m_owner, SW_MAXIMIZE);
+    int result = -1;
+    std::map<UINT, bool> states = OpenSystemMenuAndClick(m_owner, SC_CLOSE, &result);
+    EXPECT_EQ(1, result);
     EXPECT_EQ(1, Count(WM_SYSCOMMAND, SC_CLOSE));
     EXPECT_EQ(1, Count(WM_INITMENUPOPUP));
     EXPECT_EQ(0x10000, LastLParam(WM_INITMENUPOPUP)) << "announced as the system menu";
-    ASSERT_FALSE(states.empty());
-    for (const std::pair<UINT, bool>& s : states) {
-        if (s.first == SC_RESTORE) {
-            EXPECT_TRUE(s.second);
-        } else if (s.first == SC_MAXIMIZE || s.first == SC_MOVE || s.first == SC_SIZE) {
-            EXPECT_FALSE(s.second) << s.first;
-        }
-    }
+    const std::map<UINT, bool> maximised = {{SC_RESTORE, true}, {SC_MOVE, false}, {SC_SIZE, false},
+                                            {SC_MINIMIZE, true}, {SC_MAXIMIZE, false}, {SC_CLOSE, true}};
+    EXPECT_EQ(maximised, states);
+
+    // A window that can be neither sized nor maximised, as the main window:
+    // the system greys Size and Maximize, and so does the skinned menu; a
+    // click on them does nothing.
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    HWND fixed =
+        CreateWindowExA(0, "CwMenuOwner", "fixed", style, 60, 60, 200, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    s_received.clear();
+    states = OpenSystemMenuAndClick(fixed, SC_SIZE, &result);
+    const std::map<UINT, bool> normal = {{SC_RESTORE, false}, {SC_MOVE, true}, {SC_SIZE, false},
+                                         {SC_MINIMIZE, true}, {SC_MAXIMIZE, false}, {SC_CLOSE, true}};
+    EXPECT_EQ(normal, states);
+    EXPECT_EQ(0, result) << "left with Escape";
+    EXPECT_EQ(0, Count(WM_SYSCOMMAND));
+    states = OpenSystemMenuAndClick(fixed, SC_MAXIMIZE, &result);
+    EXPECT_EQ(0, Count(WM_SYSCOMMAND));
+    DestroyWindow(fixed);
     EXPECT_EQ(0, ShowSkinSystemMenu(NULL));
 }
 

@@ -248,12 +248,12 @@ TEST(SkinButtonLayout, MarkAndTextFollowTheStyle)
 {
     const RECT client = {0, 0, 100, 20};
     const SIZE mark = {13, 13}, text = {40, 10};
-    CSkinButtonBase::Layout left = CSkinButtonBase::PlaceContent(0, client, mark, text);
+    CSkinButtonBase::Layout left = CSkinButtonBase::PlaceContent(0, client, mark, text, 3);
     EXPECT_EQ((RECT{0, 3, 13, 16}), left.mark) << "mark left, centred";
-    EXPECT_EQ((RECT{15, 5, 55, 15}), left.text) << "text two pixels after it";
-    CSkinButtonBase::Layout right = CSkinButtonBase::PlaceContent(BS_LEFTTEXT | BS_TOP | BS_RIGHT, client, mark, text);
+    EXPECT_EQ((RECT{16, 5, 56, 15}), left.text) << "text the gap after it";
+    CSkinButtonBase::Layout right = CSkinButtonBase::PlaceContent(BS_LEFTTEXT | BS_TOP | BS_RIGHT, client, mark, text, 3);
     EXPECT_EQ((RECT{87, 0, 100, 13}), right.mark);
-    EXPECT_EQ((RECT{45, 0, 85, 10}), right.text);
+    EXPECT_EQ((RECT{44, 0, 84, 10}), right.text);
     EXPECT_EQ((UINT)(DT_WORDBREAK | DT_EDITCONTROL | DT_CENTER | DT_RTLREADING),
               CSkinButtonBase::TextFlags(BS_MULTILINE | BS_CENTER, true));
     EXPECT_EQ((UINT)(DT_SINGLELINE | DT_VCENTER | DT_LEFT), CSkinButtonBase::TextFlags(0, false));

@@ -85,6 +85,25 @@ std::vector<WPARAM> TakeSysCommands(HWND hwnd)
     return commands;
 }
 
+// A child that paints itself green and nothing else.
+LRESULT CALLBACK SolidChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ERASEBKGND)
+        return 1;
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        HBRUSH green = CreateSolidBrush(RGB(0, 0xC0, 0));
+        FillRect(dc, &client, green);
+        DeleteObject(green);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
 int s_menusOpened;
 void CountSystemMenu(HWND, POINT)
 {
@@ -446,6 +465,33 @@ TEST_F(SkinWindowTest, PagesGetTheSkinBackgroundAndTransparentStatics)
     SetWindowTextA(page, "renamed");
     EXPECT_TRUE(s_seen.empty());
     EXPECT_EQ(parent, GetParent(page));
+}
+
+TEST_F(SkinWindowTest, TheBackgroundNeverPaintsOverChildWindowsWhateverTheStyle)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = SolidChildProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "CwSolidChild";
+    RegisterClassA(&wc);
+    HWND hwnd = Framed();
+    ASSERT_FALSE(GetWindowLongA(hwnd, GWL_STYLE) & WS_CLIPCHILDREN);
+    HWND child = CreateWindowExA(0, "CwSolidChild", "", WS_CHILD | WS_VISIBLE, 20, 20, 40, 30, hwnd, NULL, NULL, NULL);
+    HWND hidden = CreateWindowExA(0, "CwSolidChild", "", WS_CHILD, 100, 20, 40, 30, hwnd, NULL, NULL, NULL);
+    SkinSized(hwnd);
+    UpdateWindow(hwnd);
+    RECT window, client;
+    GetWindowRect(hwnd, &window);
+    GetWindowRect(child, &client);
+    const int x = client.left - window.left + 5, y = client.top - window.top + 5;
+    GetWindowRect(hidden, &client);
+    const int hx = client.left - window.left + 5, hy = client.top - window.top + 5;
+    ASSERT_EQ(0x00C000u, At(hwnd, x, y));
+    // The dialog alone erased again, after its children painted: they stay.
+    RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN | RDW_ERASENOW | RDW_UPDATENOW);
+    EXPECT_EQ(0x00C000u, At(hwnd, x, y));
+    EXPECT_EQ(0xA04000u, At(hwnd, x - 10, y)) << "the background beside it";
+    EXPECT_EQ(0xA04000u, At(hwnd, hx, hy)) << "and where a hidden child lies";
 }
 
 TEST_F(SkinWindowTest, CaptionButtonsClickByTimeAndPerformOnRelease)

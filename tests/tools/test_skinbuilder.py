@@ -120,6 +120,29 @@ class SkinBuilderTest(unittest.TestCase):
         self.assertEqual(bytes([0, 0, 255]), rows[12:15])        # top row, x 0: red
         self.assertEqual(len(rows), 2 * 12)                      # rows padded to 4 bytes
 
+    def test_smooth_shapes_blend_their_edges(self):
+        def picture(statements, w=12, h=12):
+            skin, _ = skinbuilder.read_skin(build('image "p.bmp" draw %d %d\n fill 0 0 %d %d #000000\n%s\nend\n'
+                                                  % (w, h, w, h, statements)))
+            bmp = skin.images[0].values["data"][1]
+            stride = (w * 3 + 3) & ~3
+            return lambda x, y: bmp[54 + (h - 1 - y) * stride + x * 3 + 1]   # green
+
+        at = picture("stroke 2 #00FF00 3 6 9 6")
+        self.assertEqual((255, 255), (at(6, 5), at(6, 6)))               # covered rows
+        self.assertEqual((0, 0), (at(6, 3), at(6, 8)))                   # beyond the width
+        self.assertTrue(0 < at(2, 5) < 255)                              # the round end is soft
+        self.assertEqual(0, at(0, 6))
+        at = picture("shield 1 1 11 11 #00FF00 #00FF00")
+        self.assertEqual(255, at(6, 5))
+        self.assertEqual((0, 0), (at(1, 10), at(10, 10)))                # beside the point
+        self.assertTrue(0 < at(1, 1) < 255)                              # a rounded corner
+        at = picture('lettering 1 10 4 1.5 #00FF00 "TELMIN"', 40, 12)
+        self.assertEqual(255, max(at(x, 9) for x in range(40)))          # on the baseline
+        self.assertEqual(0, max(at(x, 1) for x in range(40)))            # above the capitals
+        with self.assertRaises(skinbuilder.SkinError):
+            picture('lettering 1 10 4 1.5 #00FF00 "Q"')                  # no such letter
+
     def test_bad_sources_are_refused(self):
         bad = [
             'object "A" Static\nend\nobject "A" Button\nend\n',        # duplicate name
