@@ -9,6 +9,7 @@
 #include "app/definitionscheck.h"
 #include "foundation/byteorder.h"
 #include "foundation/debuglog.h"
+#include "foundation/syshelpers.h"
 
 const char* const CVostelUpdateManager::DefaultUpdateUrl = "http://update.telminsoftware.com/liveupdate/";
 const char* const CVostelUpdateManager::DefaultLatestInfoUrl = "http://update.telminsoftware.com/latest.txt";
@@ -20,15 +21,6 @@ const char kVersionsFile[] = "tcw.php";
 const char kLatestInfoFile[] = "latest.txt";
 const char kInstallerFile[] = "new_temp.exe";
 const char kVersionsUnreadable[] = "CVostelUpdateManager: cannot open versions file.";
-
-// The update folder's address: the service's own, or the one the variable
-// "CLEANWARDEN_UPDATE_URL" names (a test's local service).
-CString UpdateUrl()
-{
-    char url[INTERNET_MAX_URL_LENGTH];
-    const DWORD n = ::GetEnvironmentVariableA("CLEANWARDEN_UPDATE_URL", url, sizeof(url));
-    return n > 0 && n < sizeof(url) ? CString(url) : CString(CVostelUpdateManager::DefaultUpdateUrl);
-}
 
 bool FileExists(const CString& path)
 {
@@ -50,6 +42,11 @@ bool CopyFlushed(const CString& source, const CString& target)
 
 } // namespace
 
+CString CVostelUpdateManager::UpdateFolderUrl()
+{
+    return GetEnvironmentOr("CLEANWARDEN_UPDATE_URL", DefaultUpdateUrl);
+}
+
 CVostelUpdateManager* CVostelUpdateManager::Instance()
 {
     // Never deleted: the job's thread may outlive every other object.
@@ -64,8 +61,8 @@ CVostelUpdateManager::CVostelUpdateManager()
       m_lVersionsStamp(0),
       m_tDatabaseTime(0),
       m_strFileName("signatures.ref"),
-      m_strDefinitionsUrl(UpdateUrl()),
-      m_strVersionsUrl(UpdateUrl()),
+      m_strDefinitionsUrl(UpdateFolderUrl()),
+      m_strVersionsUrl(UpdateFolderUrl()),
       m_strLatestInfoUrl(DefaultLatestInfoUrl),
       m_strInstallerUrl(DefaultInstallerUrl),
       m_hCancel(::CreateEventA(NULL, TRUE, FALSE, NULL)),

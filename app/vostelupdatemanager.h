@@ -24,12 +24,16 @@ class CVostelUpdateManager : public CUpdateManager, public CWorkerThread
     enum { JobIdle, JobRunning, JobStarting };
 
 public:
-    // The service's defaults: the update folder (database and versions file;
-    // the environment variable "CLEANWARDEN_UPDATE_URL" replaces it), the
-    // latest-version text and the installer.
+    // The service's defaults: the update folder (database and versions
+    // file), the latest-version text and the installer.
     static const char* const DefaultUpdateUrl;
     static const char* const DefaultLatestInfoUrl;
     static const char* const DefaultInstallerUrl;
+    // The update folder in use: the value of the environment variable
+    // "CLEANWARDEN_UPDATE_URL" (a test's or a machine's own update service)
+    // where it is set and not empty, else DefaultUpdateUrl. The manager and
+    // the update pages take it from here alone.
+    static CString UpdateFolderUrl();
 
     // The one manager of the process, made on the first call and kept to
     // the end of the process.

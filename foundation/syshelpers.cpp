@@ -170,6 +170,17 @@ void GetLocalAndNetworkDrives(CStringArray& list)
     }
 }
 
+CString GetEnvironmentOr(const char* variable, const char* fallback)
+{
+    const DWORD size = GetEnvironmentVariableA(variable, NULL, 0);
+    if (size == 0)
+        return fallback;
+    CString value;
+    const DWORD n = GetEnvironmentVariableA(variable, value.GetBuffer(size), size);
+    value.ReleaseBuffer(n < size ? n : 0);
+    return value.IsEmpty() ? CString(fallback) : value;
+}
+
 CString GetProductDataFolder()
 {
     // Tests run the program against a data folder of their own.

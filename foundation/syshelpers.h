@@ -36,6 +36,9 @@ void GetLocalAndNetworkDrives(CStringArray& list);
 // their own with it.
 CString GetProductDataFolder();
 extern const char kDataFolderVariable[];
+// The value of an environment variable of any length, or fallback where it
+// is not set or is empty: tests point the program at services of their own.
+CString GetEnvironmentOr(const char* variable, const char* fallback);
 // "AllDrives" (any case) means every fixed and network drive.
 void GetDriveList(const char* pathList, CStringArray& list);
 // The empty text means every fixed and network drive.

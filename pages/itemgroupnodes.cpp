@@ -63,7 +63,7 @@ void CItemGroupNode::GetItemText(CString& out, ISearchItem* item)
 {
     CComBSTR name;
     CheckHResult(item->get_DisplayName(&name));
-    AppendHtmlText(out, name);
+    AppendHtmlText(out, name, true);
 }
 
 void CItemGroupNode::Render(CString& out)

@@ -1,29 +1,12 @@
 #include "pages/siteaddresses.h"
 
-#include <windows.h>
-
-#include <vector>
-
 #include "app/appconstants.h"
 #include "app/vostelupdatemanager.h"
-
-namespace {
-
-CString FromEnvironment(const char* variable, const char* fallback)
-{
-    const DWORD size = ::GetEnvironmentVariableA(variable, nullptr, 0);
-    if (size == 0)
-        return fallback;
-    std::vector<char> value(size);
-    const DWORD n = ::GetEnvironmentVariableA(variable, value.data(), size);
-    return n == 0 || n >= size ? CString(fallback) : CString(value.data());
-}
-
-} // namespace
+#include "foundation/syshelpers.h"
 
 CString GetWebSite()
 {
-    return FromEnvironment("CLEANWARDEN_WEB_SITE", "http://www.telmin.com");
+    return GetEnvironmentOr("CLEANWARDEN_WEB_SITE", "http://www.telmin.com");
 }
 
 CString GetNewsAddress()
@@ -48,10 +31,10 @@ CString GetCompanyAddress()
 
 CString GetUpdateFolderAddress()
 {
-    return FromEnvironment("CLEANWARDEN_UPDATE_URL", CVostelUpdateManager::DefaultUpdateUrl);
+    return CVostelUpdateManager::UpdateFolderUrl();
 }
 
 CString GetInstallerAddress()
 {
-    return FromEnvironment("CLEANWARDEN_INSTALLER_URL", CVostelUpdateManager::DefaultInstallerUrl);
+    return GetEnvironmentOr("CLEANWARDEN_INSTALLER_URL", CVostelUpdateManager::DefaultInstallerUrl);
 }

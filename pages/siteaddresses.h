@@ -5,7 +5,8 @@
 //   CLEANWARDEN_WEB_SITE     the web site, without a closing slash (news,
 //                            support forum, product page)
 //   CLEANWARDEN_UPDATE_URL   the update folder, with its closing slash (the
-//                            versions file and the signature database)
+//                            versions file and the signature database), read
+//                            by CVostelUpdateManager::UpdateFolderUrl
 //   CLEANWARDEN_INSTALLER_URL  the program installer
 
 #include "platform/mfc/cstring.h"

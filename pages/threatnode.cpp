@@ -48,7 +48,7 @@ void CThreatHtmlNode::GetExpanderImage(CString& out, BOOL expanded)
     out = expanded ? "minus.gif" : "plus.gif";
 }
 
-void CThreatHtmlNode::AppendHtmlText(CString& out, BSTR text)
+void CThreatHtmlNode::AppendHtmlText(CString& out, BSTR text, bool pathBreaks)
 {
     const UINT length = ::SysStringLen(text);
     for (UINT i = 0; i < length; ++i)
@@ -61,6 +61,7 @@ void CThreatHtmlNode::AppendHtmlText(CString& out, BSTR text)
         case L'>': out += "&gt;"; continue;
         case L'"': out += "&quot;"; continue;
         case L'\'': out += "&#39;"; continue;
+        case L'\\': out += pathBreaks ? "\\<wbr>" : "\\"; continue;
         case L'\0': continue;
         default: break;
         }

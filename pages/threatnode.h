@@ -33,8 +33,9 @@ public:
 
     // Text from the scanned machine, made safe for markup: & < > " ' become
     // references, and so do characters outside ASCII and control characters,
-    // so any name shows as it is and none is read as markup.
-    static void AppendHtmlText(CString& out, BSTR text);
+    // so any name shows as it is and none is read as markup. pathBreaks puts
+    // a <wbr> after each backslash: a long path breaks its line there.
+    static void AppendHtmlText(CString& out, BSTR text, bool pathBreaks = false);
 
 protected:
     ULONG m_nThreatId;

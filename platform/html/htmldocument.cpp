@@ -125,7 +125,7 @@ void CHtmlDocument::LoadText(const std::wstring& html, const std::wstring& url)
     m_root->document = this;
     CHtmlParser::ParseDocument(html.data(), html.size(), m_root);
     CollectStyleSheets(m_root, 0);
-    Adopt(m_root);
+    Restyle(m_root);
     Changed();
 }
 
@@ -155,19 +155,6 @@ void CHtmlDocument::CollectStyleSheets(CHtmlNode* e, int depth)
         else if (depth < 64)
             CollectStyleSheets(c, depth + 1);
     }
-}
-
-void CHtmlDocument::Adopt(CHtmlNode* element)
-{
-    auto init = [](CHtmlNode* e) {
-        if (e->tag == "input")
-            e->checked = e->Attribute("checked") != nullptr;
-        return false;
-    };
-    if (element->IsElement())
-        init(element);
-    Walk(element, init);
-    Restyle(element);
 }
 
 void CHtmlDocument::Restyle(CHtmlNode* element)
@@ -293,7 +280,7 @@ bool CHtmlDocument::SetHtml(CHtmlNode* e, const std::wstring& html, int placemen
     {
         CHtmlNode* c = parent->children[i];
         sheets |= c->tag == "style";
-        Adopt(c);
+        Restyle(c);
     }
     if (sheets && Of(parent) == this)
     {

@@ -107,7 +107,6 @@ public:
 
 private:
     void Reset();
-    void Adopt(CHtmlNode* element);   // new nodes: styles and input state
     void Restyle(CHtmlNode* element);
     void CollectStyleSheets(CHtmlNode* element, int depth);
     CHtmlImage* Image(const std::wstring& url);

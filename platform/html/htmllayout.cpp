@@ -110,6 +110,7 @@ struct LineState
     int x = 0;
     bool hasText = false;
     bool pendingSpace = false;
+    bool spaceBreaks = false;  // lines may break at the pending blank
     CHtmlFont* spaceFont = nullptr;
 };
 }  // namespace
@@ -427,6 +428,8 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
         int col, span, mn, mx;
     };
     std::vector<Span> spans;
+    std::vector<int> cellSpans;  // every cell's colspan, in order, read once
+    cellSpans.reserve(rows.size());
     for (CHtmlNode* row : rows)
     {
         EnsureFlows(row);
@@ -435,8 +438,9 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
         {
             CHtmlNode* cell = f.element;
             int span = AttributeInt(cell, "colspan", 1, 1, kMaxColumns);
+            cellSpans.push_back(span);
             if (col >= kMaxColumns)
-                break;
+                continue;
             span = std::min(span, kMaxColumns - col);
             grow(col + span);
             int mn, mx;
@@ -557,6 +561,7 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
     int top = s.borderWidth[0] + s.padding[0];
     int y = rows.empty() ? 0 : spacing;
     int rowWidth = std::max(0, contentWidth - 2 * spacing);
+    size_t nextCell = 0;
     auto layoutRow = [&](CHtmlNode* row, int originY) {
         int col = 0, rowHeight = 0;
         if (row->style.height.unit == CssLength::Px)
@@ -564,7 +569,7 @@ void CHtmlLayout::LayoutTable(CHtmlNode* table, int available, int forcedWidth)
         for (CHtmlFlow& f : row->flows)
         {
             CHtmlNode* cell = f.element;
-            int span = AttributeInt(cell, "colspan", 1, 1, kMaxColumns);
+            int span = nextCell < cellSpans.size() ? cellSpans[nextCell++] : 1;
             if (col >= columns)
             {
                 cell->box.width = cell->box.height = 0;
@@ -652,19 +657,20 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
     LineState line;
     int y = 0;
 
-    auto endLine = [&](bool forced) {
-        size_t count = run.fragments.size() - line.first;
+    // Ends the line of the fragments from line.first up to end.
+    auto endLine = [&](bool forced, size_t end) {
+        size_t count = end - line.first;
         if (count == 0 && !forced)
         {
             line = LineState();
-            line.first = run.fragments.size();
+            line.first = end;
             return;
         }
         int ascent = 0, descent = 0;
         if (line.hasText || forced)
             LineHeightFor(cs, strutFont, ascent, descent);
         int boxMax = 0;
-        for (size_t i = line.first; i < run.fragments.size(); ++i)
+        for (size_t i = line.first; i < end; ++i)
         {
             CHtmlFragment& f = run.fragments[i];
             const CCssStyle& st = f.kind == CHtmlFragment::Text ? f.node->parent->style : f.node->style;
@@ -688,7 +694,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
             shift = std::max(0, (width - lineWidth) / 2);
         else if (cs.textAlign == CssTextAlign::Right)
             shift = std::max(0, width - lineWidth);
-        for (size_t i = line.first; i < run.fragments.size(); ++i)
+        for (size_t i = line.first; i < end; ++i)
         {
             CHtmlFragment& f = run.fragments[i];
             f.x += shift;
@@ -712,17 +718,26 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
         run.lines.push_back(l);
         y += lineHeight;
         line = LineState();
-        line.first = run.fragments.size();
+        line.first = end;
     };
 
     // Walks the inline content; inline elements are entered, not boxed.
+    // Content between two break opportunities (a blank where lines wrap, a
+    // <wbr>, the sides of a box where lines wrap) is a unit: its fragments
+    // wait at the end of the run, placed from the unit's start, until the
+    // next opportunity shows whether the unit still fits on the line or
+    // starts the next one. A unit wider than a whole line overflows it.
     struct Walker
     {
         CHtmlLayout* self;
         CHtmlInlineRun& run;
         LineState& line;
         int width;
-        const std::function<void(bool)>& endLine;
+        const std::function<void(bool, size_t)>& endLine;
+        size_t unitFirst = 0;
+        int unitWidth = 0;
+        int unitLead = 0;  // the blank before the unit; none at a line's start
+        bool unitHasText = false;
 
         void Node(CHtmlNode* n, int depth)
         {
@@ -735,8 +750,12 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                 return;
             if (n->Is(HtmlTag::Br))
             {
-                line.pendingSpace = false;
-                endLine(true);
+                ForcedBreak();
+                return;
+            }
+            if (n->Is(HtmlTag::Wbr))
+            {
+                Opportunity();
                 return;
             }
             if (IsAtomicInline(n) || IsBlockLevel(n))
@@ -750,29 +769,99 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                 Node(c, depth + 1);
         }
 
+        void ForcedBreak()
+        {
+            Opportunity();
+            line.pendingSpace = false;
+            endLine(true, run.fragments.size());
+        }
+
+        // Words one blank apart in the same text make one fragment.
+        static bool Continues(const CHtmlFragment& prev, const CHtmlFragment& f, int gap)
+        {
+            return prev.kind == CHtmlFragment::Text && f.kind == CHtmlFragment::Text && prev.node == f.node &&
+                   prev.font == f.font && gap > 0 && prev.x + prev.width + gap == f.x &&
+                   prev.start + prev.length + 1 == f.start && f.node->text[f.start - 1] == L' ';
+        }
+
+        // Adds content to the unit, after the pending blank: one that lines
+        // may break at ends the unit first; one that they may not stays in it.
+        void Piece(CHtmlFragment f)
+        {
+            int gap = 0;
+            if (line.pendingSpace)
+            {
+                gap = line.spaceFont->CharWidth(L' ');
+                if (line.spaceBreaks || run.fragments.size() == unitFirst)
+                {
+                    Opportunity();
+                    unitLead = gap;
+                    gap = 0;
+                }
+                line.pendingSpace = false;
+            }
+            f.x = unitWidth + gap;
+            unitWidth += gap + f.width;
+            if (f.kind == CHtmlFragment::Text)
+                unitHasText = true;
+            if (run.fragments.size() > unitFirst && Continues(run.fragments.back(), f, gap))
+            {
+                CHtmlFragment& prev = run.fragments.back();
+                prev.length = f.start + f.length - prev.start;
+                prev.width += gap + f.width;
+                return;
+            }
+            run.fragments.push_back(f);
+        }
+
+        // A break opportunity: the unit goes on the line, or starts the next.
+        void Opportunity()
+        {
+            const size_t end = run.fragments.size();
+            if (end == unitFirst)
+                return;
+            int lead = unitFirst == line.first ? 0 : unitLead;
+            if (unitFirst > line.first && line.x + lead + unitWidth > width)
+            {
+                endLine(false, unitFirst);
+                lead = 0;
+            }
+            const int x0 = line.x + lead;
+            for (size_t i = unitFirst; i < end; ++i)
+                run.fragments[i].x += x0;
+            if (unitFirst > line.first && Continues(run.fragments[unitFirst - 1], run.fragments[unitFirst], lead))
+            {
+                CHtmlFragment& prev = run.fragments[unitFirst - 1];
+                const CHtmlFragment& f = run.fragments[unitFirst];
+                prev.length = f.start + f.length - prev.start;
+                prev.width += lead + f.width;
+                run.fragments.erase(run.fragments.begin() + unitFirst);
+            }
+            line.x = x0 + unitWidth;
+            line.hasText = line.hasText || unitHasText;
+            unitFirst = run.fragments.size();
+            unitWidth = unitLead = 0;
+            unitHasText = false;
+        }
+
         void Atomic(CHtmlNode* e)
         {
             self->LayoutAtomic(e, width);
             const CCssStyle& st = e->style;
             int ml = MarginPx(st.margin[3], width), mr = MarginPx(st.margin[1], width);
             int mt = MarginPx(st.margin[0], width), mb = MarginPx(st.margin[2], width);
-            int w = e->box.width + ml + mr;
+            // Lines may break on both sides of a box where they wrap.
             bool wrap = e->parent && e->parent->style.whiteSpace == CssWhiteSpace::Normal;
-            int space = line.pendingSpace && line.x > 0 ? line.spaceFont->CharWidth(L' ') : 0;
-            if (wrap && run.fragments.size() > line.first && line.x + space + w > width)
-            {
-                endLine(false);
-                space = 0;
-            }
+            if (wrap)
+                Opportunity();
             CHtmlFragment f;
             f.kind = CHtmlFragment::Box;
             f.node = e;
-            f.x = line.x + space;
-            f.width = w;
+            f.width = e->box.width + ml + mr;
             f.height = e->box.height + mt + mb;
-            run.fragments.push_back(f);
-            line.x += space + w;
-            line.pendingSpace = false;
+            Piece(f);
+            if (wrap)
+                Opportunity();
         }
 
         void Text(CHtmlNode* t)
@@ -791,9 +880,9 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                         if (e > b && s[e - 1] == L'\r')
                             --e;
                         if (e > b)
-                            Word(t, font, b, e, false);
+                            Word(t, font, b, e);
                         if (i < n)
-                            endLine(true);
+                            ForcedBreak();
                         b = i + 1;
                     }
                 return;
@@ -806,6 +895,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                 {
                     line.pendingSpace = true;
                     line.spaceFont = font;
+                    line.spaceBreaks = wrap;
                     while (i < n && IsSpace(s[i]))
                         ++i;
                     continue;
@@ -813,57 +903,30 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
                 size_t b = i;
                 while (i < n && !IsSpace(s[i]))
                     ++i;
-                Word(t, font, b, i, wrap);
+                Word(t, font, b, i);
             }
         }
 
-        void Word(CHtmlNode* t, CHtmlFont* font, size_t b, size_t e, bool wrap)
+        void Word(CHtmlNode* t, CHtmlFont* font, size_t b, size_t e)
         {
-            int w = font->TextWidth(t->text.data() + b, e - b);
-            bool lineEmpty = run.fragments.size() == line.first;
-            int space = line.pendingSpace && !lineEmpty ? line.spaceFont->CharWidth(L' ') : 0;
-            if (wrap && !lineEmpty && line.x + space + w > width)
-            {
-                endLine(false);
-                space = 0;
-                lineEmpty = true;
-            }
-            // Words one blank apart in the same text continue the fragment.
-            if (!lineEmpty)
-            {
-                CHtmlFragment& prev = run.fragments.back();
-                if (prev.kind == CHtmlFragment::Text && prev.node == t && prev.font == font && space > 0 &&
-                    static_cast<size_t>(prev.start + prev.length) + 1 == b && t->text[b - 1] == L' ')
-                {
-                    prev.length = static_cast<int>(e) - prev.start;
-                    prev.width += space + w;
-                    line.x += space + w;
-                    line.pendingSpace = false;
-                    line.hasText = true;
-                    return;
-                }
-            }
             CHtmlFragment f;
             f.kind = CHtmlFragment::Text;
             f.node = t;
             f.font = font;
             f.start = static_cast<int>(b);
             f.length = static_cast<int>(e - b);
-            f.x = line.x + space;
-            f.width = w;
+            f.width = font->TextWidth(t->text.data() + b, e - b);
             f.height = font->Height();
-            run.fragments.push_back(f);
-            line.x += space + w;
-            line.pendingSpace = false;
-            line.hasText = true;
+            Piece(f);
         }
     };
 
-    std::function<void(bool)> end = endLine;
+    std::function<void(bool, size_t)> end = endLine;
     Walker walker{this, run, line, width, end};
     for (CHtmlNode* item : run.items)
         walker.Node(item, 0);
-    endLine(false);
+    walker.Opportunity();
+    endLine(false, run.fragments.size());
     run.height = y;
 
     // Boxes inside the run sit where their fragment is (the container adds
@@ -880,7 +943,7 @@ void CHtmlLayout::LayoutInline(CHtmlNode* container, CHtmlInlineRun& run, int wi
 void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWidth)
 {
     int line = 0, segment = 0;
-    bool pendingSpace = false;
+    bool pendingSpace = false, spaceBreaks = false;
     CHtmlFont* spaceFont = nullptr;
     minWidth = maxWidth = 0;
     auto breakHere = [&] {
@@ -893,22 +956,34 @@ void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWi
         line = 0;
         pendingSpace = false;
     };
+    // Content of width w, after the pending blank, as the layout places it.
+    auto content = [&](int w) {
+        if (pendingSpace && line > 0)
+        {
+            int sw = spaceFont->CharWidth(L' ');
+            line += sw;
+            if (spaceBreaks)
+                breakHere();
+            else if (segment > 0)
+                segment += sw;
+        }
+        pendingSpace = false;
+        line += w;
+        segment += w;
+    };
     std::function<void(CHtmlNode*, int)> walk = [&](CHtmlNode* n, int depth) {
         if (n->kind == CHtmlNode::Text)
         {
             const CCssStyle& st = n->parent->style;
             CHtmlFont* font = m_fonts.Get(st);
             const std::wstring& s = n->text;
-            bool wrap = st.whiteSpace == CssWhiteSpace::Normal;
             if (st.whiteSpace == CssWhiteSpace::Pre)
             {
                 size_t b = 0;
                 for (size_t i = 0; i <= s.size(); ++i)
                     if (i == s.size() || s[i] == L'\n')
                     {
-                        int w = font->TextWidth(s.data() + b, i - b);
-                        line += w;
-                        segment += w;
+                        content(font->TextWidth(s.data() + b, i - b));
                         if (i < s.size())
                             endLine();
                         b = i + 1;
@@ -922,6 +997,7 @@ void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWi
                 {
                     pendingSpace = true;
                     spaceFont = font;
+                    spaceBreaks = st.whiteSpace == CssWhiteSpace::Normal;
                     while (i < s.size() && IsSpace(s[i]))
                         ++i;
                     continue;
@@ -929,19 +1005,7 @@ void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWi
                 size_t b = i;
                 while (i < s.size() && !IsSpace(s[i]))
                     ++i;
-                int w = font->TextWidth(s.data() + b, i - b);
-                if (pendingSpace && line > 0)
-                {
-                    int sw = spaceFont->CharWidth(L' ');
-                    line += sw;
-                    if (wrap)
-                        breakHere();
-                    else
-                        segment += sw;
-                }
-                pendingSpace = false;
-                line += w;
-                segment += w;
+                content(font->TextWidth(s.data() + b, i - b));
             }
             return;
         }
@@ -952,6 +1016,11 @@ void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWi
             endLine();
             return;
         }
+        if (n->Is(HtmlTag::Wbr))
+        {
+            breakHere();
+            return;
+        }
         if (IsAtomicInline(n) || IsBlockLevel(n))
         {
             int mn, mx;
@@ -959,11 +1028,9 @@ void CHtmlLayout::InlineIntrinsic(CHtmlInlineRun& run, int& minWidth, int& maxWi
             const CCssStyle& st = n->style;
             int margins = MarginPx(st.margin[1], 0) + MarginPx(st.margin[3], 0);
             bool wrap = n->parent && n->parent->style.whiteSpace == CssWhiteSpace::Normal;
-            if (pendingSpace && line > 0)
-                line += spaceFont->CharWidth(L' ');
             if (wrap)
                 breakHere();
-            pendingSpace = false;
+            content(0);
             line += mx + margins;
             segment += mn + margins;
             if (wrap)
@@ -1068,8 +1135,6 @@ void CHtmlLayout::Intrinsic(CHtmlNode* e, int& minWidth, int& maxWidth)
             mn = Clamp(static_cast<long long>(mn) + bp);
             mx = Clamp(static_cast<long long>(mx) + bp);
         }
-        if (s.whiteSpace != CssWhiteSpace::Normal)
-            mn = std::max(mn, mx);
     }
     b.minWidth = mn;
     b.maxWidth = std::max(mn, mx);

@@ -82,6 +82,10 @@ bool CHtmlNode::IsCheckType() const
 void CHtmlNode::AppendChild(CHtmlNode* child)
 {
     child->parent = this;
+    // Room for a few at once: most elements hold a handful of children
+    // (blanks between tags count), and the heap's smallest block has it.
+    if (children.capacity() == 0)
+        children.reserve(4);
     children.push_back(child);
     box.blockContent = -1;
 }

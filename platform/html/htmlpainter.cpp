@@ -7,6 +7,7 @@
 #include "platform/html/htmlnode.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -248,6 +249,9 @@ void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const R
     int rx = cx + run.x, ry = cy + run.y;
     HFONT current = nullptr;
     COLORREF color = CLR_INVALID;
+    const int kShort = 256;
+    INT shortAdvances[kShort];
+    std::vector<INT> longAdvances;
     for (const CHtmlLine& line : run.lines)
     {
         if (ry + line.y > clip.bottom)
@@ -278,7 +282,20 @@ void CHtmlPainter::PaintRun(CHtmlInlineRun& run, HDC dc, int cx, int cy, const R
                     color = st.color.rgb;
                     SetTextColor(dc, color);
                 }
-                ExtTextOutW(dc, rx + f.x, ry + f.y, 0, nullptr, f.node->text.data() + f.start, f.length, nullptr);
+                // Where more follows on the line, each character goes where
+                // the layout measured it: some fonts draw narrower than they
+                // measure, which would open a gap before what follows.
+                const wchar_t* text = f.node->text.data() + f.start;
+                INT* advances = nullptr;
+                if (i + 1 < line.first + line.count)
+                {
+                    if (static_cast<size_t>(f.length) > longAdvances.size() && f.length > kShort)
+                        longAdvances.resize(f.length);
+                    advances = f.length > kShort ? longAdvances.data() : shortAdvances;
+                    for (int k = 0; k < f.length; ++k)
+                        advances[k] = f.font->CharWidth(text[k]);
+                }
+                ExtTextOutW(dc, rx + f.x, ry + f.y, 0, nullptr, text, f.length, advances);
                 continue;
             }
             CHtmlNode* e = f.node;

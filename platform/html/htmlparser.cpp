@@ -275,10 +275,17 @@ private:
 
     static CHtmlNode* LastChild(CHtmlNode* e) { return e->children.empty() ? nullptr : e->children.back(); }
 
+    // The attributes are moved into a list of their own size: a long page
+    // holds hundreds of thousands of elements.
     static CHtmlNode* MakeElement(std::string& tag, Tag id, std::vector<std::pair<std::string, std::wstring>>& attrs)
     {
         CHtmlNode* e = new CHtmlNode(std::move(tag), id);
-        e->attributes = std::move(attrs);
+        e->attributes.reserve(attrs.size());
+        for (auto& a : attrs)
+            e->attributes.push_back(std::move(a));
+        attrs.clear();
+        if (id == Tag::Input)
+            e->checked = e->Attribute("checked") != nullptr;
         return e;
     }
 
@@ -434,6 +441,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
         }
     };
     size_t textStart = 0;
+    std::vector<std::pair<std::string, std::wstring>> attrs;  // of the tag being read
     while (i < n)
     {
         if (s[i] != L'<')
@@ -495,7 +503,7 @@ void Tokenize(const wchar_t* s, size_t n, TreeBuilder& builder)
         std::string tag = LowerAsciiName(s + nameStart, p - nameStart);
         HtmlTag id = LookupHtmlTag(tag);
         uint32_t flags = HtmlTagFlags(id);
-        std::vector<std::pair<std::string, std::wstring>> attrs;
+        attrs.clear();
         bool selfClosing = false;
         // Attributes.
         while (p < n)

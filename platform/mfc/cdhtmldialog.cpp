@@ -13,9 +13,18 @@ namespace
 // Posted by the fetch thread to the dialog: wParam is the fetch's number.
 const UINT WM_CW_PAGE_ARRIVED = ::RegisterWindowMessageA("CwHtmlDialogPageArrived");
 
+// Converted straight into the result: a long list's HTML runs to megabytes.
 std::wstring Widen(LPCSTR text)
 {
-    return std::wstring(CA2W(text ? text : ""));
+    std::wstring out;
+    const int length = text ? static_cast<int>(strlen(text)) : 0;
+    const int wide = length ? MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0) : 0;
+    if (wide > 0)
+    {
+        out.resize(wide);
+        MultiByteToWideChar(CP_ACP, 0, text, length, &out[0], wide);
+    }
+    return out;
 }
 
 CString Narrow(const std::wstring& text)

@@ -32,10 +32,10 @@ const std::string kCollapsed =
     " \t<td><img src=\"checked.gif\" onclick=\"ToggleCheckbox(this);\" hspace=\"5\" height=\"11\" width=\"11\" "
     "class=\"checkbox\" id=\"checkbox12\"></td>\n \t<td><b></b>Adware.Bar</td>\n </tr>\n </table>\n"
     " <div id=\"details12\" style=\"display:none\">\n" +
-    kGroupStart + Row("process.gif", "C:\\bar.exe") + "</table>\n" +
-    kGroupStart + Row("registry.gif", "[HKEY_CURRENT_USER\\Software\\Bar]") +
-    Row("registry.gif", "[HKEY_LOCAL_MACHINE\\Software\\Main]") + "</table>\n" +
-    kGroupStart + Row("files.gif", "C:\\bar.dll") + Row("files.gif", "bar@ads.example") + "</table>\n" +
+    kGroupStart + Row("process.gif", "C:\\<wbr>bar.exe") + "</table>\n" +
+    kGroupStart + Row("registry.gif", "[HKEY_CURRENT_USER\\<wbr>Software\\<wbr>Bar]") +
+    Row("registry.gif", "[HKEY_LOCAL_MACHINE\\<wbr>Software\\<wbr>Main]") + "</table>\n" +
+    kGroupStart + Row("files.gif", "C:\\<wbr>bar.dll") + Row("files.gif", "bar@ads.example") + "</table>\n" +
     "</div>\n</td></tr>"
     "<tr><td><table id=\"threat7\" cellspacing=\"0\" cellpadding=\"1\" border=\"0\" class=\"threatName\">\n <tr>\n"
     " \t<td><img src=\"plus.gif\" onclick=\"ToggleLayerVisibility(this, 'details7');\" height=\"9\" width=\"9\"></td>\n"
@@ -163,6 +163,30 @@ TEST_F(ThreatListTest, NamesFromTheMachineAreShownAsTheyAreAndNeverReadAsMarkup)
     Page().Select(Page().Root(), L"script", [&](CHtmlNode*) { return ++scripts, false; });
     EXPECT_EQ(2 + 2 * 2, images);  // expander and check box; indent and icon of each item
     EXPECT_EQ(0, scripts);
+}
+
+TEST_F(ThreatListTest, LongPathsBreakAfterBackslashesAndShowWholeWithinTheList)
+{
+    const std::wstring path = L"C:\\Documents and Settings\\Administrator\\Local Settings\\Application Data\\"
+                              L"Bargain Bar\\Toolbar\\Components\\bbhelper.dll";
+    list.BuildHtml(MakeCollection({MakeThreat(3, L"Adware\\Bar", {MakeItem(saQuickDisk, path),
+                                                                     MakeItem(saQuickDisk, L"C:\\x.dll")})}),
+                   FALSE, 0);
+    const std::string html(list.GetHtml());
+    EXPECT_NE(std::string::npos, html.find("<nobr>C:\\<wbr>Documents and Settings\\<wbr>Administrator\\<wbr>"));
+    EXPECT_NE(std::string::npos, html.find("<b></b>Adware\\Bar</td>"));  // names are no paths
+
+    Open();
+    std::vector<CHtmlNode*> texts;
+    Page().Select(Element(L"details3"), L"nobr", [&](CHtmlNode* e) { return texts.push_back(e), false; });
+    ASSERT_EQ(2u, texts.size());
+    RECT view, longText, shortText;
+    ::GetClientRect(list.GetBrowserWindow(), &view);
+    ASSERT_TRUE(Page().ElementRect(texts[0], longText));
+    ASSERT_TRUE(Page().ElementRect(texts[1], shortText));
+    EXPECT_LE(longText.right, view.right);
+    EXPECT_GE(longText.bottom - longText.top, 2 * (shortText.bottom - shortText.top));
+    EXPECT_EQ(path, Page().InnerText(texts[0]));
 }
 
 TEST_F(ThreatListTest, CheckBoxesAndExpandersAnswerClicksAndTheProgramsCalls)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/platform/html/gif_builder.h"
+#include "tests/platform/html/timing.h"
 #include "tests/platform/mfc/window_test_support.h"
 #include "ui/animatedpicture.h"
 
@@ -120,9 +121,8 @@ TEST(AnimatedPicture, PlaysPausesAndStopsOnItsWindow)
     EXPECT_TRUE(seen.count(RGB(0, 0, 255)));
 
     // Paused (TRUE is 1): the picture holds still; any other value resumes.
-    // It takes hold at the next frame (100 ms); leave room for a loaded machine.
     f.picture.Pause(TRUE);
-    Sleep(400);
+    ASSERT_TRUE(HoldsStill([&] { return f.Painted(); }));
     COLORREF held = f.Painted();
     bool still = true;
     for (int i = 0; i < 8; ++i, Sleep(40))
@@ -134,12 +134,13 @@ TEST(AnimatedPicture, PlaysPausesAndStopsOnItsWindow)
         again.insert(f.Painted());
     EXPECT_EQ(2u, again.size());
 
-    // Stop wakes a paused thread rather than waiting out its time.
+    // Stop wakes a paused thread rather than waiting out its time, which
+    // would leave the thread its picture and the control without one.
     f.picture.Pause(TRUE);
-    start = GetTickCount();
+    ASSERT_TRUE(HoldsStill([&] { return f.Painted(); }));
     f.picture.Stop();
-    EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_FALSE(f.picture.IsPlaying());
+    EXPECT_TRUE(f.picture.IsGIF());
     held = f.Painted();
     Sleep(150);
     EXPECT_EQ(held, f.Painted());

@@ -44,6 +44,13 @@ TEST(HtmlParser, AttributesWithAndWithoutQuotes)
     EXPECT_EQ(*img->Attribute("checked"), L"");
     EXPECT_EQ(*img->Attribute("id"), L"a");  // the first of a repeated name wins
     EXPECT_EQ(*img->Attribute("data-x"), L"v");
+
+    // Check boxes start as their markup says, in a page and in markup put into it.
+    page.Load(L"<input id=on type=checkbox checked><input id=off type=checkbox><div id=d></div>");
+    EXPECT_TRUE(page.ById(L"on")->checked);
+    EXPECT_FALSE(page.ById(L"off")->checked);
+    ASSERT_TRUE(page.document.SetHtml(page.ById(L"d"), L"<input id=new type=radio checked>", kReplaceContent));
+    EXPECT_TRUE(page.ById(L"new")->checked);
 }
 
 TEST(HtmlParser, CharacterReferences)
