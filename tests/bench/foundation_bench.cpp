@@ -6,6 +6,7 @@
 #include "foundation/blowfish.h"
 #include "foundation/md5.h"
 #include "foundation/packfile.h"
+#include "tests/bench/benchclock.h"
 
 #include <cstdio>
 #include <vector>
@@ -15,18 +16,6 @@ namespace {
 constexpr DWORD kMd5Bytes = 256u << 20;
 constexpr DWORD kBlowfishBytes = 64u << 20;
 constexpr int kRuns = 3;  // best of, to ride out scheduling noise
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
 
 void FillPseudoRandom(std::vector<BYTE>& buf, UINT32 seed)
 {
@@ -53,12 +42,12 @@ void BenchMd5()
     double best = 1e30;
     BYTE digest[16] = {};
     for (int run = 0; run < kRuns; ++run) {
-        double t0 = Now();
+        double t0 = NowSeconds();
         MD5_CTX ctx;
         MD5Init(&ctx);
         MD5Update(&ctx, data.data(), (DWORD)data.size());
         MD5Final(digest, &ctx);
-        double dt = Now() - t0;
+        double dt = NowSeconds() - t0;
         if (dt < best)
             best = dt;
     }
@@ -77,9 +66,9 @@ void BenchBlowfish()
     Blowfish_Init(&ctx, key, 16);
     double best = 1e30;
     for (int run = 0; run < kRuns; ++run) {
-        double t0 = Now();
+        double t0 = NowSeconds();
         Blowfish_EncryptBuffer(&ctx, data.data(), (DWORD)data.size());
-        double dt = Now() - t0;
+        double dt = NowSeconds() - t0;
         if (dt < best)
             best = dt;
     }
@@ -120,7 +109,7 @@ void BenchContainerRead()
     double best = 1e30;
     int seen = 0;
     for (int run = 0; run < kRuns; ++run) {
-        double t0 = Now();
+        double t0 = NowSeconds();
         CPackFile file;
         file.Open(path, 0, 16, key);
         seen = 0;
@@ -131,7 +120,7 @@ void BenchContainerRead()
             file.UnloadBlock(i);
         }
         file.Close();
-        double dt = Now() - t0;
+        double dt = NowSeconds() - t0;
         if (dt < best)
             best = dt;
     }

@@ -8,6 +8,7 @@
 #include "platform/html/htmlayout.h"
 #include "platform/html/htmlnode.h"
 #include "platform/html/htmlview.h"
+#include "tests/bench/benchclock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,14 +17,6 @@
 
 namespace
 {
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
 std::string Row(int id, const char* name, bool checked)
 {
     char buf[1024];
@@ -36,11 +29,6 @@ std::string Row(int id, const char* name, bool checked)
     return buf;
 }
 
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 }  // namespace
 
 int main()
@@ -59,11 +47,11 @@ int main()
     std::vector<double> load, change;
     for (int round = 0; round < 5; ++round)
     {
-        double t0 = Now();
+        double t0 = NowMilliseconds();
         HTMLayoutLoadHtml(view, reinterpret_cast<const BYTE*>(page.data()), static_cast<UINT>(page.size()));
         InvalidateRect(view, nullptr, FALSE);
         UpdateWindow(view);
-        load.push_back(Now() - t0);
+        load.push_back(NowMilliseconds() - t0);
 
         CHtmlView* html = CHtmlView::FromWindow(view);
         for (int k = 0; k < 5; ++k)
@@ -71,13 +59,13 @@ int main()
             // A row on the first screen, as the list changes one threat.
             CHtmlNode* row = html->Document().GetElementById(L"threat" + std::to_wstring(3 + k));
             std::string markup = Row(3 + k, "Changed.Threat.Name", k % 2 == 0);
-            double t1 = Now();
+            double t1 = NowMilliseconds();
             HTMLayoutSetElementHtml(reinterpret_cast<HELEMENT>(row->parent), reinterpret_cast<const BYTE*>(markup.data()),
                                     static_cast<DWORD>(markup.size()), SIH_REPLACE_CONTENT);
             HELEMENT root = nullptr;
             HTMLayoutGetRootElement(view, &root);
             HTMLayoutUpdateElement(root, TRUE);
-            change.push_back(Now() - t1);
+            change.push_back(NowMilliseconds() - t1);
         }
     }
     printf("html_bench: %d rows, %zu bytes of HTML\n", rows, page.size());

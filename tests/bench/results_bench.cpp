@@ -16,6 +16,7 @@
 #include "resources/pages/resultsids.h"
 #include "tests/app/fake_engine.h"
 #include "tests/pages/test_page_host.h"
+#include "tests/bench/benchclock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,20 +25,6 @@
 
 namespace
 {
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 class CResultsScanner : public CScannerStub
 {
 public:
@@ -109,10 +96,10 @@ int main()
     std::vector<double> show, click;
     for (int round = 0; round < 5; ++round)
     {
-        const double start = Now();
+        const double start = NowMilliseconds();
         page.ShowResults();
         Paint(page);
-        show.push_back(Now() - start);
+        show.push_back(NowMilliseconds() - start);
         // Back to the start page, as after each scan.
         page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RESULT_CANCEL, BN_CLICKED), 0);
     }
@@ -125,11 +112,11 @@ int main()
     const LPARAM at = MAKELPARAM(box.left + 2, box.top + 2);
     for (int i = 0; i < 25; ++i)
     {
-        const double start = Now();
+        const double start = NowMilliseconds();
         ::SendMessageA(list.GetBrowserWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
         ::SendMessageA(list.GetBrowserWindow(), WM_LBUTTONUP, 0, at);
         Paint(list);
-        click.push_back(Now() - start);
+        click.push_back(NowMilliseconds() - start);
     }
     const int state = list.GetCheckBoxState(1000);
 

@@ -10,6 +10,7 @@
 #include "foundation/byteorder.h"
 #include "foundation/md5.h"
 #include "foundation/packfile.h"
+#include "tests/bench/benchclock.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,18 +23,6 @@ namespace {
 
 const int kDigests = 100000;
 const int kFileRecords = 100000;
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
 
 bool AddRecord(CPackBlock& block, const std::vector<std::vector<BYTE>>& fields)
 {
@@ -204,9 +193,9 @@ double Best(F f, int runs = 3)
     double best = 1e9;
     for (int i = 0; i < runs; ++i)
     {
-        const double t0 = Now();
+        const double t0 = NowSeconds();
         f();
-        best = std::min(best, Now() - t0);
+        best = std::min(best, NowSeconds() - t0);
     }
     return best;
 }
@@ -376,7 +365,7 @@ int main(int argc, char** argv)
     int indexed = 0;
     for (int run = 0; run < 3; ++run)
     {
-        const double t0 = Now();
+        const double t0 = NowSeconds();
         BYTE key[CInternalScanner::KeyLength];
         CInternalScanner::MakeKey(NULL, key);
         CPackFile file;
@@ -384,7 +373,7 @@ int main(int argc, char** argv)
             return 1;
         scanner.BuildNameIndex(file.GetBlock(33));
         indexed = scanner.GetNameIndexCount();
-        best = std::min(best, Now() - t0);
+        best = std::min(best, NowSeconds() - t0);
         scanner.ClearNameIndex();
         file.Close();
     }
@@ -400,10 +389,10 @@ int main(int argc, char** argv)
     double seconds = 1e9;
     for (int run = 0; run < 3; ++run)
     {
-        const double t0 = Now();
+        const double t0 = NowSeconds();
         if (!scanner.StartScan(db.c_str()))
             return 1;
-        seconds = std::min(seconds, Now() - t0);
+        seconds = std::min(seconds, NowSeconds() - t0);
     }
     printf("walk: %.0f files/s, %.1f MB/s (%llu files, %llu bytes of .exe/.dll, %.3f s)\n", files / seconds,
            bytes / 1e6 / seconds, files, bytes, seconds);

@@ -15,6 +15,7 @@
 #include "platform/atl/atlcom.h"
 #include "tests/engine/scan_client.h"
 #include "tests/pages/test_page_host.h"
+#include "tests/bench/benchclock.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,18 +26,6 @@
 namespace {
 
 const wchar_t kKeyText[] = L"pvrt82m6kd3.47h";
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return (double)t.QuadPart / (double)freq.QuadPart;
-}
 
 double ClientScan(const std::wstring& database, const std::wstring& tree)
 {
@@ -49,8 +38,8 @@ double ClientScan(const std::wstring& database, const std::wstring& tree)
     options.areas = {saQuickDisk, saFullDisk};
     options.folders = {tree};
     options.timeoutMs = 3600000;
-    const double start = Now();
-    return client.Run(options) == S_OK ? Now() - start : -1;
+    const double start = NowSeconds();
+    return client.Run(options) == S_OK ? NowSeconds() - start : -1;
 }
 
 // The page's scan with the round trips of a second thread meanwhile.
@@ -65,13 +54,13 @@ double PageScan(CTestPageHost& host, CWnd& mainWindow, std::vector<double>& roun
         while (!done)
         {
             DWORD_PTR result = 0;
-            const double t0 = Now();
+            const double t0 = NowSeconds();
             ::SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-            roundTrips.push_back((Now() - t0) * 1000.0);
+            roundTrips.push_back((NowSeconds() - t0) * 1000.0);
             ::Sleep(5);
         }
     });
-    const double start = Now();
+    const double start = NowSeconds();
     page.SendMessage(WM_SHOW_SCAN_PAGE, CScanDialog::PageFolderScan, 0);
     MSG msg;
     while (page.GetCurrentPage() != &page.GetResultPage())
@@ -83,7 +72,7 @@ double PageScan(CTestPageHost& host, CWnd& mainWindow, std::vector<double>& roun
             ::DispatchMessageA(&msg);
         }
     }
-    const double elapsed = Now() - start;
+    const double elapsed = NowSeconds() - start;
     done = true;
     prober.join();
     page.DestroyWindow();
