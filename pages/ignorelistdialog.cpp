@@ -13,11 +13,6 @@ BEGIN_MESSAGE_MAP(CIgnoreListDialog, CMaintenancePage)
     ON_WM_SIZE()
 END_MESSAGE_MAP()
 
-namespace {
-// Where the threat list begins: its frame's top line lies below the title.
-const int kListTop = 40;
-}
-
 CIgnoreListDialog::CIgnoreListDialog(CWnd* pParent)
     : CMaintenancePage("IgnoreListDialog", IDD_IGNORE_LIST_PAGE, pParent),
       m_threatList(ThreatListTemplate, ThreatListHtml, this), m_bAllSelected(FALSE)
@@ -53,7 +48,7 @@ void CIgnoreListDialog::UpdateLayout()
     if (CWnd* button = GetDlgItem(IDC_IGNORE_LIST_SELECT_ALL))
         button->GetWindowRect(&selectAll);
     PlaceBottomButton(IDC_IGNORE_LIST_REMOVE, Margin + selectAll.Width() + Margin / 2);
-    PlaceList(m_threatList, kListTop, row, IDC_IGNORE_LIST_LIST_FRAME);
+    PlaceList(m_threatList, ListTop, row, IDC_IGNORE_LIST_LIST_FRAME);
 }
 
 void CIgnoreListDialog::OnSize(UINT nType, int cx, int cy)

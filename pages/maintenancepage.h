@@ -18,6 +18,8 @@ public:
     enum { Margin = 10, BottomMargin = 8, MinChooserWidth = 80 };
     // The threat list's template and page, as every page that shows one.
     enum { ThreatListTemplate = 157, ThreatListHtml = 158 };
+    // Where a threat list begins: its frame's top line below the page title.
+    enum { ListTop = 40 };
 
     CMaintenancePage(const CString& sectionName, UINT templateId, CWnd* pParent);
 

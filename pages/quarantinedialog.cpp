@@ -19,11 +19,6 @@ BEGIN_MESSAGE_MAP(CQuarantineDialog, CMaintenancePage)
     ON_WM_SIZE()
 END_MESSAGE_MAP()
 
-namespace {
-// Where the threat list begins on the page.
-const int kListTop = 40;
-}
-
 CQuarantineDialog::CQuarantineDialog(CWnd* pParent)
     : CMaintenancePage("QuarantineDialog", IDD_QUARANTINE_PAGE, pParent),
       m_threatList(ThreatListTemplate, ThreatListHtml, this), m_mode(ModeView), m_listening(false)
@@ -59,7 +54,7 @@ void CQuarantineDialog::UpdateLayout()
     PlacePage(IDC_QUARANTINE_FRAME);
     PlaceTopRow(IDC_QUARANTINE_BACKUPS, {IDC_QUARANTINE_REMOVE, IDC_QUARANTINE_RESTORE});
     const int row = PlaceBottomButton(IDC_QUARANTINE_BACK, -Margin);
-    PlaceList(m_threatList, kListTop, row, IDC_QUARANTINE_LIST_FRAME);
+    PlaceList(m_threatList, ListTop, row, IDC_QUARANTINE_LIST_FRAME);
 }
 
 void CQuarantineDialog::OnSize(UINT nType, int cx, int cy)
