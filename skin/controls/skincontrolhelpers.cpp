@@ -93,15 +93,24 @@ void DrawParentBackground(HWND control, HDC dc)
 LRESULT CopyPaintedUnder(CSkinWnd* skinner, HDC dc, HWND child)
 {
     HWND hwnd = skinner->GetHwnd();
-    RECT client, rect;
-    GetClientRect(hwnd, &client);
-    CSkinMemDC picture(dc, client.right, client.bottom);
-    if (!picture.IsValid() || !IsWindow(child))
+    if (!IsWindow(child))
         return 0;
-    skinner->Paint(picture);
+    RECT client, rect, under;
+    GetClientRect(hwnd, &client);
     GetClientRect(child, &rect);
     MapWindowPoints(child, hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, RectWidth(rect), RectHeight(rect), picture, rect.left, rect.top, SRCCOPY);
+    if (!IntersectRect(&under, &rect, &client))
+        return 1;
+    // The picture covers the part under the child alone, placed by its
+    // viewport origin: the skinner paints all of itself, but only that part
+    // is composed.
+    CSkinMemDC picture(dc, RectWidth(under), RectHeight(under));
+    if (!picture.IsValid())
+        return 0;
+    SetViewportOrgEx(picture, -under.left, -under.top, NULL);
+    skinner->Paint(picture);
+    BitBlt(dc, under.left - rect.left, under.top - rect.top, RectWidth(under), RectHeight(under), picture, under.left,
+           under.top, SRCCOPY);
     return 1;
 }
 
