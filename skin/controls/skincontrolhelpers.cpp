@@ -67,7 +67,7 @@ HWND WindowBehind(HWND control)
         // of a disabled button), that holds the control draws what lies
         // behind it.
         if (!lstrcmpA(name, "SysTabControl32")
-            || (!lstrcmpA(name, "Button") && !EqualRect(&under, &rect) && GetPropA(sibling, SKIN_OBJECT_PROP)))
+            || (!lstrcmpA(name, "Button") && !EqualRect(&under, &rect) && CSkinWnd::FromHandle(sibling)))
             return sibling;
     }
     return parent;

@@ -5,6 +5,7 @@
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinstore.h"
+#include "skin/core/skinwindowproperty.h"
 #include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
@@ -26,6 +27,13 @@ const char s_chainA[] = "OBJECT_NEXT_A";
 const char s_chainW[] = "OBJECT_NEXT_W";
 
 const int CaptionTextLength = 300;
+
+CSkinWindowProperty& SkinnerProperty()
+{
+    // Never destroyed: windows may still take messages at exit.
+    static CSkinWindowProperty* property = new CSkinWindowProperty(SKIN_OBJECT_PROP);
+    return *property;
+}
 
 int Width(const RECT& r)
 {
@@ -76,7 +84,7 @@ CSkinWnd::~CSkinWnd()
 
 CSkinWnd* CSkinWnd::FromHandle(HWND hwnd)
 {
-    return (CSkinWnd*)GetPropA(hwnd, SKIN_OBJECT_PROP);
+    return (CSkinWnd*)SkinnerProperty().Get(hwnd);
 }
 
 CSkinStore* CSkinWnd::GetStore() const
@@ -151,7 +159,7 @@ BOOL CSkinWnd::Attach(HWND hwnd)
     SkinChildren(hwnd, m_object);
     m_unicode = IsWindowUnicode(hwnd) != FALSE;
     m_savedProc = GetSkinWindowProc(hwnd, m_unicode);
-    SetPropA(hwnd, SKIN_OBJECT_PROP, (HANDLE)this);
+    SkinnerProperty().Set(hwnd, (HANDLE)this);
     UpdateCaptionButtons();
     m_activeCaption = GetActiveWindow() == hwnd;
     if (!SetSkinWindowProc(hwnd, m_unicode, SharedWindowProc)) {
@@ -177,7 +185,7 @@ void CSkinWnd::RestoreWindowProc()
         }
     }
     if (m_hwnd)
-        RemovePropA(m_hwnd, SKIN_OBJECT_PROP);
+        SkinnerProperty().Remove(m_hwnd);
     m_savedProc = NULL;
 }
 
