@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/draw/skindib.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
@@ -56,8 +57,9 @@ HWND WindowBehind(HWND control)
     HWND parent = GetParent(control);
     RECT rect;
     ::GetWindowRect(control, &rect);
-    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    if (!parent)
+        return NULL;
+    for (HWND sibling : GetSkinChildWindows(parent)) {
         char name[32];
         RECT under, both;
         if (sibling == control || !IsWindowVisible(sibling) || !GetClassNameA(sibling, name, sizeof(name))

@@ -103,7 +103,7 @@ void CSkinGroupBox::ClipPaint(HDC dc)
     // except the controls laid over it, which keep their pixels: it does
     // not depend on a transparent window's place in the painting order.
     if (HWND parent = GetParent(m_hwnd))
-        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(parent, GW_CHILD), m_hwnd);
+        ExcludeWindowsFromClip(dc, m_hwnd, parent, m_hwnd);
 }
 
 LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -6,6 +6,7 @@
 #include <map>
 #include <string.h>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinlock.h"
 #include "skin/core/skinmanager.h"
@@ -323,6 +324,8 @@ LRESULT CALLBACK SkinCreationHook(int code, WPARAM wParam, LPARAM lParam)
     if (!hook)
         return 0;
     HWND hwnd = (HWND)wParam;
+    if (code == HCBT_CREATEWND || code == HCBT_DESTROYWND)
+        NoteSkinWindowsChanged();
     if (code == HCBT_CREATEWND && MayWantSkin(hwnd)) {
         CreationState* state = new CreationState;
         state->unicode = IsWindowUnicode(hwnd) != FALSE;

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinstore.h"
@@ -160,6 +161,8 @@ BOOL CSkinWnd::Attach(HWND hwnd)
     m_unicode = IsWindowUnicode(hwnd) != FALSE;
     m_savedProc = GetSkinWindowProc(hwnd, m_unicode);
     SkinnerProperty().Set(hwnd, (HANDLE)this);
+    // A window made without the creation hook is seen here first.
+    NoteSkinWindowsChanged();
     UpdateCaptionButtons();
     m_activeCaption = GetActiveWindow() == hwnd;
     if (!SetSkinWindowProc(hwnd, m_unicode, SharedWindowProc)) {
@@ -314,6 +317,11 @@ LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK CSkinWnd::SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The kept child lists change with windows coming, going and changing
+    // places in the Z order.
+    if ((message == WM_WINDOWPOSCHANGED && !(((const WINDOWPOS*)lParam)->flags & SWP_NOZORDER))
+        || (message == WM_PARENTNOTIFY && (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY)))
+        NoteSkinWindowsChanged();
     CSkinWnd* skinner = FromHandle(hwnd);
     if (skinner)
         return skinner->WindowProc(message, wParam, lParam);
@@ -507,7 +515,7 @@ void CSkinWnd::CopyBackgroundTo(HDC dc) const
     GetClientRect(m_hwnd, &client);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL, ShowsParentThrough);
+    ExcludeWindowsFromClip(dc, m_hwnd, m_hwnd, NULL, ShowsParentThrough);
     if (GetClipBox(dc, &box) != NULLREGION)
         BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
     RestoreDC(dc, saved);
