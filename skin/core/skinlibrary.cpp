@@ -15,6 +15,7 @@
 #include "skin/core/skinwnd.h"
 #include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
+#include "skin/draw/skinmemdc.h"
 #include "skin/elements/skincaptionbutton.h"
 #include "skin/hooks/skinuser32.h"
 #include "skin/menus/skinhostwnd.h"
@@ -148,6 +149,7 @@ void TearDownLibrary()
     RemoveSkinUser32Interception();
     s_manager.RemoveAll();
     s_tooltip.SetTooltipObject(NULL);
+    CSkinMemDC::ReleaseKept();
     InterlockedExchange(&s_initialised, 0);
 }
 
