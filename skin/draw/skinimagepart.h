@@ -45,8 +45,9 @@ BOOL DrawSkinNineGridTransparent(CSkinStore* store, HDC dc, const RECT& rect, co
                                  COLORREF key, BOOL mirrored);
 // Composes a picture over the key colour and copies it to the DC leaving
 // the key colour out. draw gets the picture and the rectangle (0, 0, width,
-// height) to fill and answers whether it drew; only the part of rect the
-// DC's clip shows is composed.
+// height) to fill and answers whether it drew. Only the part of rect the
+// DC's clip shows is composed; with none, nothing is drawn and TRUE comes
+// back.
 BOOL DrawSkinKeyed(HDC dc, const RECT& rect, COLORREF key, const std::function<BOOL(HDC, const RECT&)>& draw);
 
 // Copies width x height of the bitmap from (sx, sy) to (x, y), leaving out
