@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/draw/skindib.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
@@ -56,8 +57,9 @@ HWND WindowBehind(HWND control)
     HWND parent = GetParent(control);
     RECT rect;
     ::GetWindowRect(control, &rect);
-    for (HWND sibling = parent ? GetWindow(parent, GW_CHILD) : NULL; sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+    if (!parent)
+        return NULL;
+    for (HWND sibling : GetSkinChildWindows(parent)) {
         char name[32];
         RECT under, both;
         if (sibling == control || !IsWindowVisible(sibling) || !GetClassNameA(sibling, name, sizeof(name))
@@ -67,7 +69,7 @@ HWND WindowBehind(HWND control)
         // of a disabled button), that holds the control draws what lies
         // behind it.
         if (!lstrcmpA(name, "SysTabControl32")
-            || (!lstrcmpA(name, "Button") && !EqualRect(&under, &rect) && GetPropA(sibling, SKIN_OBJECT_PROP)))
+            || (!lstrcmpA(name, "Button") && !EqualRect(&under, &rect) && CSkinWnd::FromHandle(sibling)))
             return sibling;
     }
     return parent;
@@ -93,15 +95,24 @@ void DrawParentBackground(HWND control, HDC dc)
 LRESULT CopyPaintedUnder(CSkinWnd* skinner, HDC dc, HWND child)
 {
     HWND hwnd = skinner->GetHwnd();
-    RECT client, rect;
-    GetClientRect(hwnd, &client);
-    CSkinMemDC picture(dc, client.right, client.bottom);
-    if (!picture.IsValid() || !IsWindow(child))
+    if (!IsWindow(child))
         return 0;
-    skinner->Paint(picture);
+    RECT client, rect, under;
+    GetClientRect(hwnd, &client);
     GetClientRect(child, &rect);
     MapWindowPoints(child, hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, RectWidth(rect), RectHeight(rect), picture, rect.left, rect.top, SRCCOPY);
+    if (!IntersectRect(&under, &rect, &client))
+        return 1;
+    // The picture covers the part under the child alone, placed by its
+    // viewport origin: the skinner paints all of itself, but only that part
+    // is composed.
+    CSkinMemDC picture(dc, RectWidth(under), RectHeight(under));
+    if (!picture.IsValid())
+        return 0;
+    SetViewportOrgEx(picture, -under.left, -under.top, NULL);
+    skinner->Paint(picture);
+    BitBlt(dc, under.left - rect.left, under.top - rect.top, RectWidth(under), RectHeight(under), picture, under.left,
+           under.top, SRCCOPY);
     return 1;
 }
 

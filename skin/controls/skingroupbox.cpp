@@ -5,7 +5,6 @@
 #include "skin/controls/skincontrolhelpers.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
-#include "skin/draw/skinmemdc.h"
 #include "skin/objects/skincontrolobjects.h"
 #include "skin/windows/skindialog.h"
 
@@ -82,15 +81,12 @@ void CSkinGroupBox::Paint(HDC dc)
     // box: a rounded line keys out its inside, a panel fills it.
     RECT client;
     GetClientRect(m_hwnd, &client);
-    CSkinMemDC frame(dc, client.right, client.bottom);
-    if (frame.IsValid()) {
-        FillSolidRect(frame, client, m_transparentColour);
+    DrawSkinKeyed(dc, client, m_transparentColour, [&](HDC frame, const RECT&) {
         DrawSkinNineGrid(store, frame, FrameRect(caption), object->m_frame, object->m_colour1, FALSE, mirrored);
         if (hasText)
             FillSolidRect(frame, caption, m_transparentColour);
-        SkinTransparentStretchBlt(dc, 0, 0, client.right, client.bottom, frame, 0, 0, client.right, client.bottom,
-                                  m_transparentColour);
-    }
+        return TRUE;
+    });
     if (!hasText)
         return;
     if (!object->m_parentBackground)
@@ -107,7 +103,7 @@ void CSkinGroupBox::ClipPaint(HDC dc)
     // except the controls laid over it, which keep their pixels: it does
     // not depend on a transparent window's place in the painting order.
     if (HWND parent = GetParent(m_hwnd))
-        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(parent, GW_CHILD), m_hwnd);
+        ExcludeWindowsFromClip(dc, m_hwnd, parent, m_hwnd);
 }
 
 LRESULT CSkinGroupBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -141,9 +141,9 @@ void CSkinTab::ClipPaint(HDC dc)
     // The pages and other windows over the tab control keep their pixels.
     const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
     if (style & WS_CLIPCHILDREN)
-        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL);
+        ExcludeWindowsFromClip(dc, m_hwnd, m_hwnd, NULL);
     if ((style & WS_CLIPSIBLINGS) && GetParent(m_hwnd))
-        ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(GetParent(m_hwnd), GW_CHILD), m_hwnd);
+        ExcludeWindowsFromClip(dc, m_hwnd, GetParent(m_hwnd), m_hwnd);
 }
 
 LRESULT CSkinTab::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -6,6 +6,7 @@
 #include <map>
 #include <string.h>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinlock.h"
 #include "skin/core/skinmanager.h"
@@ -14,6 +15,7 @@
 #include "skin/core/skinwnd.h"
 #include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
+#include "skin/draw/skinmemdc.h"
 #include "skin/elements/skincaptionbutton.h"
 #include "skin/hooks/skinuser32.h"
 #include "skin/menus/skinhostwnd.h"
@@ -147,6 +149,7 @@ void TearDownLibrary()
     RemoveSkinUser32Interception();
     s_manager.RemoveAll();
     s_tooltip.SetTooltipObject(NULL);
+    CSkinMemDC::ReleaseKept();
     InterlockedExchange(&s_initialised, 0);
 }
 
@@ -323,6 +326,8 @@ LRESULT CALLBACK SkinCreationHook(int code, WPARAM wParam, LPARAM lParam)
     if (!hook)
         return 0;
     HWND hwnd = (HWND)wParam;
+    if (code == HCBT_CREATEWND || code == HCBT_DESTROYWND)
+        NoteSkinWindowsChanged();
     if (code == HCBT_CREATEWND && MayWantSkin(hwnd)) {
         CreationState* state = new CreationState;
         state->unicode = IsWindowUnicode(hwnd) != FALSE;

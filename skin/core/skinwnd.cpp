@@ -2,9 +2,11 @@
 
 #include <string.h>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinstore.h"
+#include "skin/core/skinwindowproperty.h"
 #include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
@@ -26,6 +28,13 @@ const char s_chainA[] = "OBJECT_NEXT_A";
 const char s_chainW[] = "OBJECT_NEXT_W";
 
 const int CaptionTextLength = 300;
+
+CSkinWindowProperty& SkinnerProperty()
+{
+    // Never destroyed: windows may still take messages at exit.
+    static CSkinWindowProperty* property = new CSkinWindowProperty(SKIN_OBJECT_PROP);
+    return *property;
+}
 
 int Width(const RECT& r)
 {
@@ -76,7 +85,7 @@ CSkinWnd::~CSkinWnd()
 
 CSkinWnd* CSkinWnd::FromHandle(HWND hwnd)
 {
-    return (CSkinWnd*)GetPropA(hwnd, SKIN_OBJECT_PROP);
+    return (CSkinWnd*)SkinnerProperty().Get(hwnd);
 }
 
 CSkinStore* CSkinWnd::GetStore() const
@@ -151,7 +160,9 @@ BOOL CSkinWnd::Attach(HWND hwnd)
     SkinChildren(hwnd, m_object);
     m_unicode = IsWindowUnicode(hwnd) != FALSE;
     m_savedProc = GetSkinWindowProc(hwnd, m_unicode);
-    SetPropA(hwnd, SKIN_OBJECT_PROP, (HANDLE)this);
+    SkinnerProperty().Set(hwnd, (HANDLE)this);
+    // A window made without the creation hook is seen here first.
+    NoteSkinWindowsChanged();
     UpdateCaptionButtons();
     m_activeCaption = GetActiveWindow() == hwnd;
     if (!SetSkinWindowProc(hwnd, m_unicode, SharedWindowProc)) {
@@ -177,7 +188,7 @@ void CSkinWnd::RestoreWindowProc()
         }
     }
     if (m_hwnd)
-        RemovePropA(m_hwnd, SKIN_OBJECT_PROP);
+        SkinnerProperty().Remove(m_hwnd);
     m_savedProc = NULL;
 }
 
@@ -306,6 +317,11 @@ LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK CSkinWnd::SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The kept child lists change with windows coming, going and changing
+    // places in the Z order.
+    if ((message == WM_WINDOWPOSCHANGED && !(((const WINDOWPOS*)lParam)->flags & SWP_NOZORDER))
+        || (message == WM_PARENTNOTIFY && (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY)))
+        NoteSkinWindowsChanged();
     CSkinWnd* skinner = FromHandle(hwnd);
     if (skinner)
         return skinner->WindowProc(message, wParam, lParam);
@@ -499,7 +515,7 @@ void CSkinWnd::CopyBackgroundTo(HDC dc) const
     GetClientRect(m_hwnd, &client);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-    ExcludeWindowsFromClip(dc, m_hwnd, GetWindow(m_hwnd, GW_CHILD), NULL, ShowsParentThrough);
+    ExcludeWindowsFromClip(dc, m_hwnd, m_hwnd, NULL, ShowsParentThrough);
     if (GetClipBox(dc, &box) != NULLREGION)
         BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
     RestoreDC(dc, saved);

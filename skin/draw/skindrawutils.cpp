@@ -1,6 +1,7 @@
 #include "skin/draw/skindrawutils.h"
 
 #include <commctrl.h>
+#include <limits.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -8,6 +9,7 @@
 
 #include <vector>
 
+#include "skin/core/skinchildwindows.h"
 #include "skin/draw/skindib.h"
 
 int GetOSVersionCode()
@@ -301,15 +303,25 @@ bool IsMirroredWindow(HWND hwnd)
     return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
 }
 
-void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND first, HWND skip, bool (*seeThrough)(HWND))
+void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND parent, HWND skip, bool (*seeThrough)(HWND))
 {
+    RECT box;
+    const int clip = parent ? GetClipBox(dc, &box) : NULLREGION;
+    if (clip == NULLREGION)
+        return;
+    if (clip == ERROR)
+        SetRect(&box, INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2);
     HRGN shape = CreateRectRgn(0, 0, 0, 0);
-    for (HWND other = first; other; other = GetWindow(other, GW_HWNDNEXT)) {
-        if (other == skip || !IsWindowVisible(other) || (seeThrough && seeThrough(other)))
+    for (HWND other : GetSkinChildWindows(parent)) {
+        if (other == skip || !IsWindowVisible(other))
             continue;
-        RECT rect;
+        RECT rect, common;
         GetWindowRect(other, &rect);
         MapWindowPoints(NULL, hwnd, (POINT*)&rect, 2);
+        // A window outside the clip changes nothing; its region is not
+        // worth the trip to the window server.
+        if (!IntersectRect(&common, &rect, &box) || (seeThrough && seeThrough(other)))
+            continue;
         DWORD size = 0;
         if (!shape || GetWindowRgn(other, shape) == ERROR || !(size = GetRegionData(shape, 0, NULL))) {
             ExcludeClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);

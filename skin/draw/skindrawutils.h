@@ -47,11 +47,11 @@ BOOL DrawWindowSmallIcon(HWND hwnd, HDC dc, POINT point);
 // ---------------------------------------------------------------- windows and monitors
 
 bool IsMirroredWindow(HWND hwnd);
-// Leaves the visible windows of the chain from first on (but skip, and
-// those seeThrough answers true for) out of the clip of a DC in hwnd's
-// client coordinates, each by its window region where it has one: what
+// Leaves the visible child windows of parent (but skip, and those
+// seeThrough answers true for) out of the clip of a DC in hwnd's client
+// coordinates, each by its window region where it has one: what
 // WS_CLIPCHILDREN and WS_CLIPSIBLINGS do for a window's own painting.
-void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND first, HWND skip, bool (*seeThrough)(HWND) = NULL);
+void ExcludeWindowsFromClip(HDC dc, HWND hwnd, HWND parent, HWND skip, bool (*seeThrough)(HWND) = NULL);
 // In a mirrored window x becomes right - x + left of the window rect.
 int MirrorPointX(HWND hwnd, int x);
 void MirrorRectX(HWND hwnd, RECT& rect);

@@ -230,22 +230,44 @@ BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& 
     return drawn;
 }
 
-// Draws into a picture of the rectangle's size filled with the key colour,
-// then copies it to the DC leaving the key colour out.
-template <class Draw> BOOL DrawKeyed(HDC dc, const RECT& rect, COLORREF key, Draw draw)
+// The part of rect that the DC's clip lets through. A mirrored DC gets all
+// of rect: a copy to it is mirrored within its own rectangle.
+RECT VisiblePart(HDC dc, const RECT& rect)
 {
-    CSkinMemDC picture(dc, Width(rect), Height(rect));
-    if (!picture.IsValid() || Width(rect) <= 0 || Height(rect) <= 0)
+    RECT box, visible;
+    if (GetLayout(dc) & LAYOUT_RTL)
+        return rect;
+    const int kind = GetClipBox(dc, &box);
+    if (kind == ERROR)
+        return rect;
+    if (kind == NULLREGION || !IntersectRect(&visible, &box, &rect))
+        SetRectEmpty(&visible);
+    return visible;
+}
+
+} // namespace
+
+BOOL DrawSkinKeyed(HDC dc, const RECT& rect, COLORREF key, const std::function<BOOL(HDC, const RECT&)>& draw)
+{
+    if (Width(rect) <= 0 || Height(rect) <= 0)
         return FALSE;
+    // Only what the DC shows is composed: a control painted for the one
+    // beside it, or for a small update, is mostly clipped away.
+    const RECT visible = VisiblePart(dc, rect);
+    if (IsRectEmpty(&visible))
+        return TRUE;
+    CSkinMemDC picture(dc, Width(visible), Height(visible));
+    if (!picture.IsValid())
+        return FALSE;
+    const POINT offset = {visible.left - rect.left, visible.top - rect.top};
+    SetViewportOrgEx(picture, -offset.x, -offset.y, NULL);
     const RECT local = {0, 0, Width(rect), Height(rect)};
     FillSolidRect(picture, local, key);
     if (!draw(picture.GetDC(), local))
         return FALSE;
-    return SkinTransparentStretchBlt(dc, rect.left, rect.top, Width(rect), Height(rect), picture, 0, 0, Width(rect),
-                                     Height(rect), key);
+    return SkinTransparentStretchBlt(dc, visible.left, visible.top, Width(visible), Height(visible), picture,
+                                     offset.x, offset.y, Width(visible), Height(visible), key);
 }
-
-} // namespace
 
 bool IsImagePartEmpty(const SkinImageRef& part)
 {
@@ -267,7 +289,7 @@ BOOL DrawSkinImagePart(CSkinStore* store, HDC dc, const RECT& rect, const SkinIm
 BOOL DrawSkinImagePartTransparent(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageRef& part,
                                   COLORREF key, BOOL mirrored)
 {
-    return DrawKeyed(dc, rect, key, [&](HDC picture, const RECT& local) {
+    return DrawSkinKeyed(dc, rect, key, [&](HDC picture, const RECT& local) {
         return DrawSkinImagePart(store, picture, local, part, key, FALSE, mirrored);
     });
 }
@@ -302,7 +324,7 @@ BOOL DrawSkinNineGridEx(CSkinStore* store, HDC dc, const RECT& rect, const RECT&
 BOOL DrawSkinNineGridTransparent(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid,
                                  COLORREF key, BOOL mirrored)
 {
-    return DrawKeyed(dc, rect, key, [&](HDC picture, const RECT& local) {
+    return DrawSkinKeyed(dc, rect, key, [&](HDC picture, const RECT& local) {
         return DrawGrid(store, picture, local, grid, key, FALSE, mirrored, true);
     });
 }
@@ -312,6 +334,19 @@ BOOL SkinTransparentStretchBlt(HDC dc, int x, int y, int width, int height, HDC 
 {
     if (width <= 0 || height <= 0 || !source)
         return FALSE;
+    if (sourceWidth == width && sourceHeight == height) {
+        // A plain copy needs the masks for the visible part alone.
+        const RECT target = {x, y, x + width, y + height};
+        const RECT visible = VisiblePart(dc, target);
+        if (IsRectEmpty(&visible))
+            return TRUE;
+        sx += visible.left - x;
+        sy += visible.top - y;
+        x = visible.left;
+        y = visible.top;
+        width = sourceWidth = Width(visible);
+        height = sourceHeight = Height(visible);
+    }
     CSkinMemDC colour(dc, width, height);
     HDC maskDc = CreateCompatibleDC(dc);
     HBITMAP mask = CreateBitmap(width, height, 1, 1, NULL);

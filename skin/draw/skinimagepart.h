@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "skin/objects/skintypes.h"
 
 class CSkinStore;
@@ -41,6 +43,12 @@ BOOL DrawSkinNineGridEx(CSkinStore* store, HDC dc, const RECT& rect, const RECT&
                         COLORREF colour, BOOL fillOnFailure, BOOL mirrored);
 BOOL DrawSkinNineGridTransparent(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid,
                                  COLORREF key, BOOL mirrored);
+// Composes a picture over the key colour and copies it to the DC leaving
+// the key colour out. draw gets the picture and the rectangle (0, 0, width,
+// height) to fill and answers whether it drew. Only the part of rect the
+// DC's clip shows is composed; with none, nothing is drawn and TRUE comes
+// back.
+BOOL DrawSkinKeyed(HDC dc, const RECT& rect, COLORREF key, const std::function<BOOL(HDC, const RECT&)>& draw);
 
 // Copies width x height of the bitmap from (sx, sy) to (x, y), leaving out
 // the pixels of the key colour.

@@ -7,11 +7,19 @@
 #include <limits.h>
 
 #include "skin/core/skinlibrarystate.h"
+#include "skin/core/skinwindowproperty.h"
 #include "skin/hooks/skinuser32.h"
 
 const char SKIN_SB_PROP[] = "SkinSBSubclassPtr";
 
 namespace {
+
+CSkinWindowProperty& InstalledProperty()
+{
+    // Never destroyed: windows may still take messages at exit.
+    static CSkinWindowProperty* property = new CSkinWindowProperty(SKIN_SB_PROP);
+    return *property;
+}
 
 // The procedure found under a later subclass at uninstall, per character set.
 const char s_nextA[] = "SkinSBNextA";
@@ -431,7 +439,7 @@ void Uninstall(HWND hwnd, SkinScrollWindow* window, bool recalcFrame)
     } else {
         SetPropA(hwnd, window->unicode ? s_nextW : s_nextA, (HANDLE)window->previous);
     }
-    RemovePropA(hwnd, SKIN_SB_PROP);
+    InstalledProperty().Remove(hwnd);
     HeapFree(GetProcessHeap(), 0, window);
     if (recalcFrame)
         RecalcFrame(hwnd);
@@ -646,7 +654,7 @@ SkinScrollGeometry SkinSBMeasure(const SkinScrollBar& bar, const RECT& barRect)
 
 SkinScrollWindow* SkinSB_Find(HWND hwnd)
 {
-    return hwnd ? (SkinScrollWindow*)GetPropA(hwnd, SKIN_SB_PROP) : NULL;
+    return hwnd ? (SkinScrollWindow*)InstalledProperty().Get(hwnd) : NULL;
 }
 
 bool SkinSB_IsRouted()
@@ -868,12 +876,12 @@ BOOL SkinSB_Install(HWND hwnd)
             bar.flags |= SkinScrollBar::Shown;
     }
     window->leftScrollBar = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
-    SetPropA(hwnd, SKIN_SB_PROP, (HANDLE)window);
+    InstalledProperty().Set(hwnd, (HANDLE)window);
     window->previous = (WNDPROC)(window->unicode
         ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)SkinSB_WindowProc)
         : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)SkinSB_WindowProc));
     if (!window->previous) {
-        RemovePropA(hwnd, SKIN_SB_PROP);
+        InstalledProperty().Remove(hwnd);
         HeapFree(GetProcessHeap(), 0, window);
         return FALSE;
     }

@@ -174,6 +174,13 @@ TEST_F(DrawTest, ColourKeyedCopiesLeaveTheKeyOut)
     EXPECT_TRUE(DrawSkinNineGridTransparent(&m_store, n.DC(), RECT{0, 0, 40, 40}, Grid(1), Rgb(0xC04400), FALSE));
     EXPECT_EQ(0xC04000u, n.At(12, 20));
     EXPECT_EQ(Sentinel, n.At(27, 20)) << "the centre's key-coloured half";
+    // Clipped, only the visible part is composed, with the same pixels.
+    MemoryPicture c(40, 40, Sentinel);
+    IntersectClipRect(c.DC(), 5, 15, 25, 40);
+    EXPECT_TRUE(DrawSkinNineGridTransparent(&m_store, c.DC(), RECT{0, 0, 40, 40}, Grid(1), Rgb(0xC04400), FALSE));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(x >= 5 && x < 25 && y >= 15 ? n.At(x, y) : Sentinel, c.At(x, y)) << x << "," << y;
 
     // A bitmap copied from an offset, stretched, and through a CxImage.
     CSkinMemDC picture(p.DC(), 4, 4);
@@ -195,6 +202,13 @@ TEST_F(DrawTest, ColourKeyedCopiesLeaveTheKeyOut)
     EXPECT_TRUE(DrawImageTransparent(u.DC(), m_store.FindImage("blocks.bmp"), RECT{0, 0, 3, 3}, Rgb(0xFF00FF)));
     EXPECT_EQ(Sentinel, u.At(0, 0)) << "the magenta corner pixel of the picture stays out";
     EXPECT_EQ(0xA00000u, u.At(2, 2));
+
+    // A picture's bitmap is kept for the next of its size, which starts black.
+    for (int round = 0; round < 2; ++round) {
+        CSkinMemDC kept(p.DC(), 5, 3);
+        EXPECT_EQ(0u, GetPixel(kept, 4, 2)) << "round " << round;
+        FillSolidRect(kept, RECT{0, 0, 5, 3}, Rgb(0xFFFFFF));
+    }
 }
 
 TEST(DrawRegions, TransformAndTileRegions)
