@@ -15,8 +15,8 @@
 #include "platform/html/htmlview.h"
 #include "resources/pages/resultsids.h"
 #include "tests/app/fake_engine.h"
-#include "tests/pages/test_page_host.h"
 #include "tests/bench/benchclock.h"
+#include "tests/pages/test_page_host.h"
 
 #include <algorithm>
 #include <cstdio>

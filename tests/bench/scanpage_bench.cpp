@@ -13,9 +13,9 @@
 #include "foundation/syshelpers.h"
 #include "pages/scandialog.h"
 #include "platform/atl/atlcom.h"
+#include "tests/bench/benchclock.h"
 #include "tests/engine/scan_client.h"
 #include "tests/pages/test_page_host.h"
-#include "tests/bench/benchclock.h"
 
 #include <algorithm>
 #include <atomic>

@@ -16,6 +16,7 @@
 #include "foundation/syshelpers.h"
 #include "platform/mfc/afxwin.h"
 #include "skin/skinlibrary.h"
+#include "tests/bench/benchclock.h"
 #include "ui/maindialog.h"
 #include "ui/maindialoghost.h"
 #include "ui/programresources.h"
@@ -23,20 +24,6 @@
 
 namespace
 {
-double Now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 BOOL WINAPI NoTray(DWORD, PNOTIFYICONDATAA)
 {
     return TRUE;
@@ -83,18 +70,18 @@ void Round(bool skinned, double& open, double& repaint)
 {
     CBenchHost host(skinned);
     CMainDialog dialog(&host);
-    double start = Now();
+    double start = NowMilliseconds();
     dialog.Create(IDD_MAIN_DIALOG, nullptr);
     dialog.ShowWindow(SW_SHOW);
     dialog.UpdateWindow();
     Pump();
-    open = Now() - start;
-    start = Now();
+    open = NowMilliseconds() - start;
+    start = NowMilliseconds();
     for (int i = 0; i < 100; ++i)
         RedrawWindow(dialog.m_hWnd, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     GdiFlush();
-    repaint = Now() - start;
+    repaint = NowMilliseconds() - start;
     dialog.DestroyWindow();
     Pump();
 }
