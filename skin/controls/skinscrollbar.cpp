@@ -172,14 +172,7 @@ void CSkinScrollBar::Redraw()
 
 LRESULT CSkinScrollBar::SetInfo(const SCROLLINFO& info, BOOL redraw)
 {
-    if (info.fMask & SIF_RANGE) {
-        m_info.nMin = info.nMin;
-        m_info.nMax = info.nMax < info.nMin ? info.nMin : info.nMax;
-    }
-    if (info.fMask & SIF_PAGE)
-        m_info.nPage = info.nPage;
-    m_info.nPage = SkinScrollClampPage(m_info, m_info.nPage);
-    m_info.nPos = SkinScrollClampPosition(m_info, (info.fMask & SIF_POS) ? info.nPos : m_info.nPos);
+    SkinScrollStore(m_info, info);
     if (info.fMask & SIF_TRACKPOS)
         m_info.nTrackPos = info.nTrackPos;
     if (info.fMask & SIF_DISABLENOSCROLL)
