@@ -733,11 +733,8 @@ int WINAPI SkinSB_SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL red
         return 0;
     SkinScrollStore(b->info, *info);
     const bool shown = (b->flags & SkinScrollBar::Shown) != 0;
-    bool show = shown;
-    if ((info->fMask & SIF_DISABLENOSCROLL) || (b->flags & SkinScrollBar::KeepVisible))
-        show = true;
-    else
-        show = SkinSBCanScroll(*b);
+    const bool show = (info->fMask & SIF_DISABLENOSCROLL) || (b->flags & SkinScrollBar::KeepVisible)
+        || SkinSBCanScroll(*b);
     if (show != shown)
         SkinSB_ShowScrollBar(hwnd, bar, show);
     else if (redraw && !window->thumbTracking)
