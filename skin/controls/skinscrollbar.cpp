@@ -70,8 +70,7 @@ const SkinScrollBarState* CSkinScrollBar::Group(int state) const
     const CSkinScrollBarObject* object = ObjectOfType<CSkinScrollBarObject>(m_object, sotScrollBar);
     if (!object)
         return NULL;
-    const int base = IsVertical() && !IsGridEmpty(object->m_states[4].track) ? 4 : 0;
-    return &object->m_states[base + state];
+    return &object->m_states[ScrollBarGroupBase(*object, IsVertical()) + state];
 }
 
 SkinScrollGeometry CSkinScrollBar::Measure() const
