@@ -7,6 +7,7 @@
 #include "pages/linkcursor.h"
 #include "pages/pagehost.h"
 #include "pages/pagekeys.h"
+#include "pages/pagelayout.h"
 #include "reports/senddlg.h"
 #include "resources/pages/resultsids.h"
 #include "ui/maindialog.h"
@@ -94,13 +95,11 @@ void CScanResultDialog::LoadTexts()
 void CScanResultDialog::UpdateLayout()
 {
     if (!m_rcPage.IsRectEmpty())
-        SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    CRect client, window;
-    GetClientRect(client);
+        PlacePageAt(*this, m_rcPage);
+    PlaceGroupFrame(*this, IDC_RESULT_FRAME);
+    CRect window;
     GetWindowRect(window);
     const int width = window.Width(), height = window.Height();
-    SetControlPos(IDC_RESULT_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
     // The list sits inside its frame, left of the statistics panes.
     CRect panes(0, 0, kStatPaneWidthDlu, 0);
     MapDialogRect(&panes);
