@@ -543,15 +543,15 @@ void CQuarantine::RunAction()
     QLOG("Thread finished");
 }
 
-// Whether item j of the threat takes part: its Quarantine mark when backing
-// up, its Repair mark when restoring.
-bool CQuarantine::IsMarked(IThreat* threat, LONG j, bool backup)
+// Item j of the threat when it takes part (its Quarantine mark when backing
+// up, its Repair mark when restoring), else null.
+CComPtr<ISearchItem> CQuarantine::MarkedItem(IThreat* threat, LONG j, bool backup)
 {
     CComPtr<ISearchItem> item;
     CheckHResult(threat->get_Item(j, &item));
     LONG mark = 0;
     CheckHResult(backup ? item->get_Quarantine(&mark) : item->get_Repair(&mark));
-    return mark != 0;
+    return mark != 0 ? item : CComPtr<ISearchItem>();
 }
 
 bool CQuarantine::createOrRestoreBackup(bool backup)
@@ -584,7 +584,7 @@ bool CQuarantine::createOrRestoreBackup(bool backup)
             // stay in the archive and on the machine as they are.
             bool marked = false;
             for (LONG j = 0; j < items && !marked; ++j)
-                marked = IsMarked(threat, j, backup);
+                marked = MarkedItem(threat, j, backup) != nullptr;
 
             CBackupSection section;
             if (backup)
@@ -618,10 +618,9 @@ bool CQuarantine::createOrRestoreBackup(bool backup)
 
             for (LONG j = 0; j < items && marked; ++j)
             {
-                if (!IsMarked(threat, j, backup))
+                CComPtr<ISearchItem> item = MarkedItem(threat, j, backup);
+                if (!item)
                     continue;
-                CComPtr<ISearchItem> item;
-                CheckHResult(threat->get_Item(j, &item));
                 if (backup)
                 {
                     ScanAreaType type = saMaxAreaNumber;

@@ -88,7 +88,7 @@ private:
     void LeaveWorker(bool normalEnd);
     void RunAction();
 
-    static bool IsMarked(IThreat* threat, LONG j, bool backup);
+    static CComPtr<ISearchItem> MarkedItem(IThreat* threat, LONG j, bool backup);
     bool createOrRestoreBackup(bool backup);
     void removeItems(bool afterBackup);
     void viewBackup();

@@ -1,5 +1,7 @@
 #include "pages/ignorelistdialog.h"
 
+#include <shlobj.h>
+
 #include "foundation/syshelpers.h"
 #include "pages/pagehost.h"
 #include "resources/pages/maintenanceids.h"
@@ -61,7 +63,7 @@ void CIgnoreListDialog::OnSize(UINT nType, int cx, int cy)
 CString CIgnoreListDialog::GetIgnoreListPath()
 {
     const CString folder = GetProductDataFolder();
-    CreateDirectoryA(folder, nullptr);
+    ::SHCreateDirectoryExA(nullptr, folder, nullptr);
     return folder + "ilist.lst";
 }
 
@@ -70,10 +72,8 @@ void CIgnoreListDialog::ShowIgnoreList()
     SetControlText(IDC_IGNORE_LIST_SELECT_ALL, GetText("btSelectAll"));
     m_items.Release();
     m_bAllSelected = FALSE;
-    IPageHost* host = GetPageHost();
-    CComPtr<IIgnoreList>* list = host ? host->GetIgnoreList() : nullptr;
-    if (list && *list)
-        (*list)->get_Items(&m_items);
+    if (IIgnoreList* list = GetPageIgnoreList())
+        list->get_Items(&m_items);
     if (m_items)
     {
         try
@@ -95,9 +95,8 @@ void CIgnoreListDialog::ShowIgnoreList()
 
 void CIgnoreListDialog::OnRemoveSelection()
 {
-    IPageHost* host = GetPageHost();
-    CComPtr<IIgnoreList>* list = host ? host->GetIgnoreList() : nullptr;
-    if (!m_items || !list || !*list)
+    IIgnoreList* list = GetPageIgnoreList();
+    if (!m_items || !list)
         return;
     LONG count = 0;
     if (FAILED(m_items->get_Count(&count)))
@@ -122,7 +121,7 @@ void CIgnoreListDialog::OnRemoveSelection()
     }
     if (!removed)
         return;
-    const HRESULT hr = (*list)->Save(CComBSTR(GetIgnoreListPath()));
+    const HRESULT hr = list->Save(CComBSTR(GetIgnoreListPath()));
     if (FAILED(hr))
         ShowError(GetText("saveFailed"));
 }

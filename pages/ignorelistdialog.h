@@ -22,7 +22,8 @@ public:
     // Shows the ignore list anew, every threat unchecked; the scan tab calls
     // it each time it shows the page.
     void ShowIgnoreList();
-    // Where the list is saved: the product data folder's "ilist.lst".
+    // Where the pages save the list: the product data folder's "ilist.lst";
+    // the folder is made if need be.
     static CString GetIgnoreListPath();
 
     CThreatListView& GetThreatList() { return m_threatList; }

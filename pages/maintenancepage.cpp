@@ -104,18 +104,6 @@ LRESULT CMaintenancePage::SendItem(UINT id, UINT message, WPARAM wParam, LPARAM 
     return ::SendDlgItemMessageA(m_hWnd, static_cast<int>(id), message, wParam, lParam);
 }
 
-CString CMaintenancePage::GetComboText(UINT id, int index)
-{
-    CString text;
-    const LRESULT length = SendItem(id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length <= 0)
-        return text;
-    SendItem(id, CB_GETLBTEXT, static_cast<WPARAM>(index),
-             reinterpret_cast<LPARAM>(text.GetBuffer(static_cast<int>(length) + 1)));
-    text.ReleaseBuffer();
-    return text;
-}
-
 void CMaintenancePage::ShowError(const CString& text)
 {
     AfxShowMessageBox(m_hWnd, text, kErrorCaption, MB_OK | MB_ICONERROR);

@@ -52,8 +52,6 @@ protected:
     void SkinFrames(UINT first, UINT second = 0);
 
     LRESULT SendItem(UINT id, UINT message, WPARAM wParam, LPARAM lParam);
-    // The text of a combo box entry; empty for none.
-    CString GetComboText(UINT id, int index);
 
     // A message box with the caption "Error", through the framework's seam.
     void ShowError(const CString& text);

@@ -52,3 +52,7 @@ protected:
 IPageHost* GetPageHost();
 // Returns the previous host.
 IPageHost* SetPageHost(IPageHost* host);
+// The host's quarantine and ignore list, no new reference; null where there
+// is no host or it has no such object.
+IQuarantine* GetPageQuarantine();
+IIgnoreList* GetPageIgnoreList();

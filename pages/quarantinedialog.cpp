@@ -64,16 +64,9 @@ void CQuarantineDialog::OnSize(UINT nType, int cx, int cy)
         UpdateLayout();
 }
 
-IQuarantine* CQuarantineDialog::Quarantine() const
-{
-    IPageHost* host = GetPageHost();
-    CComPtr<IQuarantine>* quarantine = host ? host->GetQuarantine() : nullptr;
-    return quarantine ? static_cast<IQuarantine*>(*quarantine) : nullptr;
-}
-
 bool CQuarantineDialog::IsQuarantineRunning() const
 {
-    IQuarantine* quarantine = Quarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     LONG running = 0;
     return quarantine && SUCCEEDED(quarantine->get_Running(&running)) && running != 0;
 }
@@ -93,7 +86,7 @@ void CQuarantineDialog::FillBackupList()
 {
     SendItem(IDC_QUARANTINE_BACKUPS, CB_RESETCONTENT, 0, 0);
     m_times.clear();
-    IQuarantine* quarantine = Quarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     LONG count = 0;
     if (quarantine && FAILED(quarantine->get_Count(&count)))
         count = 0;
@@ -135,7 +128,7 @@ void CQuarantineDialog::ViewBackup(int position)
 {
     EnableControl(IDC_QUARANTINE_BACKUPS, FALSE);
     ReleaseBackup();
-    IQuarantine* quarantine = Quarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     if (position < 0 || static_cast<size_t>(position) >= m_times.size() || !quarantine)
     {
         EnableControl(IDC_QUARANTINE_BACKUPS, TRUE);
@@ -247,7 +240,7 @@ void CQuarantineDialog::OnRestore()
 
 void CQuarantineDialog::Restore()
 {
-    IQuarantine* quarantine = Quarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     CComPtr<IThreatCollection> items;
     LONG count = 0;
     if (!m_backup || !quarantine || FAILED(m_backup->get_Items(&items)) || !items || FAILED(items->get_Count(&count)))
@@ -338,7 +331,7 @@ void CQuarantineDialog::OnRemove()
 
 void CQuarantineDialog::RemoveSelectedBackup()
 {
-    IQuarantine* quarantine = Quarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     if (!m_backup || !quarantine)
         return;
     DATE time = 0;

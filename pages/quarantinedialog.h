@@ -58,7 +58,6 @@ protected:
 private:
     enum Mode { ModeRestore = 0, ModeView = 1 };
 
-    IQuarantine* Quarantine() const;
     bool IsQuarantineRunning() const;
     void SelectFirst();
     void ViewBackup(int position);

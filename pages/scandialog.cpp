@@ -124,9 +124,9 @@ const char* CScanDialog::ScanBlocker()
     BOOL running = FALSE;
     if (scanner && SUCCEEDED(scanner->get_Running(&running)) && running)
         return "a scan runs";
-    CComPtr<IQuarantine>* quarantine = host->GetQuarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     LONG busy = 0;
-    if (quarantine && *quarantine && SUCCEEDED((*quarantine)->get_Running(&busy)) && busy)
+    if (quarantine && SUCCEEDED(quarantine->get_Running(&busy)) && busy)
         return "a clean runs";
     if (m_resultPage.IsCleaning())
         return "the remove summary is open";

@@ -4,14 +4,15 @@
 #include "app/engineeventdispatcher.h"
 #include "foundation/debuglog.h"
 #include "foundation/syshelpers.h"
+#include "pages/ignorelistdialog.h"
 #include "pages/linkcursor.h"
 #include "pages/pagehost.h"
 #include "pages/pagekeys.h"
+#include "pages/pagelayout.h"
 #include "reports/senddlg.h"
 #include "resources/pages/resultsids.h"
 #include "ui/maindialog.h"
 
-#include <shlobj.h>
 
 IMPLEMENT_DYNAMIC(CScanResultDialog, CToolTipDialogEx)
 
@@ -94,13 +95,11 @@ void CScanResultDialog::LoadTexts()
 void CScanResultDialog::UpdateLayout()
 {
     if (!m_rcPage.IsRectEmpty())
-        SetWindowPos(nullptr, m_rcPage.left, m_rcPage.top, m_rcPage.Width(), m_rcPage.Height(),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    CRect client, window;
-    GetClientRect(client);
+        PlacePageAt(*this, m_rcPage);
+    PlaceGroupFrame(*this, IDC_RESULT_FRAME);
+    CRect window;
     GetWindowRect(window);
     const int width = window.Width(), height = window.Height();
-    SetControlPos(IDC_RESULT_FRAME, nullptr, 0, -6, client.Width(), client.Height() + 6, SWP_NOZORDER);
     // The list sits inside its frame, left of the statistics panes.
     CRect panes(0, 0, kStatPaneWidthDlu, 0);
     MapDialogRect(&panes);
@@ -229,7 +228,7 @@ void CScanResultDialog::StartClean()
     m_bCleanFailed = false;
     try
     {
-        IQuarantine* quarantine = Quarantine();
+        IQuarantine* quarantine = GetPageQuarantine();
         m_spBackup.Release();
         CheckHResult(quarantine ? GetPageHost()->CreateEngineObject(CLSID_Backup, IID_IBackup,
                                                                     reinterpret_cast<void**>(&m_spBackup))
@@ -281,7 +280,7 @@ LRESULT CScanResultDialog::OnCleanContinue(WPARAM, LPARAM)
 
 void CScanResultDialog::FinishClean()
 {
-    IQuarantine* quarantine = Quarantine();
+    IQuarantine* quarantine = GetPageQuarantine();
     if (HANDLE never = ::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     {
         LONG running = 0;
@@ -365,17 +364,13 @@ void CScanResultDialog::OnIgnore()
         }
         if (ignored.empty())
             return;
-        CComPtr<IIgnoreList>* list = GetPageHost() ? GetPageHost()->GetIgnoreList() : nullptr;
-        if (!list || !*list)
-            CheckHResult(E_POINTER);
-        CheckHResult((*list)->Feed(m_spResults));
+        IIgnoreList* list = GetPageIgnoreList();
+        CheckHResult(list ? list->Feed(m_spResults) : E_POINTER);
         // On the list now: the threats leave the page, also when the file
         // cannot be written (the application saves the list again at exit).
         for (ULONG id : ignored)
             m_threatList.RemoveThreat(static_cast<int>(id));
-        const CString folder = GetProductDataFolder();
-        ::SHCreateDirectoryExA(nullptr, folder, nullptr);
-        const HRESULT saved = (*list)->Save(CComBSTR(folder + "ilist.lst"));
+        const HRESULT saved = list->Save(CComBSTR(CIgnoreListDialog::GetIgnoreListPath()));
         if (saved != S_OK)
             CheckHResult(FAILED(saved) ? saved : E_FAIL);  // S_FALSE: not all of it was written
     }
@@ -463,10 +458,4 @@ void CScanResultDialog::ShowError(const char* key, const _com_error& error)
     if (const char* reason = error.ErrorMessage())
         text += CString("\n\n") + reason;
     MessageBox(text, "Error", MB_OK | MB_ICONERROR);
-}
-
-IQuarantine* CScanResultDialog::Quarantine() const
-{
-    CComPtr<IQuarantine>* quarantine = GetPageHost() ? GetPageHost()->GetQuarantine() : nullptr;
-    return quarantine ? static_cast<IQuarantine*>(*quarantine) : nullptr;
 }

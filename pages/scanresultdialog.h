@@ -83,7 +83,6 @@ private:
     void SetCleaning(CleanState state);
     void ShowUnknownLink();
     void ShowError(const char* key, const _com_error& error);
-    IQuarantine* Quarantine() const;
     static void RestartWindows();
 
     HCURSOR m_hArrowCursor;

@@ -127,14 +127,8 @@ void CSettingsDialog::SelectLanguage(const CString& language)
 
 CString CSettingsDialog::GetSelectedLanguage() const
 {
-    CWnd* list = GetDlgItem(IDC_SETTINGS_LANGUAGE);
-    const LRESULT index = list->SendMessage(CB_GETCURSEL);
-    const LRESULT length = index == CB_ERR ? CB_ERR : list->SendMessage(CB_GETLBTEXTLEN, index);
-    if (length == CB_ERR)
-        return CString();
-    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    list->SendMessage(CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-    return CString(text.data());
+    const LRESULT index = GetDlgItem(IDC_SETTINGS_LANGUAGE)->SendMessage(CB_GETCURSEL);
+    return index == CB_ERR ? CString() : GetComboText(IDC_SETTINGS_LANGUAGE, static_cast<int>(index));
 }
 
 bool CSettingsDialog::SwitchLanguage(const CString& language)

@@ -61,6 +61,19 @@ CString CDialogControlHelper::GetControlText(UINT id) const
     return text;
 }
 
+CString CDialogControlHelper::GetComboText(UINT id, int index) const
+{
+    CString text;
+    CWnd* control = Control(id);
+    const LRESULT length = control ? control->SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index)) : CB_ERR;
+    if (length <= 0)
+        return text;
+    control->SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index),
+                         reinterpret_cast<LPARAM>(text.GetBuffer(static_cast<int>(length) + 1)));
+    text.ReleaseBuffer();
+    return text;
+}
+
 void CDialogControlHelper::SetControlInt(UINT id, int value)
 {
     CString text;

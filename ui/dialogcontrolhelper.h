@@ -23,6 +23,8 @@ public:
     BOOL SetControlPos(UINT id, const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
     void SetControlText(UINT id, CString text);
     CString GetControlText(UINT id) const;
+    // The text of a combo box's entry; empty for none.
+    CString GetComboText(UINT id, int index) const;
     void SetControlInt(UINT id, int value);
     void EnableControl(UINT id, BOOL enable);
 
