@@ -252,8 +252,7 @@ static void SkinCreatedWindow(HWND hwnd)
         return;
     CSkinWnd* ancestor = s_manager.FindSkinnedAncestor(parent);
     if (ancestor) {
-        if (!ancestor->SkinChild(hwnd, NULL) && (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)
-            && (GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) && s_frameName[0])
+        if (!ancestor->SkinChild(hwnd, NULL) && IsSizableToolWindow(hwnd) && s_frameName[0])
             s_manager.SetFrameSkin(hwnd, s_frameName);
     } else if (strcmp(name, "ToolbarWindow32") == 0) {
         char parentName[100] = "";
