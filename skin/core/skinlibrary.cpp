@@ -418,13 +418,19 @@ BOOL WINAPI LoadSkinFromResource(HMODULE module, LPCSTR name, LPCSTR type)
     return s_manager.InstallStore(store);
 }
 
-BOOL WINAPI SetDialogSkin(LPCSTR name)
+// The dialog and frame skin names: what windows get at their creation.
+static BOOL SetCreationSkinName(char* target, size_t size, LPCSTR name)
 {
     if (!CheckInitialised())
         return FALSE;
     CSkinLockScope scope(s_libraryLock);
-    lstrcpynA(s_dialogName, name ? name : "", sizeof(s_dialogName));
+    lstrcpynA(target, name ? name : "", (int)size);
     return TRUE;
+}
+
+BOOL WINAPI SetDialogSkin(LPCSTR name)
+{
+    return SetCreationSkinName(s_dialogName, sizeof(s_dialogName), name);
 }
 
 BOOL WINAPI ClearDialogSkin()
@@ -434,11 +440,7 @@ BOOL WINAPI ClearDialogSkin()
 
 BOOL WINAPI SetFrameSkin(LPCSTR name)
 {
-    if (!CheckInitialised())
-        return FALSE;
-    CSkinLockScope scope(s_libraryLock);
-    lstrcpynA(s_frameName, name ? name : "", sizeof(s_frameName));
-    return TRUE;
+    return SetCreationSkinName(s_frameName, sizeof(s_frameName), name);
 }
 
 BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name)
