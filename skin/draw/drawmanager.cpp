@@ -55,23 +55,24 @@ void RectLines(HDC dc, int left, int top, int right, int bottom, HPEN topLeft, H
     SelectObject(dc, old);
 }
 
-// Copies the bitmap into the picture, stretched when the sizes differ.
-void CopyInto(CSkinDib& picture, HBITMAP bitmap, int width, int height)
+// Copies the whole bitmap into the rectangle with the raster operation,
+// stretched when the sizes differ.
+void PutBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop)
 {
     const SIZE size = CDrawManager::GetBitmapSize(bitmap);
-    HDC source = CreateCompatibleDC(NULL);
+    HDC source = CreateCompatibleDC(dc);
     if (!source)
         return;
     HGDIOBJ old = SelectObject(source, bitmap);
     if (size.cx == width && size.cy == height) {
-        BitBlt(picture.GetDC(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+        BitBlt(dc, x, y, width, height, source, 0, 0, rop);
     } else {
-        SetStretchBltMode(picture.GetDC(), COLORONCOLOR);
-        StretchBlt(picture.GetDC(), 0, 0, width, height, source, 0, 0, size.cx, size.cy, SRCCOPY);
+        const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, x, y, width, height, source, 0, 0, size.cx, size.cy, rop);
+        SetStretchBltMode(dc, mode);
     }
     SelectObject(source, old);
     DeleteDC(source);
-    GdiFlush();
 }
 
 // The 32-bit pixels of a bitmap at its own size, top row first.
@@ -83,17 +84,6 @@ bool ReadPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixel
     const int rows = GetDIBits(screen, bitmap, 0, (UINT)height, &pixels[0], &bmi, DIB_RGB_COLORS);
     ReleaseDC(NULL, screen);
     return rows == height;
-}
-
-void Blit(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop)
-{
-    HDC source = CreateCompatibleDC(dc);
-    if (!source)
-        return;
-    HGDIOBJ old = SelectObject(source, bitmap);
-    BitBlt(dc, x, y, width, height, source, 0, 0, rop);
-    SelectObject(source, old);
-    DeleteDC(source);
 }
 
 } // namespace
@@ -323,7 +313,8 @@ HBITMAP CDrawManager::CreateEffectBitmap(HBITMAP bitmap, int width, int height, 
     CSkinDib picture(width, height, 32);
     if (!picture.IsValid())
         return NULL;
-    CopyInto(picture, bitmap, width, height);
+    PutBitmap(picture.GetDC(), 0, 0, width, height, bitmap, SRCCOPY);
+    GdiFlush();
     const DWORD keyPixel = PixelOf(key), fillPixel = PixelOf(fill);
     DWORD* p = picture.Pixels();
     for (size_t i = 0; i < (size_t)width * height; ++i) {
@@ -377,16 +368,7 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
         memset(shrunk.Pixels(), 0xFF, (size_t)width * height * sizeof(DWORD));
         const int innerW = width - blurWidth, innerH = height - blurHeight;
         if (innerW > 0 && innerH > 0) {
-            const SIZE size = GetBitmapSize(shadow);
-            HDC source = CreateCompatibleDC(NULL);
-            if (source) {
-                HGDIOBJ old = SelectObject(source, shadow);
-                SetStretchBltMode(shrunk.GetDC(), COLORONCOLOR);
-                StretchBlt(shrunk.GetDC(), blurWidth / 2, blurHeight / 2, innerW, innerH, source, 0, 0, size.cx,
-                           size.cy, SRCCOPY);
-                SelectObject(source, old);
-                DeleteDC(source);
-            }
+            PutBitmap(shrunk.GetDC(), blurWidth / 2, blurHeight / 2, innerW, innerH, shadow, SRCCOPY);
             GdiFlush();
         }
         // Box average of the blue bytes through a summed-area table; points
@@ -443,8 +425,8 @@ void CDrawManager::DrawBitmapEffects(HDC dc, int x, int y, int width, int height
                 iy += shadowDy;
             }
         }
-        Blit(dc, ix, iy, width, height, mask, SRCAND);
-        Blit(dc, ix, iy, width, height, image, SRCPAINT);
+        PutBitmap(dc, ix, iy, width, height, mask, SRCAND);
+        PutBitmap(dc, ix, iy, width, height, image, SRCPAINT);
     }
     if (mask)
         DeleteObject(mask);
