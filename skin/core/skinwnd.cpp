@@ -36,16 +36,6 @@ CSkinWindowProperty& SkinnerProperty()
     return *property;
 }
 
-int Width(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-int Height(const RECT& r)
-{
-    return r.bottom - r.top;
-}
-
 // The corner of a sizing frame part that sizes the window diagonally.
 const int CornerSize = 5;
 
@@ -146,8 +136,8 @@ CSkinObject* CSkinWnd::SetSkinObject(CSkinObject* object)
         UpdateCaptionButtons();
         RECT window;
         GetWindowRect(window);
-        FitFrame(Width(window), Height(window));
-        LayoutElements(Width(window), Height(window));
+        FitFrame(RectWidth(window), RectHeight(window));
+        LayoutElements(RectWidth(window), RectHeight(window));
     }
     return previous;
 }
@@ -517,7 +507,7 @@ void CSkinWnd::CopyBackgroundTo(HDC dc) const
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
     ExcludeWindowsFromClip(dc, m_hwnd, m_hwnd, NULL, ShowsParentThrough);
     if (GetClipBox(dc, &box) != NULLREGION)
-        BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
+        BitBlt(dc, box.left, box.top, RectWidth(box), RectHeight(box), *m_background, box.left, box.top, SRCCOPY);
     RestoreDC(dc, saved);
 }
 
@@ -528,7 +518,7 @@ LRESULT CSkinWnd::CopyBackgroundUnder(HDC dc, HWND child) const
     RECT rect;
     GetClientRect(child, &rect);
     MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, Width(rect), Height(rect), *m_background, rect.left, rect.top, SRCCOPY);
+    BitBlt(dc, 0, 0, RectWidth(rect), RectHeight(rect), *m_background, rect.left, rect.top, SRCCOPY);
     return 1;
 }
 
@@ -609,7 +599,7 @@ void CSkinWnd::DrawFramePart(HDC dc, int part, bool active)
 {
     CSkinShapeObject* shape = GetShape();
     const RECT& rect = m_layout[part];
-    if (!shape || Width(rect) <= 0 || Height(rect) <= 0)
+    if (!shape || RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
         return;
     SkinImageRef image = shape->m_frameImages[part];
     if (!active && !IsImagePartEmpty(shape->m_frameImages[9 + part]))
@@ -642,7 +632,7 @@ void CSkinWnd::DrawMinimized(HDC dc, bool active)
         return;
     RECT window;
     GetWindowRect(window);
-    const RECT local = {0, 0, Width(window), Height(window)};
+    const RECT local = {0, 0, RectWidth(window), RectHeight(window)};
     const SkinImageGrid& grid = active || !shape->m_grids[1].name[0] ? shape->m_grids[0] : shape->m_grids[1];
     DrawSkinNineGrid(GetStore(), dc, local, grid, active ? shape->m_activeColour : shape->m_inactiveColour, TRUE,
                      m_hwnd && IsMirroredWindow(m_hwnd));
@@ -684,14 +674,14 @@ HRGN CSkinWnd::BuildWindowRegion()
     if (m_hwnd && IsIconic(m_hwnd) && shape->m_grids[0].name[0]) {
         RECT window;
         GetWindowRect(window);
-        return CreateRectRgn(0, 0, Width(window), Height(window));
+        return CreateRectRgn(0, 0, RectWidth(window), RectHeight(window));
     }
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     if (!region)
         return NULL;
     for (int part = 0; part < PartCount; ++part) {
         const RECT& rect = m_layout[part];
-        if (Width(rect) <= 0 || Height(rect) <= 0)
+        if (RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
             continue;
         const SkinImagePiece& piece = shape->GetImagePiece(part);
         const SkinImageRef& image = shape->m_frameImages[part];
@@ -720,7 +710,7 @@ HRGN CSkinWnd::BuildWindowRegion()
         } else if (image.mode == SkinDrawTile) {
             AddRegion(region, TileRegion(piece.region, pw, ph, rect));
         } else {
-            AddRegion(region, TransformRegion(piece.region, (float)Width(rect) / pw, (float)Height(rect) / ph,
+            AddRegion(region, TransformRegion(piece.region, (float)RectWidth(rect) / pw, (float)RectHeight(rect) / ph,
                                               rect.left, rect.top));
         }
     }
