@@ -50,6 +50,12 @@ bool ShowsParentThrough(HWND child)
     return lstrcmpiA(name, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
+// The type of the object a skinner draws with; 0 for none.
+int SkinnedType(const CSkinWnd* skinner)
+{
+    return skinner && skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
+}
+
 // Adds region to target and deletes it.
 void AddRegion(HRGN target, HRGN region)
 {
@@ -285,16 +291,13 @@ LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CTLCOLOREDIT: {
         CSkinWnd* control = GetSkinManager().FindSkinner((HWND)lParam);
-        HBRUSH brush = control && control->GetSkinObject() && control->GetSkinObject()->GetType() == sotEdit
-            ? control->GetControlColour((HDC)wParam) : NULL;
+        HBRUSH brush = SkinnedType(control) == sotEdit ? control->GetControlColour((HDC)wParam) : NULL;
         return brush ? (LRESULT)brush : CallSaved(message, wParam, lParam);
     }
-    case WM_CTLCOLORLISTBOX: {
-        CSkinWnd* control = GetSkinManager().FindSkinner((HWND)lParam);
-        if (control && control->GetSkinObject() && control->GetSkinObject()->GetType() == sotListBox)
+    case WM_CTLCOLORLISTBOX:
+        if (SkinnedType(GetSkinManager().FindSkinner((HWND)lParam)) == sotListBox)
             return SendMessageA((HWND)lParam, message, wParam, lParam);
         return CallSaved(message, wParam, lParam);
-    }
     case WM_SKIN_FORGET_CHILD:
         ForgetChild((HWND)wParam);
         return 0;
@@ -537,7 +540,7 @@ LRESULT CSkinWnd::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
         SetBkMode(dc, TRANSPARENT);
         return (LRESULT)GetStockObject(NULL_BRUSH);
     }
-    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
+    const int type = SkinnedType(skinner);
     if (type == sotStatic) {
         SetBkMode(dc, TRANSPARENT);
         return (LRESULT)GetStockObject(NULL_BRUSH);
