@@ -75,6 +75,23 @@ void PutBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWOR
     DeleteDC(source);
 }
 
+// The bitmaps of an icon (GetIconInfo's copies), deleted with this.
+struct IconBitmaps : ICONINFO
+{
+    explicit IconBitmaps(HICON icon) : ok(icon && GetIconInfo(icon, this)) {}
+    ~IconBitmaps()
+    {
+        if (ok && hbmColor)
+            DeleteObject(hbmColor);
+        if (ok && hbmMask)
+            DeleteObject(hbmMask);
+    }
+    IconBitmaps(const IconBitmaps&) = delete;
+    IconBitmaps& operator=(const IconBitmaps&) = delete;
+
+    const bool ok;
+};
+
 // The 32-bit pixels of a bitmap at its own size, top row first.
 bool ReadPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixels)
 {
@@ -122,15 +139,11 @@ COLORREF CDrawManager::LightenColor(COLORREF colour, double factor)
 SIZE CDrawManager::GetIconSize(HICON icon)
 {
     SIZE size = {0, 0};
-    ICONINFO info;
-    if (!icon || !GetIconInfo(icon, &info))
-        return size;
-    size.cx = (LONG)info.xHotspot * 2;
-    size.cy = (LONG)info.yHotspot * 2;
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
+    const IconBitmaps info(icon);
+    if (info.ok) {
+        size.cx = (LONG)info.xHotspot * 2;
+        size.cy = (LONG)info.yHotspot * 2;
+    }
     return size;
 }
 
@@ -147,8 +160,10 @@ SIZE CDrawManager::GetBitmapSize(HBITMAP bitmap)
 
 HICON CDrawManager::ScaleIcon(HICON icon, int cx, int cy)
 {
-    ICONINFO info;
-    if (!icon || cx <= 0 || cy <= 0 || !GetIconInfo(icon, &info))
+    if (cx <= 0 || cy <= 0)
+        return NULL;
+    const IconBitmaps info(icon);
+    if (!info.ok)
         return NULL;
     const int sx = (int)info.xHotspot * 2, sy = (int)info.yHotspot * 2;
     HDC screen = GetDC(NULL);
@@ -180,10 +195,6 @@ HICON CDrawManager::ScaleIcon(HICON icon, int cx, int cy)
         DeleteObject(scaled.hbmColor);
     if (scaled.hbmMask)
         DeleteObject(scaled.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
     if (source)
         DeleteDC(source);
     if (target)
@@ -440,19 +451,14 @@ void CDrawManager::DrawIconEffects(HDC dc, int x, int y, int width, int height, 
 {
     const SIZE size = GetIconSize(icon);
     HICON scaled = size.cx == width && size.cy == height ? CopyIcon(icon) : ScaleIcon(icon, width, height);
-    ICONINFO info;
-    if (!scaled || !GetIconInfo(scaled, &info)) {
-        if (scaled)
-            DestroyIcon(scaled);
+    if (!scaled)
         return;
+    {
+        const IconBitmaps info(scaled);
+        // The colour bitmap is black where the icon is transparent.
+        if (info.ok && info.hbmColor)
+            DrawBitmapEffects(dc, x, y, width, height, info.hbmColor, true, RGB(0, 0, 0), flags, shadow, shadowDx,
+                              shadowDy, blurWidth, blurHeight, shadowColour);
     }
-    // The colour bitmap is black where the icon is transparent.
-    if (info.hbmColor)
-        DrawBitmapEffects(dc, x, y, width, height, info.hbmColor, true, RGB(0, 0, 0), flags, shadow, shadowDx,
-                          shadowDy, blurWidth, blurHeight, shadowColour);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
     DestroyIcon(scaled);
 }
