@@ -92,17 +92,6 @@ struct IconBitmaps : ICONINFO
     const bool ok;
 };
 
-// The 32-bit pixels of a bitmap at its own size, top row first.
-bool ReadPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixels)
-{
-    BITMAPINFO bmi = TopDownDibInfo(width, height, 32);
-    pixels.assign((size_t)width * height, 0xFFFFFF);
-    HDC screen = GetDC(NULL);
-    const int rows = GetDIBits(screen, bitmap, 0, (UINT)height, &pixels[0], &bmi, DIB_RGB_COLORS);
-    ReleaseDC(NULL, screen);
-    return rows == height;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- colours
@@ -365,7 +354,7 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
     if (!area.IsValid())
         return;
     if (!blurred) {
-        if (!ReadPixels(shadow, width, height, factors))
+        if (!ReadTopDownPixels(shadow, width, height, factors))
             return;
         for (size_t i = 0; i < factors.size(); ++i)
             factors[i] &= 0xFF;
