@@ -9,11 +9,6 @@
 
 namespace {
 
-DWORD PixelOf(COLORREF c)
-{
-    return ((DWORD)GetRValue(c) << 16) | ((DWORD)GetGValue(c) << 8) | GetBValue(c);
-}
-
 BYTE Channel(DWORD pixel, int shift)
 {
     return (BYTE)(pixel >> shift);
@@ -315,7 +310,7 @@ HBITMAP CDrawManager::CreateEffectBitmap(HBITMAP bitmap, int width, int height, 
         return NULL;
     PutBitmap(picture.GetDC(), 0, 0, width, height, bitmap, SRCCOPY);
     GdiFlush();
-    const DWORD keyPixel = PixelOf(key), fillPixel = PixelOf(fill);
+    const DWORD keyPixel = DibPixel(key), fillPixel = DibPixel(fill);
     DWORD* p = picture.Pixels();
     for (size_t i = 0; i < (size_t)width * height; ++i) {
         DWORD c = p[i] & 0xFFFFFF;

@@ -48,7 +48,7 @@ HRGN RegionFromBitmap(HBITMAP bitmap, COLORREF key)
     if (!ReadTopDownPixels(bitmap, w, h, pixels))
         return NULL;
 
-    const DWORD keyPixel = ((DWORD)GetRValue(key) << 16) | ((DWORD)GetGValue(key) << 8) | GetBValue(key);
+    const DWORD keyPixel = DibPixel(key);
     std::vector<RECT> rects;
     for (LONG y = 0; y < h; ++y) {
         const DWORD* row = &pixels[(size_t)y * w];
