@@ -27,10 +27,8 @@ public:
     void OnNcDestroy() override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    int GetControlType() const { return m_type; }
     bool IsHovering() const { return m_hovering != 0; }
     HWND GetParentWindow() const { return m_parentWindow; }
-    HFONT GetSavedFont() const { return m_savedFont; }
 
 protected:
     // Progress bars, scroll bars, sliders and spins draw no text.

@@ -9,6 +9,7 @@
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
 #include "skin/draw/skinmemdc.h"
+#include "skin/objects/skincontrolobjects.h"
 #include "skin/core/skinwnd.h"
 #include "skin/windows/skindialog.h"
 
@@ -38,6 +39,14 @@ bool IsTextStyleEmpty(const SkinTextStyle& style)
 {
     static const SkinTextStyle zero = {};
     return memcmp(&style, &zero, sizeof(style)) == 0;
+}
+
+int ScrollBarGroupBase(const CSkinScrollBarObject& object, bool vertical)
+{
+    const SkinScrollBarState& group = object.m_states[4];
+    const bool empty = IsImagePartEmpty(group.arrow1) && IsImagePartEmpty(group.arrow2) && IsGridEmpty(group.thumb)
+        && IsGridEmpty(group.track);
+    return vertical && !empty ? 4 : 0;
 }
 
 bool ChangeWindowStyle(HWND hwnd, DWORD remove, DWORD add, UINT frameFlags)

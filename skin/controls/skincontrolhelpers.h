@@ -40,6 +40,12 @@ const SkinImageGrid& GridOr(const SkinImageGrid& grid, const SkinImageGrid& fall
 const SkinImageRef& PartOr(const SkinImageRef& part, const SkinImageRef& fallback);
 bool IsTextStyleEmpty(const SkinTextStyle& style);
 
+class CSkinScrollBarObject;
+// The first of a scroll bar's four state groups (normal, hot, pressed,
+// disabled) for its orientation: vertical bars have groups of their own
+// from 1.12; older skins lend them the horizontal ones.
+int ScrollBarGroupBase(const CSkinScrollBarObject& object, bool vertical);
+
 // Removes and adds style bits; does nothing when the style would not
 // change. With frameFlags the frame is recalculated (SetWindowPos with
 // those flags and SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER). Answers whether

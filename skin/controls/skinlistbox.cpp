@@ -4,7 +4,7 @@
 #include "skin/draw/skindrawutils.h"
 #include "skin/objects/skinobject.h"
 
-CSkinListBox::CSkinListBox(CSkinWnd* parent) : CSkinScrollControl(parent, sotListBox), m_comboList(false)
+CSkinListBox::CSkinListBox(CSkinWnd* parent) : CSkinScrollControl(parent, sotListBox)
 {
 }
 
@@ -12,8 +12,8 @@ BOOL CSkinListBox::Attach(HWND hwnd)
 {
     char name[16] = "";
     GetClassNameA(hwnd, name, sizeof(name));
-    m_comboList = lstrcmpiA(name, "ComboLBox") == 0;
-    if (!m_comboList && (GetWindowLongA(hwnd, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
+    const bool comboList = lstrcmpiA(name, "ComboLBox") == 0;
+    if (!comboList && (GetWindowLongA(hwnd, GWL_STYLE) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
         return FALSE;
     return CSkinScrollControl::Attach(hwnd);
 }

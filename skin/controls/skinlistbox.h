@@ -13,9 +13,4 @@ public:
 
     BOOL Attach(HWND hwnd) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-    bool IsComboList() const { return m_comboList; }
-
-private:
-    bool m_comboList;
 };

@@ -20,7 +20,6 @@ public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     int ButtonAt(POINT point) const;
-    int GetHotButton() const { return m_hot; }
 
 private:
     void ApplyColours();

@@ -70,8 +70,7 @@ const SkinScrollBarState* CSkinScrollBar::Group(int state) const
     const CSkinScrollBarObject* object = ObjectOfType<CSkinScrollBarObject>(m_object, sotScrollBar);
     if (!object)
         return NULL;
-    const int base = IsVertical() && !IsGridEmpty(object->m_states[4].track) ? 4 : 0;
-    return &object->m_states[base + state];
+    return &object->m_states[ScrollBarGroupBase(*object, IsVertical()) + state];
 }
 
 SkinScrollGeometry CSkinScrollBar::Measure() const
@@ -172,14 +171,7 @@ void CSkinScrollBar::Redraw()
 
 LRESULT CSkinScrollBar::SetInfo(const SCROLLINFO& info, BOOL redraw)
 {
-    if (info.fMask & SIF_RANGE) {
-        m_info.nMin = info.nMin;
-        m_info.nMax = info.nMax < info.nMin ? info.nMin : info.nMax;
-    }
-    if (info.fMask & SIF_PAGE)
-        m_info.nPage = info.nPage;
-    m_info.nPage = SkinScrollClampPage(m_info, m_info.nPage);
-    m_info.nPos = SkinScrollClampPosition(m_info, (info.fMask & SIF_POS) ? info.nPos : m_info.nPos);
+    SkinScrollStore(m_info, info);
     if (info.fMask & SIF_TRACKPOS)
         m_info.nTrackPos = info.nTrackPos;
     if (info.fMask & SIF_DISABLENOSCROLL)

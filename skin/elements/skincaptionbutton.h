@@ -46,7 +46,6 @@ public:
     DWORD GetKind() const;
     bool IsToggle() const;
     bool IsTracking() const { return m_tracking; }
-    bool IsHoverTimerRunning() const { return m_timer != 0; }
     // Called by the hover timer: when the cursor (window-relative) is no
     // longer over the button, it goes back to rest and the owner is told.
     void CheckHover(POINT cursor);

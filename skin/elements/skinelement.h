@@ -75,7 +75,6 @@ public:
     void Enable(bool enabled) { m_enabled = enabled ? 1 : 0; }
     int GetState() const { return m_state; }
     bool IsVisible() const;
-    const RECT& GetBounds() const { return m_bounds; }
     CSkinWnd* GetOwner() const { return m_owner; }
     CSkinCaptionElementObject* GetElementObject() const;
     DWORD GetCommand() const;

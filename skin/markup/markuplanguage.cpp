@@ -128,23 +128,6 @@ const int MaxSpan = 1024;
 
 const int s_fontScale[7] = {8, 10, 12, 14, 18, 24, 36};
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool IsWordStart(char c)
-{
-    return isalnum((unsigned char)c) || c == '.';
-}
-
-std::string Lower(std::string text)
-{
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = (char)tolower((unsigned char)text[i]);
-    return text;
-}
-
 int Clamp(long long value, int lo, int hi)
 {
     return value < lo ? lo : value > hi ? hi : (int)value;
@@ -223,12 +206,12 @@ void CMarkupLanguage::SetStyleSheet(LPCSTR text)
     const std::string& t = m_sheetText;
     size_t i = 0;
     for (;;) {
-        while (i < t.size() && !IsWordStart(t[i]))
+        while (i < t.size() && !IsMarkupWordStart(t[i]))
             ++i;
         if (i >= t.size())
             break;
         const size_t start = i;
-        while (i < t.size() && !IsBlank(t[i]) && t[i] != '{')
+        while (i < t.size() && !IsMarkupBlank(t[i]) && t[i] != '{')
             ++i;
         const std::string selector = t.substr(start, i - start);
         const size_t open = t.find('{', i);
@@ -249,7 +232,7 @@ void CMarkupLanguage::LoadDefaultStyleSheet()
 
 const std::string* CMarkupLanguage::FindRule(const std::string& selector) const
 {
-    std::map<std::string, std::string>::const_iterator it = m_sheet.find(Lower(selector));
+    std::map<std::string, std::string>::const_iterator it = m_sheet.find(MarkupLower(selector));
     return it == m_sheet.end() ? NULL : &it->second;
 }
 
@@ -395,10 +378,10 @@ void CMarkupLanguage::ParseTextDecoration(const std::string& text, MarkupStyle& 
     const std::string value = text.empty() ? "none" : text;
     size_t i = 0;
     while (i < value.size()) {
-        while (i < value.size() && (IsBlank(value[i]) || value[i] == ','))
+        while (i < value.size() && (IsMarkupBlank(value[i]) || value[i] == ','))
             ++i;
         const size_t start = i;
-        while (i < value.size() && !IsBlank(value[i]) && value[i] != ',')
+        while (i < value.size() && !IsMarkupBlank(value[i]) && value[i] != ',')
             ++i;
         const std::string word = value.substr(start, i - start);
         if (word == "none")
@@ -416,23 +399,23 @@ void CMarkupLanguage::ParseTextDecoration(const std::string& text, MarkupStyle& 
 
 void CMarkupLanguage::ParseStyleText(HDC dc, const std::string& declarations, MarkupStyle& style) const
 {
-    const std::string t = Lower(declarations);
+    const std::string t = MarkupLower(declarations);
     size_t i = 0;
     for (;;) {
-        while (i < t.size() && !IsWordStart(t[i]))
+        while (i < t.size() && !IsMarkupWordStart(t[i]))
             ++i;
         if (i >= t.size())
             break;
         const size_t start = i;
-        while (i < t.size() && !IsBlank(t[i]) && t[i] != ':')
+        while (i < t.size() && !IsMarkupBlank(t[i]) && t[i] != ':')
             ++i;
         const std::string name = t.substr(start, i - start);
-        while (i < t.size() && IsBlank(t[i]))
+        while (i < t.size() && IsMarkupBlank(t[i]))
             ++i;
         if (i >= t.size() || t[i] != ':')
             continue;
         ++i;
-        while (i < t.size() && IsBlank(t[i]))
+        while (i < t.size() && IsMarkupBlank(t[i]))
             ++i;
         std::string value;
         if (i < t.size() && t[i] == '"') {
@@ -446,7 +429,7 @@ void CMarkupLanguage::ParseStyleText(HDC dc, const std::string& declarations, Ma
             const size_t end = t.find(';', i);
             const size_t stop = end == std::string::npos ? t.size() : end;
             value = t.substr(i, stop - i);
-            while (!value.empty() && IsBlank(value[value.size() - 1]))
+            while (!value.empty() && IsMarkupBlank(value[value.size() - 1]))
                 value.erase(value.size() - 1);
             i = end == std::string::npos ? t.size() : end + 1;
         }

@@ -24,11 +24,6 @@ const char* const s_rowTags[] = {"tr", "/table", NULL};
 const char* const s_cellTags[] = {"td", "/tr", "tr", "/table", NULL};
 const char* const s_contentTags[] = {"/td", "table", NULL};
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 bool NameIn(const std::string& name, const char* const* names)
 {
     for (; *names; ++names)
@@ -71,7 +66,7 @@ bool FindMarkupTag(const std::string& text, size_t from, size_t to, const char* 
         const size_t close = text.find('>', open + 1);
         const size_t stop = close == std::string::npos ? text.size() : close;
         size_t nameEnd = open + 1;
-        while (nameEnd < stop && !IsBlank(text[nameEnd]) && text[nameEnd] != '=')
+        while (nameEnd < stop && !IsMarkupBlank(text[nameEnd]) && text[nameEnd] != '=')
             ++nameEnd;
         const std::string name = text.substr(open + 1, nameEnd - open - 1);
         if (!names || NameIn(name, names)) {

@@ -4,19 +4,22 @@
 #include <stdlib.h>
 #include <string.h>
 
-namespace {
-
-bool IsBlank(char c)
+bool IsMarkupBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool IsWordStart(char c)
+bool IsMarkupWordStart(char c)
 {
     return isalnum((unsigned char)c) || c == '.';
 }
 
-} // namespace
+std::string MarkupLower(std::string text)
+{
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = (char)tolower((unsigned char)text[i]);
+    return text;
+}
 
 MarkupAttributes ParseMarkupAttributes(const std::string& list)
 {
@@ -24,21 +27,21 @@ MarkupAttributes ParseMarkupAttributes(const std::string& list)
     size_t i = 0;
     const size_t n = list.size();
     for (;;) {
-        while (i < n && !IsWordStart(list[i]))
+        while (i < n && !IsMarkupWordStart(list[i]))
             ++i;
         if (i >= n)
             break;
         const size_t nameStart = i;
-        while (i < n && !IsBlank(list[i]) && list[i] != '=')
+        while (i < n && !IsMarkupBlank(list[i]) && list[i] != '=')
             ++i;
         std::string name = list.substr(nameStart, i - nameStart);
         size_t look = i;
-        while (look < n && IsBlank(list[look]))
+        while (look < n && IsMarkupBlank(list[look]))
             ++look;
         std::string value;
         if (look < n && list[look] == '=') {
             i = look + 1;
-            while (i < n && IsBlank(list[i]))
+            while (i < n && IsMarkupBlank(list[i]))
                 ++i;
             if (i < n && list[i] == '"') {
                 const size_t close = list.find('"', i + 1);
@@ -47,7 +50,7 @@ MarkupAttributes ParseMarkupAttributes(const std::string& list)
                 i = close == std::string::npos ? n : close + 1;
             } else {
                 const size_t start = i;
-                while (i < n && !IsBlank(list[i]))
+                while (i < n && !IsMarkupBlank(list[i]))
                     ++i;
                 value = list.substr(start, i - start);
             }
@@ -81,18 +84,16 @@ MarkupTag ParseMarkupTag(const std::string& tagText)
         tag.name = tagText == "\n" ? "br" : tagText == "\t" ? "t" : "\r";
         return tag;
     }
-    std::string text(tagText);
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = (char)tolower((unsigned char)text[i]);
+    const std::string text = MarkupLower(tagText);
     size_t i = 0;
     if (i < text.size() && text[i] == '/') {
         tag.closing = true;
         ++i;
     }
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsMarkupBlank(text[i]))
         ++i;
     const size_t start = i;
-    while (i < text.size() && !IsBlank(text[i]) && text[i] != '=')
+    while (i < text.size() && !IsMarkupBlank(text[i]) && text[i] != '=')
         ++i;
     tag.name = text.substr(start, i - start);
     tag.rest = text.substr(i);

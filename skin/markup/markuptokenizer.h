@@ -8,6 +8,12 @@
 
 typedef std::vector<std::pair<std::string, std::string> > MarkupAttributes;
 
+// The character classes and case folding every markup reader shares: blanks
+// part words; a name or selector starts at a letter, digit or ".".
+bool IsMarkupBlank(char c);
+bool IsMarkupWordStart(char c);
+std::string MarkupLower(std::string text);
+
 // An attribute list: name, optional blanks, "=", then a quoted value (quotes
 // dropped) or one running to the next blank; a name without "=" has an
 // empty value. Names and values are taken as they are.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/skincontrolhelpers.h"
 #include "skin/core/skinstore.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
@@ -171,8 +172,7 @@ RECT CSkinMenuBar::GetBarRect()
 void CSkinMenuBar::Layout()
 {
     const RECT& margins = Look().m_rects[2];
-    const RECT inner = {m_rect.left + margins.left, m_rect.top + margins.top, m_rect.right - margins.right,
-                        m_rect.bottom - margins.bottom};
+    const RECT inner = InsideMargins(m_rect, margins);
     const bool mdi = AreMdiButtonsShown();
     HDC dc = GetDC(NULL);
     HGDIOBJ old = SelectObject(dc, BarFont());
@@ -219,11 +219,7 @@ void CSkinMenuBar::DrawItem(HDC dc, const CSkinMenuBarItem& item)
         const bool hot = item.state == CSkinMenuBarItem::Hot;
         DrawSkinNineGrid(store, dc, item.rect, hot ? look.m_grid1 : look.m_grid2, hot ? look.m_word4 : look.m_word5,
                          TRUE, mirrored);
-        const RECT& margins = look.m_rects[hot ? 0 : 1];
-        text.left += margins.left;
-        text.top += margins.top;
-        text.right -= margins.right;
-        text.bottom -= margins.bottom;
+        text = InsideMargins(item.rect, look.m_rects[hot ? 0 : 1]);
         colour = hot ? look.m_rect4.left : look.m_rect4.top;
     }
     SetTextColor(dc, colour);

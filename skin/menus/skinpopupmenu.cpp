@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/skincontrolhelpers.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinstore.h"
@@ -16,11 +17,6 @@ namespace {
 const WPARAM MenuClosed = 0xFFFF0000;
 const WORD SelectedByMouse = 0x8080;
 const WORD SelectedByKey = 0x0080;
-
-bool IsGridEmpty(const SkinImageGrid& grid)
-{
-    return !grid.name[0] || IsRectEmpty(&grid.source);
-}
 
 // The text as it shows: "&" marks gone, "&&" one ampersand.
 std::string ShownText(const std::string& text)
@@ -680,7 +676,7 @@ void CSkinPopupMenu::OnKeyDown(UINT key)
         }
         for (int tries = 0; tries < count; ++tries) {
             index = index < 0 ? (step > 0 ? 0 : count - 1) : (index + step + count) % count;
-            if (!(m_items.At(index)->state & MF_SEPARATOR))
+            if (!m_items.At(index)->IsSeparator())
                 break;
         }
         SetHot(index, false);

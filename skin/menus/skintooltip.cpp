@@ -32,20 +32,16 @@ RECT SkinTooltipRectAt(POINT anchor, SIZE size, int position)
 RECT ChooseSkinTooltipRect(POINT anchor, SIZE size, int preferred, const RECT& work)
 {
     // Both corners inside; a corner on the right or bottom edge is outside.
-    struct Fits
-    {
-        static bool In(const RECT& work, const RECT& r)
-        {
-            const POINT topLeft = {r.left, r.top}, bottomRight = {r.right, r.bottom};
-            return PtInRect(&work, topLeft) && PtInRect(&work, bottomRight);
-        }
+    const auto fits = [&work](const RECT& r) {
+        const POINT topLeft = {r.left, r.top}, bottomRight = {r.right, r.bottom};
+        return PtInRect(&work, topLeft) && PtInRect(&work, bottomRight);
     };
     RECT r = SkinTooltipRectAt(anchor, size, preferred);
-    if (Fits::In(work, r))
+    if (fits(r))
         return r;
     for (int position = 0; position < 8; ++position) {
         r = SkinTooltipRectAt(anchor, size, position);
-        if (Fits::In(work, r))
+        if (fits(r))
             return r;
     }
     return SkinTooltipRectAt(anchor, size, 7);

@@ -39,6 +39,18 @@ UINT SkinScrollClampPage(const SCROLLINFO& info, UINT page)
     return (LONGLONG)page > range ? (UINT)range : page;
 }
 
+void SkinScrollStore(SCROLLINFO& kept, const SCROLLINFO& info)
+{
+    if (info.fMask & SIF_RANGE) {
+        kept.nMin = info.nMin;
+        kept.nMax = info.nMax < info.nMin ? info.nMin : info.nMax;
+    }
+    if (info.fMask & SIF_PAGE)
+        kept.nPage = info.nPage;
+    kept.nPage = SkinScrollClampPage(kept, kept.nPage);
+    kept.nPos = SkinScrollClampPosition(kept, (info.fMask & SIF_POS) ? info.nPos : kept.nPos);
+}
+
 SkinScrollGeometry SkinScrollMeasure(int length, int arrowLength, int minThumb, const SCROLLINFO& info)
 {
     SkinScrollGeometry g = {length > 0 ? length : 0, arrowLength, 0, 0, 0};

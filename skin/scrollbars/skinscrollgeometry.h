@@ -33,6 +33,10 @@ int SkinScrollMaxPosition(const SCROLLINFO& info);
 int SkinScrollClampPosition(const SCROLLINFO& info, int position);
 // The page a bar keeps: at most the range plus one, never below zero.
 UINT SkinScrollClampPage(const SCROLLINFO& info, UINT page);
+// Takes into kept the range, page and position that info's mask gives; the
+// page and the position always end up valid for the range, as the system
+// keeps them.
+void SkinScrollStore(SCROLLINFO& kept, const SCROLLINFO& info);
 
 // Arrows of arrowLength (halves of the bar when two do not fit), the thumb
 // for the page (arrowLength without a page) but at least minThumb, placed

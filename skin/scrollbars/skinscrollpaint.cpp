@@ -130,12 +130,6 @@ CSkinScrollBarObject* ScrollBarObject()
     return object ? static_cast<CSkinScrollBarObject*>(object) : NULL;
 }
 
-bool IsGroupEmpty(const SkinScrollBarState& group)
-{
-    return IsImagePartEmpty(group.arrow1) && IsImagePartEmpty(group.arrow2) && IsGridEmpty(group.thumb)
-        && IsGridEmpty(group.track);
-}
-
 } // namespace
 
 LRESULT SkinSB_PaintPart(const SkinScrollPartRecord& record)
@@ -156,9 +150,7 @@ LRESULT SkinSB_PaintPart(const SkinScrollPartRecord& record)
     }
     if (record.bar != SB_HORZ && record.bar != SB_VERT)
         return 0;
-    // Vertical bars have groups of their own from 1.12; older skins lend
-    // them the horizontal ones.
-    const int base = record.bar == SB_VERT && !IsGroupEmpty(object->m_states[4]) ? 4 : 0;
+    const int base = ScrollBarGroupBase(*object, record.bar == SB_VERT);
     const int index = record.state == SKIN_SB_PRESSED ? 2 : record.state == SKIN_SB_DISABLED ? 3
                     : record.state == SKIN_SB_HOT ? 1 : 0;
     const SkinScrollBarState& chosen = object->m_states[base + index];

@@ -81,20 +81,6 @@ template <class Fn> void ForBars(SkinScrollWindow* window, int which, Fn fn)
         fn(window->vert);
 }
 
-// Stores what info's mask gives; the page and the position always end up
-// valid for the range, as the system keeps them.
-void Store(SkinScrollBar& bar, const SCROLLINFO& info)
-{
-    if (info.fMask & SIF_RANGE) {
-        bar.info.nMin = info.nMin;
-        bar.info.nMax = info.nMax < info.nMin ? info.nMin : info.nMax;
-    }
-    if (info.fMask & SIF_PAGE)
-        bar.info.nPage = info.nPage;
-    bar.info.nPage = SkinScrollClampPage(bar.info, bar.info.nPage);
-    bar.info.nPos = SkinScrollClampPosition(bar.info, (info.fMask & SIF_POS) ? info.nPos : bar.info.nPos);
-}
-
 bool Routed()
 {
     if (s_routedOverride >= 0)
@@ -414,7 +400,7 @@ void FollowSystem(HWND hwnd, SkinScrollWindow* window)
                 continue;
             window->system[bar] = system;
             system.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-            Store(*SkinSBBar(window, bar), system);
+            SkinScrollStore(SkinSBBar(window, bar)->info, system);
             changed = true;
         }
     }
@@ -731,7 +717,7 @@ int SkinSB_UpdateScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw)
     SkinScrollBar* b = SkinSBBar(window, bar);
     if (!b || !info)
         return 0;
-    Store(*b, *info);
+    SkinScrollStore(b->info, *info);
     if (redraw && !window->thumbTracking)
         RedrawBar(hwnd, bar);
     return b->info.nPos;
@@ -745,13 +731,10 @@ int WINAPI SkinSB_SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL red
     SkinScrollBar* b = SkinSBBar(window, bar);
     if (!info || !b)
         return 0;
-    Store(*b, *info);
+    SkinScrollStore(b->info, *info);
     const bool shown = (b->flags & SkinScrollBar::Shown) != 0;
-    bool show = shown;
-    if ((info->fMask & SIF_DISABLENOSCROLL) || (b->flags & SkinScrollBar::KeepVisible))
-        show = true;
-    else
-        show = SkinSBCanScroll(*b);
+    const bool show = (info->fMask & SIF_DISABLENOSCROLL) || (b->flags & SkinScrollBar::KeepVisible)
+        || SkinSBCanScroll(*b);
     if (show != shown)
         SkinSB_ShowScrollBar(hwnd, bar, show);
     else if (redraw && !window->thumbTracking)
@@ -785,7 +768,7 @@ BOOL WINAPI SkinSB_SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BO
     if (window->thumbTracking)
         return b->info.nPos;
     SCROLLINFO range = {sizeof(range), SIF_RANGE, minPos, maxPos, 0, 0, 0};
-    Store(*b, range);
+    SkinScrollStore(b->info, range);
     if (minPos == maxPos)
         SkinSB_ShowScrollBar(hwnd, bar, FALSE);
     else if (redraw)

@@ -1,5 +1,8 @@
 #include "skin/windows/skindialog.h"
 
+#include <algorithm>
+
+#include "skin/controls/skincontrolhelpers.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/draw/skindrawutils.h"
@@ -10,16 +13,6 @@
 #include "skin/objects/skinwindowobjects.h"
 
 namespace {
-
-int Width(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-int Height(const RECT& r)
-{
-    return r.bottom - r.top;
-}
 
 // The style without frame, caption or buttons: what kind of window it is
 // (child or popup) and whether it is visible.
@@ -48,8 +41,8 @@ bool CSkinDialog::IsFramed() const
 
 RECT CSkinDialog::GetBorderSizes() const
 {
-    RECT borders = {Width(m_layout[Left]), Height(m_layout[TopLeft]), Width(m_layout[Right]),
-                    Height(m_layout[BottomLeft])};
+    RECT borders = {RectWidth(m_layout[Left]), RectHeight(m_layout[TopLeft]), RectWidth(m_layout[Right]),
+                    RectHeight(m_layout[BottomLeft])};
     return borders;
 }
 
@@ -99,9 +92,9 @@ void CSkinDialog::FitWindowToClient(const RECT& client)
     RECT window;
     ::GetWindowRect(m_hwnd, &window);
     const RECT borders = GetBorderSizes();
-    const int width = Width(client) + borders.left + borders.right;
-    const int height = Height(client) + borders.top + borders.bottom;
-    if (width != Width(window) || height != Height(window))
+    const int width = RectWidth(client) + borders.left + borders.right;
+    const int height = RectHeight(client) + borders.top + borders.bottom;
+    if (width != RectWidth(window) || height != RectHeight(window))
         SetWindowPos(m_hwnd, NULL, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -281,34 +274,35 @@ void CSkinDialog::OnGetMinMaxInfo(MINMAXINFO* info)
 {
     RECT work, monitor;
     if (GetWindowMonitorRect(m_hwnd, work, true) && GetWindowMonitorRect(m_hwnd, monitor, false)) {
-        info->ptMaxSize.x = Width(work);
-        info->ptMaxSize.y = Height(work);
+        info->ptMaxSize.x = RectWidth(work);
+        info->ptMaxSize.y = RectHeight(work);
         info->ptMaxPosition.x = work.left - monitor.left;
         info->ptMaxPosition.y = work.top - monitor.top;
     }
     if (CSkinShapeObject* shape = GetShape()) {
         const RECT* l = shape->m_layout;
-        const LONG top = Width(l[TopLeft]) + Width(l[TopRight]), bottom = Width(l[BottomLeft]) + Width(l[BottomRight]);
-        info->ptMinTrackSize.x = (top > bottom ? top : bottom) + 2;
-        info->ptMinTrackSize.y = Height(l[TopLeft]) + Height(l[BottomLeft]) + 2;
+        const LONG top = RectWidth(l[TopLeft]) + RectWidth(l[TopRight]);
+        const LONG bottom = RectWidth(l[BottomLeft]) + RectWidth(l[BottomRight]);
+        info->ptMinTrackSize.x = std::max(top, bottom) + 2;
+        info->ptMinTrackSize.y = RectHeight(l[TopLeft]) + RectHeight(l[BottomLeft]) + 2;
     }
     // The dialog's own limits count too: the stricter of both.
     MINMAXINFO own = *info;
     CallSaved(WM_GETMINMAXINFO, 0, (LPARAM)&own);
-    info->ptMaxSize.x = own.ptMaxSize.x < info->ptMaxSize.x ? own.ptMaxSize.x : info->ptMaxSize.x;
-    info->ptMaxSize.y = own.ptMaxSize.y < info->ptMaxSize.y ? own.ptMaxSize.y : info->ptMaxSize.y;
-    info->ptMaxTrackSize.x = own.ptMaxTrackSize.x < info->ptMaxTrackSize.x ? own.ptMaxTrackSize.x : info->ptMaxTrackSize.x;
-    info->ptMaxTrackSize.y = own.ptMaxTrackSize.y < info->ptMaxTrackSize.y ? own.ptMaxTrackSize.y : info->ptMaxTrackSize.y;
-    info->ptMinTrackSize.x = own.ptMinTrackSize.x > info->ptMinTrackSize.x ? own.ptMinTrackSize.x : info->ptMinTrackSize.x;
-    info->ptMinTrackSize.y = own.ptMinTrackSize.y > info->ptMinTrackSize.y ? own.ptMinTrackSize.y : info->ptMinTrackSize.y;
+    info->ptMaxSize.x = std::min(own.ptMaxSize.x, info->ptMaxSize.x);
+    info->ptMaxSize.y = std::min(own.ptMaxSize.y, info->ptMaxSize.y);
+    info->ptMaxTrackSize.x = std::min(own.ptMaxTrackSize.x, info->ptMaxTrackSize.x);
+    info->ptMaxTrackSize.y = std::min(own.ptMaxTrackSize.y, info->ptMaxTrackSize.y);
+    info->ptMinTrackSize.x = std::max(own.ptMinTrackSize.x, info->ptMinTrackSize.x);
+    info->ptMinTrackSize.y = std::max(own.ptMinTrackSize.y, info->ptMinTrackSize.y);
 }
 
 LRESULT CSkinDialog::HitTest(POINT screen)
 {
     RECT window;
     ::GetWindowRect(m_hwnd, &window);
-    FitFrame(Width(window), Height(window));
-    LayoutElements(Width(window), Height(window));
+    FitFrame(RectWidth(window), RectHeight(window));
+    LayoutElements(RectWidth(window), RectHeight(window));
     const POINT p = {screen.x - window.left, screen.y - window.top};
     for (size_t i = 0; i < m_elements.size(); ++i) {
         if (m_elements[i]->HitTest(p)) {
@@ -348,10 +342,10 @@ void CSkinDialog::PaintFrame(HRGN update, bool render)
         return;
     RECT window;
     ::GetWindowRect(m_hwnd, &window);
-    const int w = Width(window), h = Height(window);
+    const int w = RectWidth(window), h = RectHeight(window);
     FitFrame(w, h);
     LayoutElements(w, h);
-    if (!m_laidOut || w != Width(m_lastWindowRect) || h != Height(m_lastWindowRect)) {
+    if (!m_laidOut || w != RectWidth(m_lastWindowRect) || h != RectHeight(m_lastWindowRect)) {
         // A new size: a new background and region, then a whole new frame.
         DeleteBackground();
         m_frame.reset();

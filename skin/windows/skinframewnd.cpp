@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/skincontrolhelpers.h"
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/draw/skindrawutils.h"
@@ -14,16 +15,6 @@
 #include "skin/windows/skinmdiclient.h"
 
 namespace {
-
-int Width(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-int Height(const RECT& r)
-{
-    return r.bottom - r.top;
-}
 
 const CSkinCaptionBarObject* MenuBarObjectOf(CSkinObject* object)
 {
@@ -71,10 +62,10 @@ void CSkinFrameWnd::FitToWindow()
 {
     RECT window;
     GetWindowRect(window);
-    FitFrame(Width(window), Height(window));
-    LayoutElements(Width(window), Height(window));
+    FitFrame(RectWidth(window), RectHeight(window));
+    LayoutElements(RectWidth(window), RectHeight(window));
     m_menuBarRect = GetMenuBarArea();
-    m_menuBarRect.bottom = m_menuBarRect.top + m_menuBar.CalcBarHeight(Width(m_menuBarRect));
+    m_menuBarRect.bottom = m_menuBarRect.top + m_menuBar.CalcBarHeight(RectWidth(m_menuBarRect));
 }
 
 // ---------------------------------------------------------------- attaching
@@ -94,16 +85,16 @@ CSkinObject* CSkinFrameWnd::SetSkinObject(CSkinObject* object)
         if (IsResizable()) {
             CSkinShapeObject* shape = GetShape();
             const RECT* l = shape ? shape->m_layout : NULL;
-            const int minWidth = l ? Width(l[TopLeft]) + Width(l[TopRight]) + 10 : 10;
-            const int minHeight = l ? Height(l[TopLeft]) + 5 : 10;
+            const int minWidth = l ? RectWidth(l[TopLeft]) + RectWidth(l[TopRight]) + 10 : 10;
+            const int minHeight = l ? RectHeight(l[TopLeft]) + 5 : 10;
             RECT window;
             ::GetWindowRect(m_hwnd, &window);
-            if (Width(window) < minWidth || Height(window) < minHeight) {
+            if (RectWidth(window) < minWidth || RectHeight(window) < minHeight) {
                 POINT corner = {window.left, window.top};
                 if (m_mdiChild && GetParent(m_hwnd))
                     ScreenToClient(GetParent(m_hwnd), &corner);
-                MoveWindow(m_hwnd, corner.x, corner.y, std::max(Width(window), minWidth),
-                           std::max(Height(window), minHeight), TRUE);
+                MoveWindow(m_hwnd, corner.x, corner.y, std::max(RectWidth(window), minWidth),
+                           std::max(RectHeight(window), minHeight), TRUE);
                 return previous;
             }
         } else {
@@ -129,9 +120,9 @@ void CSkinFrameWnd::KeepClientSize(const RECT& client)
     const RECT borders = GetBorderSizes();
     RECT window;
     ::GetWindowRect(m_hwnd, &window);
-    const int width = Width(client) + borders.left + borders.right;
-    const int height = Height(client) + borders.top + borders.bottom;
-    if (width != Width(window) || height != Height(window))
+    const int width = RectWidth(client) + borders.left + borders.right;
+    const int height = RectHeight(client) + borders.top + borders.bottom;
+    if (width != RectWidth(window) || height != RectHeight(window))
         SetWindowPos(m_hwnd, NULL, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -237,13 +228,13 @@ bool CSkinFrameWnd::IsFrameOutOfDate() const
 {
     RECT window;
     GetWindowRect(window);
-    return Width(window) != Width(m_lastWindowRect) || Height(window) != Height(m_lastWindowRect);
+    return RectWidth(window) != RectWidth(m_lastWindowRect) || RectHeight(window) != RectHeight(m_lastWindowRect);
 }
 
 RECT CSkinFrameWnd::GetBorderSizes() const
 {
-    RECT borders = {Width(m_layout[Left]), Height(m_layout[TopLeft]) + Height(m_menuBarRect), Width(m_layout[Right]),
-                    Height(m_layout[BottomLeft])};
+    RECT borders = {RectWidth(m_layout[Left]), RectHeight(m_layout[TopLeft]) + RectHeight(m_menuBarRect),
+                    RectWidth(m_layout[Right]), RectHeight(m_layout[BottomLeft])};
     return borders;
 }
 
@@ -254,14 +245,14 @@ void CSkinFrameWnd::OnNcCalcSize(RECT* proposed)
         return;
     const RECT* l = shape->m_layout;
     if (GetWindowLongA(m_hwnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) {
-        proposed->left += Width(l[Right]);
-        proposed->right -= Width(l[Left]);
+        proposed->left += RectWidth(l[Right]);
+        proposed->right -= RectWidth(l[Left]);
     } else {
-        proposed->left += Width(l[Left]);
-        proposed->right -= Width(l[Right]);
+        proposed->left += RectWidth(l[Left]);
+        proposed->right -= RectWidth(l[Right]);
     }
-    proposed->top += Height(l[TopLeft]) + m_menuBar.CalcBarHeight(proposed->right - proposed->left);
-    proposed->bottom -= Height(l[BottomLeft]);
+    proposed->top += RectHeight(l[TopLeft]) + m_menuBar.CalcBarHeight(proposed->right - proposed->left);
+    proposed->bottom -= RectHeight(l[BottomLeft]);
     if (proposed->right < proposed->left)
         proposed->right = proposed->left;
     if (proposed->bottom < proposed->top)
@@ -277,23 +268,23 @@ void CSkinFrameWnd::OnGetMinMaxInfo(MINMAXINFO* info)
     if (m_mdiChild && GetParent(m_hwnd)) {
         RECT client;
         GetClientRect(GetParent(m_hwnd), &client);
-        info->ptMaxPosition.x = -Width(l[Left]);
-        info->ptMaxPosition.y = -Height(l[TopLeft]);
-        info->ptMaxSize.x = Width(client) + Width(l[Left]) + Width(l[Right]);
-        info->ptMaxSize.y = Height(client) + Height(l[TopLeft]) + Height(l[BottomLeft]);
+        info->ptMaxPosition.x = -RectWidth(l[Left]);
+        info->ptMaxPosition.y = -RectHeight(l[TopLeft]);
+        info->ptMaxSize.x = RectWidth(client) + RectWidth(l[Left]) + RectWidth(l[Right]);
+        info->ptMaxSize.y = RectHeight(client) + RectHeight(l[TopLeft]) + RectHeight(l[BottomLeft]);
         if (GetWindowMonitorRect(m_hwnd, monitor, false)) {
-            info->ptMaxTrackSize.x = Width(monitor);
-            info->ptMaxTrackSize.y = Height(monitor);
+            info->ptMaxTrackSize.x = RectWidth(monitor);
+            info->ptMaxTrackSize.y = RectHeight(monitor);
         }
     } else if (GetWindowMonitorRect(m_hwnd, work, true)) {
         info->ptMaxPosition.x = work.left;
         info->ptMaxPosition.y = work.top;
-        info->ptMaxSize.x = Width(work);
-        info->ptMaxSize.y = Height(work);
+        info->ptMaxSize.x = RectWidth(work);
+        info->ptMaxSize.y = RectHeight(work);
     }
-    info->ptMinTrackSize.x =
-        std::max(Width(l[TopLeft]) + Width(l[TopRight]), Width(l[BottomLeft]) + Width(l[BottomRight])) + 2;
-    info->ptMinTrackSize.y = Height(l[TopLeft]) + Height(l[BottomLeft]) + 2;
+    info->ptMinTrackSize.x = std::max(RectWidth(l[TopLeft]) + RectWidth(l[TopRight]),
+                                      RectWidth(l[BottomLeft]) + RectWidth(l[BottomRight])) + 2;
+    info->ptMinTrackSize.y = RectHeight(l[TopLeft]) + RectHeight(l[BottomLeft]) + 2;
     MINMAXINFO own = *info;
     CallSaved(WM_GETMINMAXINFO, 0, (LPARAM)&own);
     info->ptMaxTrackSize.x = std::min(own.ptMaxTrackSize.x, info->ptMaxTrackSize.x);
@@ -507,9 +498,9 @@ void CSkinFrameWnd::PaintFrame(HRGN update)
     }
     RECT window;
     ::GetWindowRect(m_hwnd, &window);
-    const int w = Width(window), h = Height(window);
+    const int w = RectWidth(window), h = RectHeight(window);
     FitToWindow();
-    if (w != Width(m_lastWindowRect) || h != Height(m_lastWindowRect)) {
+    if (w != RectWidth(m_lastWindowRect) || h != RectHeight(m_lastWindowRect)) {
         m_lastWindowRect = window;
         MakeBackground();
         HRGN region = BuildWindowRegion();
@@ -556,7 +547,7 @@ void CSkinFrameWnd::RepaintCaptionStrip()
 {
     FitToWindow();
     RECT strip = {m_layout[TopLeft].left, m_layout[TopLeft].top, m_layout[TopRight].right,
-                  m_layout[TopLeft].bottom + Height(m_menuBarRect)};
+                  m_layout[TopLeft].bottom + RectHeight(m_menuBarRect)};
     RECT window;
     ::GetWindowRect(m_hwnd, &window);
     OffsetRect(&strip, window.left, window.top);

@@ -177,6 +177,10 @@ TEST(SkinMenuPlacement, TrackedMenusAlignToThePointAndStayInsideTheWorkArea)
 
 TEST_F(PopupMenuTest, MouseAndKeysMoveTheHotItemSkippingSeparatorsAndWrapping)
 {
+    // A sub-menu of eight items: its count sets the separator bit of the
+    // item's menu state, yet the item is no separator.
+    for (UINT id = 203; id <= 208; ++id)
+        AppendMenuA(m_sub, MF_STRING, id, "Item");
     CSkinPopupMenu* popup = Open(CSkinPopupMenu::Popup);
     EXPECT_EQ(GetCapture(), popup->GetHwnd()) << "the root captures the mouse";
     EXPECT_TRUE(popup->OnMouseMove(Centre(popup, 0)));
@@ -189,6 +193,7 @@ TEST_F(PopupMenuTest, MouseAndKeysMoveTheHotItemSkippingSeparatorsAndWrapping)
     EXPECT_EQ(2, popup->GetHotIndex()) << "the separator is skipped";
     EXPECT_EQ(MAKEWPARAM(102, 0x0080), s_received.back().wParam);
     popup->OnKeyDown(VK_DOWN);
+    EXPECT_EQ(3, popup->GetHotIndex()) << "the sub-menu item is reached";
     popup->OnKeyDown(VK_DOWN);
     popup->OnKeyDown(VK_DOWN);
     EXPECT_EQ(0, popup->GetHotIndex()) << "past the last item to the first";

@@ -5,7 +5,9 @@
 
 #include "skin_control_fixture.h"
 
+#include "skin/controls/skincontrolhelpers.h"
 #include "skin/hooks/skinuser32.h"
+#include "skin/objects/skincontrolobjects.h"
 #include "skin/scrollbars/skinscrollinternal.h"
 
 namespace {
@@ -158,6 +160,18 @@ TEST(SkinScrollGeometry, PositionsKeepToTheSystemsRuleAndAFullTrackNeverMoves)
     info = Info(0, 1, 0, 1);
     g = SkinScrollMeasure(30, 10, 20, info);
     EXPECT_EQ(1, SkinScrollDragPosition(g, info, 5)) << "a minimum thumb wider than its track";
+}
+
+// The control skinner and the replaced bars both ask this: a skin that
+// gives vertical bars any picture of their own gets its vertical groups.
+TEST(SkinScrollGeometry, VerticalBarsTakeTheirOwnGroupsWhenTheSkinGivesAnyPicture)
+{
+    CSkinScrollBarObject object;
+    EXPECT_EQ(0, ScrollBarGroupBase(object, true)) << "an older skin lends the horizontal groups";
+    strcpy(object.m_states[4].arrow1.name, "up");
+    SetRect(&object.m_states[4].arrow1.source, 0, 0, 16, 16);
+    EXPECT_EQ(4, ScrollBarGroupBase(object, true)) << "an arrow without a track is enough";
+    EXPECT_EQ(0, ScrollBarGroupBase(object, false));
 }
 
 TEST_F(ScrollReplacementTest, StandInsStoreClampAndShowAsUser32Does)
