@@ -420,6 +420,5 @@ BOOL DrawBitmapTransparent(HDC dc, HBITMAP bitmap, const RECT& rect, COLORREF tr
     else
         image.SetTransColor(key);
     image.Enable(true);
-    image.DrawTransparent(dc, rect.left, rect.top, RectWidth(rect), RectHeight(rect));
-    return TRUE;
+    return image.DrawTransparent(dc, rect.left, rect.top, RectWidth(rect), RectHeight(rect)) ? TRUE : FALSE;
 }
