@@ -1,5 +1,5 @@
-// The draw manager's colour arithmetic, gradients, borders and effect
-// bitmaps, pixel by pixel.
+// The draw manager's colour arithmetic, gradients, borders, effect bitmaps
+// and icons, pixel by pixel.
 
 #include <gtest/gtest.h>
 
