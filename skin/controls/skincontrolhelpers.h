@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "skin/draw/skindrawutils.h"
 #include "skin/objects/skinobject.h"
 #include "skin/objects/skintypes.h"
 
@@ -23,16 +24,6 @@ const UINT WM_SKIN_APPLY_COLOURS = 6030;
 const UINT WM_SKIN_READ_PROGRESS = 6031;
 // Bring the skinned scroll bars in step with the control's own.
 const UINT WM_SKIN_SYNC_SCROLLBARS = 6042;
-
-inline int RectWidth(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-inline int RectHeight(const RECT& r)
-{
-    return r.bottom - r.top;
-}
 
 // The object as its class when it is of the type, else NULL.
 template <class T> T* ObjectOfType(CSkinObject* object, int type)

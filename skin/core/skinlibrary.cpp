@@ -252,8 +252,7 @@ static void SkinCreatedWindow(HWND hwnd)
         return;
     CSkinWnd* ancestor = s_manager.FindSkinnedAncestor(parent);
     if (ancestor) {
-        if (!ancestor->SkinChild(hwnd, NULL) && (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)
-            && (GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) && s_frameName[0])
+        if (!ancestor->SkinChild(hwnd, NULL) && IsSizableToolWindow(hwnd) && s_frameName[0])
             s_manager.SetFrameSkin(hwnd, s_frameName);
     } else if (strcmp(name, "ToolbarWindow32") == 0) {
         char parentName[100] = "";
@@ -419,13 +418,19 @@ BOOL WINAPI LoadSkinFromResource(HMODULE module, LPCSTR name, LPCSTR type)
     return s_manager.InstallStore(store);
 }
 
-BOOL WINAPI SetDialogSkin(LPCSTR name)
+// The dialog and frame skin names: what windows get at their creation.
+static BOOL SetCreationSkinName(char* target, size_t size, LPCSTR name)
 {
     if (!CheckInitialised())
         return FALSE;
     CSkinLockScope scope(s_libraryLock);
-    lstrcpynA(s_dialogName, name ? name : "", sizeof(s_dialogName));
+    lstrcpynA(target, name ? name : "", (int)size);
     return TRUE;
+}
+
+BOOL WINAPI SetDialogSkin(LPCSTR name)
+{
+    return SetCreationSkinName(s_dialogName, sizeof(s_dialogName), name);
 }
 
 BOOL WINAPI ClearDialogSkin()
@@ -435,11 +440,7 @@ BOOL WINAPI ClearDialogSkin()
 
 BOOL WINAPI SetFrameSkin(LPCSTR name)
 {
-    if (!CheckInitialised())
-        return FALSE;
-    CSkinLockScope scope(s_libraryLock);
-    lstrcpynA(s_frameName, name ? name : "", sizeof(s_frameName));
-    return TRUE;
+    return SetCreationSkinName(s_frameName, sizeof(s_frameName), name);
 }
 
 BOOL WINAPI SetWindowSkin(HWND hwnd, LPCSTR name)

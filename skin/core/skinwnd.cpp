@@ -36,16 +36,6 @@ CSkinWindowProperty& SkinnerProperty()
     return *property;
 }
 
-int Width(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-int Height(const RECT& r)
-{
-    return r.bottom - r.top;
-}
-
 // The corner of a sizing frame part that sizes the window diagonally.
 const int CornerSize = 5;
 
@@ -58,6 +48,12 @@ bool ShowsParentThrough(HWND child)
     char name[16] = "";
     GetClassNameA(child, name, sizeof(name));
     return lstrcmpiA(name, "Button") == 0 && (GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The type of the object a skinner draws with; 0 for none.
+int SkinnedType(const CSkinWnd* skinner)
+{
+    return skinner && skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
 }
 
 // Adds region to target and deletes it.
@@ -146,8 +142,8 @@ CSkinObject* CSkinWnd::SetSkinObject(CSkinObject* object)
         UpdateCaptionButtons();
         RECT window;
         GetWindowRect(window);
-        FitFrame(Width(window), Height(window));
-        LayoutElements(Width(window), Height(window));
+        FitFrame(RectWidth(window), RectHeight(window));
+        LayoutElements(RectWidth(window), RectHeight(window));
     }
     return previous;
 }
@@ -295,16 +291,13 @@ LRESULT CSkinWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_CTLCOLOREDIT: {
         CSkinWnd* control = GetSkinManager().FindSkinner((HWND)lParam);
-        HBRUSH brush = control && control->GetSkinObject() && control->GetSkinObject()->GetType() == sotEdit
-            ? control->GetControlColour((HDC)wParam) : NULL;
+        HBRUSH brush = SkinnedType(control) == sotEdit ? control->GetControlColour((HDC)wParam) : NULL;
         return brush ? (LRESULT)brush : CallSaved(message, wParam, lParam);
     }
-    case WM_CTLCOLORLISTBOX: {
-        CSkinWnd* control = GetSkinManager().FindSkinner((HWND)lParam);
-        if (control && control->GetSkinObject() && control->GetSkinObject()->GetType() == sotListBox)
+    case WM_CTLCOLORLISTBOX:
+        if (SkinnedType(GetSkinManager().FindSkinner((HWND)lParam)) == sotListBox)
             return SendMessageA((HWND)lParam, message, wParam, lParam);
         return CallSaved(message, wParam, lParam);
-    }
     case WM_SKIN_FORGET_CHILD:
         ForgetChild((HWND)wParam);
         return 0;
@@ -517,7 +510,7 @@ void CSkinWnd::CopyBackgroundTo(HDC dc) const
     IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
     ExcludeWindowsFromClip(dc, m_hwnd, m_hwnd, NULL, ShowsParentThrough);
     if (GetClipBox(dc, &box) != NULLREGION)
-        BitBlt(dc, box.left, box.top, Width(box), Height(box), *m_background, box.left, box.top, SRCCOPY);
+        BitBlt(dc, box.left, box.top, RectWidth(box), RectHeight(box), *m_background, box.left, box.top, SRCCOPY);
     RestoreDC(dc, saved);
 }
 
@@ -528,7 +521,7 @@ LRESULT CSkinWnd::CopyBackgroundUnder(HDC dc, HWND child) const
     RECT rect;
     GetClientRect(child, &rect);
     MapWindowPoints(child, m_hwnd, (POINT*)&rect, 2);
-    BitBlt(dc, 0, 0, Width(rect), Height(rect), *m_background, rect.left, rect.top, SRCCOPY);
+    BitBlt(dc, 0, 0, RectWidth(rect), RectHeight(rect), *m_background, rect.left, rect.top, SRCCOPY);
     return 1;
 }
 
@@ -547,7 +540,7 @@ LRESULT CSkinWnd::OnCtlColorStatic(UINT message, WPARAM wParam, LPARAM lParam)
         SetBkMode(dc, TRANSPARENT);
         return (LRESULT)GetStockObject(NULL_BRUSH);
     }
-    const int type = skinner->GetSkinObject() ? skinner->GetSkinObject()->GetType() : 0;
+    const int type = SkinnedType(skinner);
     if (type == sotStatic) {
         SetBkMode(dc, TRANSPARENT);
         return (LRESULT)GetStockObject(NULL_BRUSH);
@@ -609,7 +602,7 @@ void CSkinWnd::DrawFramePart(HDC dc, int part, bool active)
 {
     CSkinShapeObject* shape = GetShape();
     const RECT& rect = m_layout[part];
-    if (!shape || Width(rect) <= 0 || Height(rect) <= 0)
+    if (!shape || RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
         return;
     SkinImageRef image = shape->m_frameImages[part];
     if (!active && !IsImagePartEmpty(shape->m_frameImages[9 + part]))
@@ -642,7 +635,7 @@ void CSkinWnd::DrawMinimized(HDC dc, bool active)
         return;
     RECT window;
     GetWindowRect(window);
-    const RECT local = {0, 0, Width(window), Height(window)};
+    const RECT local = {0, 0, RectWidth(window), RectHeight(window)};
     const SkinImageGrid& grid = active || !shape->m_grids[1].name[0] ? shape->m_grids[0] : shape->m_grids[1];
     DrawSkinNineGrid(GetStore(), dc, local, grid, active ? shape->m_activeColour : shape->m_inactiveColour, TRUE,
                      m_hwnd && IsMirroredWindow(m_hwnd));
@@ -684,14 +677,14 @@ HRGN CSkinWnd::BuildWindowRegion()
     if (m_hwnd && IsIconic(m_hwnd) && shape->m_grids[0].name[0]) {
         RECT window;
         GetWindowRect(window);
-        return CreateRectRgn(0, 0, Width(window), Height(window));
+        return CreateRectRgn(0, 0, RectWidth(window), RectHeight(window));
     }
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     if (!region)
         return NULL;
     for (int part = 0; part < PartCount; ++part) {
         const RECT& rect = m_layout[part];
-        if (Width(rect) <= 0 || Height(rect) <= 0)
+        if (RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
             continue;
         const SkinImagePiece& piece = shape->GetImagePiece(part);
         const SkinImageRef& image = shape->m_frameImages[part];
@@ -720,7 +713,7 @@ HRGN CSkinWnd::BuildWindowRegion()
         } else if (image.mode == SkinDrawTile) {
             AddRegion(region, TileRegion(piece.region, pw, ph, rect));
         } else {
-            AddRegion(region, TransformRegion(piece.region, (float)Width(rect) / pw, (float)Height(rect) / ph,
+            AddRegion(region, TransformRegion(piece.region, (float)RectWidth(rect) / pw, (float)RectHeight(rect) / ph,
                                               rect.left, rect.top));
         }
     }

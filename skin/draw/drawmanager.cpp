@@ -9,11 +9,6 @@
 
 namespace {
 
-DWORD PixelOf(COLORREF c)
-{
-    return ((DWORD)GetRValue(c) << 16) | ((DWORD)GetGValue(c) << 8) | GetBValue(c);
-}
-
 BYTE Channel(DWORD pixel, int shift)
 {
     return (BYTE)(pixel >> shift);
@@ -55,46 +50,42 @@ void RectLines(HDC dc, int left, int top, int right, int bottom, HPEN topLeft, H
     SelectObject(dc, old);
 }
 
-// Copies the bitmap into the picture, stretched when the sizes differ.
-void CopyInto(CSkinDib& picture, HBITMAP bitmap, int width, int height)
+// Copies the whole bitmap into the rectangle with the raster operation,
+// stretched when the sizes differ.
+void PutBitmap(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop)
 {
     const SIZE size = CDrawManager::GetBitmapSize(bitmap);
-    HDC source = CreateCompatibleDC(NULL);
-    if (!source)
-        return;
-    HGDIOBJ old = SelectObject(source, bitmap);
-    if (size.cx == width && size.cy == height) {
-        BitBlt(picture.GetDC(), 0, 0, width, height, source, 0, 0, SRCCOPY);
-    } else {
-        SetStretchBltMode(picture.GetDC(), COLORONCOLOR);
-        StretchBlt(picture.GetDC(), 0, 0, width, height, source, 0, 0, size.cx, size.cy, SRCCOPY);
-    }
-    SelectObject(source, old);
-    DeleteDC(source);
-    GdiFlush();
-}
-
-// The 32-bit pixels of a bitmap at its own size, top row first.
-bool ReadPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixels)
-{
-    BITMAPINFO bmi = TopDownDibInfo(width, height, 32);
-    pixels.assign((size_t)width * height, 0xFFFFFF);
-    HDC screen = GetDC(NULL);
-    const int rows = GetDIBits(screen, bitmap, 0, (UINT)height, &pixels[0], &bmi, DIB_RGB_COLORS);
-    ReleaseDC(NULL, screen);
-    return rows == height;
-}
-
-void Blit(HDC dc, int x, int y, int width, int height, HBITMAP bitmap, DWORD rop)
-{
     HDC source = CreateCompatibleDC(dc);
     if (!source)
         return;
     HGDIOBJ old = SelectObject(source, bitmap);
-    BitBlt(dc, x, y, width, height, source, 0, 0, rop);
+    if (size.cx == width && size.cy == height) {
+        BitBlt(dc, x, y, width, height, source, 0, 0, rop);
+    } else {
+        const int mode = SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, x, y, width, height, source, 0, 0, size.cx, size.cy, rop);
+        SetStretchBltMode(dc, mode);
+    }
     SelectObject(source, old);
     DeleteDC(source);
 }
+
+// The bitmaps of an icon (GetIconInfo's copies), deleted with this.
+struct IconBitmaps : ICONINFO
+{
+    explicit IconBitmaps(HICON icon) : ok(icon && GetIconInfo(icon, this)) {}
+    ~IconBitmaps()
+    {
+        if (ok && hbmColor)
+            DeleteObject(hbmColor);
+        if (ok && hbmMask)
+            DeleteObject(hbmMask);
+    }
+    IconBitmaps(const IconBitmaps&) = delete;
+    IconBitmaps& operator=(const IconBitmaps&) = delete;
+
+    const bool ok;
+};
 
 } // namespace
 
@@ -132,15 +123,11 @@ COLORREF CDrawManager::LightenColor(COLORREF colour, double factor)
 SIZE CDrawManager::GetIconSize(HICON icon)
 {
     SIZE size = {0, 0};
-    ICONINFO info;
-    if (!icon || !GetIconInfo(icon, &info))
-        return size;
-    size.cx = (LONG)info.xHotspot * 2;
-    size.cy = (LONG)info.yHotspot * 2;
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
+    const IconBitmaps info(icon);
+    if (info.ok) {
+        size.cx = (LONG)info.xHotspot * 2;
+        size.cy = (LONG)info.yHotspot * 2;
+    }
     return size;
 }
 
@@ -157,8 +144,10 @@ SIZE CDrawManager::GetBitmapSize(HBITMAP bitmap)
 
 HICON CDrawManager::ScaleIcon(HICON icon, int cx, int cy)
 {
-    ICONINFO info;
-    if (!icon || cx <= 0 || cy <= 0 || !GetIconInfo(icon, &info))
+    if (cx <= 0 || cy <= 0)
+        return NULL;
+    const IconBitmaps info(icon);
+    if (!info.ok)
         return NULL;
     const int sx = (int)info.xHotspot * 2, sy = (int)info.yHotspot * 2;
     HDC screen = GetDC(NULL);
@@ -190,10 +179,6 @@ HICON CDrawManager::ScaleIcon(HICON icon, int cx, int cy)
         DeleteObject(scaled.hbmColor);
     if (scaled.hbmMask)
         DeleteObject(scaled.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
     if (source)
         DeleteDC(source);
     if (target)
@@ -323,8 +308,9 @@ HBITMAP CDrawManager::CreateEffectBitmap(HBITMAP bitmap, int width, int height, 
     CSkinDib picture(width, height, 32);
     if (!picture.IsValid())
         return NULL;
-    CopyInto(picture, bitmap, width, height);
-    const DWORD keyPixel = PixelOf(key), fillPixel = PixelOf(fill);
+    PutBitmap(picture.GetDC(), 0, 0, width, height, bitmap, SRCCOPY);
+    GdiFlush();
+    const DWORD keyPixel = DibPixel(key), fillPixel = DibPixel(fill);
     DWORD* p = picture.Pixels();
     for (size_t i = 0; i < (size_t)width * height; ++i) {
         DWORD c = p[i] & 0xFFFFFF;
@@ -363,7 +349,7 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
     if (!area.IsValid())
         return;
     if (!blurred) {
-        if (!ReadPixels(shadow, width, height, factors))
+        if (!ReadTopDownPixels(shadow, width, height, factors))
             return;
         for (size_t i = 0; i < factors.size(); ++i)
             factors[i] &= 0xFF;
@@ -377,16 +363,7 @@ void CDrawManager::DrawShadow(HDC dc, int x, int y, int width, int height, HBITM
         memset(shrunk.Pixels(), 0xFF, (size_t)width * height * sizeof(DWORD));
         const int innerW = width - blurWidth, innerH = height - blurHeight;
         if (innerW > 0 && innerH > 0) {
-            const SIZE size = GetBitmapSize(shadow);
-            HDC source = CreateCompatibleDC(NULL);
-            if (source) {
-                HGDIOBJ old = SelectObject(source, shadow);
-                SetStretchBltMode(shrunk.GetDC(), COLORONCOLOR);
-                StretchBlt(shrunk.GetDC(), blurWidth / 2, blurHeight / 2, innerW, innerH, source, 0, 0, size.cx,
-                           size.cy, SRCCOPY);
-                SelectObject(source, old);
-                DeleteDC(source);
-            }
+            PutBitmap(shrunk.GetDC(), blurWidth / 2, blurHeight / 2, innerW, innerH, shadow, SRCCOPY);
             GdiFlush();
         }
         // Box average of the blue bytes through a summed-area table; points
@@ -443,8 +420,8 @@ void CDrawManager::DrawBitmapEffects(HDC dc, int x, int y, int width, int height
                 iy += shadowDy;
             }
         }
-        Blit(dc, ix, iy, width, height, mask, SRCAND);
-        Blit(dc, ix, iy, width, height, image, SRCPAINT);
+        PutBitmap(dc, ix, iy, width, height, mask, SRCAND);
+        PutBitmap(dc, ix, iy, width, height, image, SRCPAINT);
     }
     if (mask)
         DeleteObject(mask);
@@ -458,19 +435,14 @@ void CDrawManager::DrawIconEffects(HDC dc, int x, int y, int width, int height, 
 {
     const SIZE size = GetIconSize(icon);
     HICON scaled = size.cx == width && size.cy == height ? CopyIcon(icon) : ScaleIcon(icon, width, height);
-    ICONINFO info;
-    if (!scaled || !GetIconInfo(scaled, &info)) {
-        if (scaled)
-            DestroyIcon(scaled);
+    if (!scaled)
         return;
+    {
+        const IconBitmaps info(scaled);
+        // The colour bitmap is black where the icon is transparent.
+        if (info.ok && info.hbmColor)
+            DrawBitmapEffects(dc, x, y, width, height, info.hbmColor, true, RGB(0, 0, 0), flags, shadow, shadowDx,
+                              shadowDy, blurWidth, blurHeight, shadowColour);
     }
-    // The colour bitmap is black where the icon is transparent.
-    if (info.hbmColor)
-        DrawBitmapEffects(dc, x, y, width, height, info.hbmColor, true, RGB(0, 0, 0), flags, shadow, shadowDx,
-                          shadowDy, blurWidth, blurHeight, shadowColour);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
     DestroyIcon(scaled);
 }

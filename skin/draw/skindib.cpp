@@ -14,6 +14,23 @@ BITMAPINFO TopDownDibInfo(int width, int height, WORD bitsPerPixel)
     return bmi;
 }
 
+bool ReadTopDownPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixels)
+{
+    if (!bitmap || width <= 0 || height <= 0 || (ULONGLONG)width * height > 64 * 1024 * 1024)
+        return false;
+    try {
+        pixels.assign((size_t)width * height, 0xFFFFFF);
+    } catch (...) {
+        return false;
+    }
+    BITMAPINFO bmi = TopDownDibInfo(width, height, 32);
+    HDC screen = GetDC(NULL);
+    const int rows = screen ? GetDIBits(screen, bitmap, 0, (UINT)height, &pixels[0], &bmi, DIB_RGB_COLORS) : 0;
+    if (screen)
+        ReleaseDC(NULL, screen);
+    return rows == height;
+}
+
 CSkinDib::CSkinDib(int width, int height, WORD bitsPerPixel)
     : m_dc(CreateCompatibleDC(NULL)), m_bitmap(NULL), m_old(NULL), m_bits(NULL), m_width(width), m_height(height),
       m_stride(((width * bitsPerPixel + 31) / 32) * 4)

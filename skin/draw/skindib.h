@@ -5,8 +5,19 @@
 
 #include <windows.h>
 
+#include <vector>
+
 // The header of a top-down DIB of this size and depth, without a palette.
 BITMAPINFO TopDownDibInfo(int width, int height, WORD bitsPerPixel);
+// A colour as a 32-bit DIB pixel reads, 0x00RRGGBB.
+inline DWORD DibPixel(COLORREF colour)
+{
+    return ((DWORD)GetRValue(colour) << 16) | ((DWORD)GetGValue(colour) << 8) | GetBValue(colour);
+}
+// The bitmap's pixels as width x height 32-bit top-down pixels, whatever its
+// own depth, so that every depth compares its colours the same way; false
+// when they cannot be read or held.
+bool ReadTopDownPixels(HBITMAP bitmap, int width, int height, std::vector<DWORD>& pixels);
 
 class CSkinDib
 {

@@ -43,27 +43,12 @@ HRGN RegionFromBitmap(HBITMAP bitmap, COLORREF key)
     BITMAP bm;
     if (!bitmap || !GetObjectA(bitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
         return NULL;
-    // The bits are read as 32-bit top-down pixels, whatever the bitmap's own
-    // depth, so every depth compares its colours the same way.
     const LONG w = bm.bmWidth, h = bm.bmHeight;
-    if ((ULONGLONG)w * h > 64 * 1024 * 1024)
-        return NULL;
     std::vector<DWORD> pixels;
-    try {
-        pixels.resize((size_t)w * h);
-    } catch (...) {
-        return NULL;
-    }
-    BITMAPINFO bmi = TopDownDibInfo(w, h, 32);
-    HDC ic = CreateICA("DISPLAY", NULL, NULL, NULL);
-    if (!ic)
-        return NULL;
-    int rows = GetDIBits(ic, bitmap, 0, (UINT)h, &pixels[0], &bmi, DIB_RGB_COLORS);
-    DeleteDC(ic);
-    if (rows != h)
+    if (!ReadTopDownPixels(bitmap, w, h, pixels))
         return NULL;
 
-    const DWORD keyPixel = ((DWORD)GetRValue(key) << 16) | ((DWORD)GetGValue(key) << 8) | GetBValue(key);
+    const DWORD keyPixel = DibPixel(key);
     std::vector<RECT> rects;
     for (LONG y = 0; y < h; ++y) {
         const DWORD* row = &pixels[(size_t)y * w];

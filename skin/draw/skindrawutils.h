@@ -12,6 +12,16 @@
 // 3 Windows 98, 4 Windows Me, 5 NT 4.0, 6 Windows 2000, 7 Windows XP.
 int GetOSVersionCode();
 
+inline int RectWidth(const RECT& r)
+{
+    return r.right - r.left;
+}
+
+inline int RectHeight(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+
 // ---------------------------------------------------------------- regions
 
 // The region of every pixel of the bitmap that differs from the key colour:

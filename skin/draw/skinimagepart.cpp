@@ -27,16 +27,6 @@ struct DibInfo
     const BITMAPINFO* Get() const { return (const BITMAPINFO*)this; }
 };
 
-int Width(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-int Height(const RECT& r)
-{
-    return r.bottom - r.top;
-}
-
 // An image whose pixels can go straight to the DC: no transparency and no
 // alpha to blend.
 bool IsPlain(const CxImage& image)
@@ -69,11 +59,11 @@ void StretchFromImage(HDC dc, const CxImage& image, int x, int y, int cx, int cy
 // whose origin is the target's top-left corner.
 bool TileFromImage(HDC dc, const CxImage& image, const RECT& source, const RECT& target)
 {
-    CSkinMemDC tile(dc, Width(source), Height(source));
+    const int w = RectWidth(source), h = RectHeight(source);
+    CSkinMemDC tile(dc, w, h);
     if (!tile.IsValid())
         return false;
-    StretchFromImage(tile, image, 0, 0, Width(source), Height(source), source.left, source.top, Width(source),
-                     Height(source));
+    StretchFromImage(tile, image, 0, 0, w, h, source.left, source.top, w, h);
     HBITMAP bitmap = tile.Detach();
     HBRUSH brush = CreatePatternBrush(bitmap);
     DeleteObject(bitmap);
@@ -94,12 +84,12 @@ bool TileFromImage(HDC dc, const CxImage& image, const RECT& source, const RECT&
 // others are cut out first, as transparency, alpha and mirroring need.
 bool DrawImageRect(HDC dc, const CxImage& image, const RECT& source, const RECT& target, DWORD mode, bool mirrored)
 {
-    if (Width(target) <= 0 || Height(target) <= 0)
+    if (RectWidth(target) <= 0 || RectHeight(target) <= 0)
         return true;
-    const int sw = Width(source), sh = Height(source);
+    const int sw = RectWidth(source), sh = RectHeight(source);
     if (mode == SkinDrawNatural) {
-        const int w = sw < Width(target) ? sw : Width(target);
-        const int h = sh < Height(target) ? sh : Height(target);
+        const int w = sw < RectWidth(target) ? sw : RectWidth(target);
+        const int h = sh < RectHeight(target) ? sh : RectHeight(target);
         if (IsPlain(image) && !mirrored) {
             StretchFromImage(dc, image, target.left, target.top, w, h, source.left, source.top, w, h);
             return true;
@@ -114,8 +104,8 @@ bool DrawImageRect(HDC dc, const CxImage& image, const RECT& source, const RECT&
     if (IsPlain(image) && !mirrored) {
         if (mode == SkinDrawTile)
             return TileFromImage(dc, image, source, target);
-        StretchFromImage(dc, image, target.left, target.top, Width(target), Height(target), source.left, source.top,
-                         sw, sh);
+        StretchFromImage(dc, image, target.left, target.top, RectWidth(target), RectHeight(target), source.left,
+                         source.top, sw, sh);
         return true;
     }
     CxImage* piece = new CxImage();
@@ -129,7 +119,7 @@ bool DrawImageRect(HDC dc, const CxImage& image, const RECT& source, const RECT&
             // Windows 2000 puts a stretched copy in a mirrored DC one pixel
             // to the left.
             const int shift = mirrored && GetSkinOSVersionCode() == 6 ? 1 : 0;
-            drawn = piece->Stretch(dc, target.left + shift, target.top, Width(target), Height(target));
+            drawn = piece->Stretch(dc, target.left + shift, target.top, RectWidth(target), RectHeight(target));
         }
     }
     delete piece;
@@ -143,7 +133,7 @@ CxImage* FindImage(CSkinStore* store, const char* name)
 
 BOOL Fill(HDC dc, const RECT& rect, COLORREF colour, BOOL fillOnFailure)
 {
-    if (fillOnFailure && Width(rect) > 0 && Height(rect) > 0)
+    if (fillOnFailure && RectWidth(rect) > 0 && RectHeight(rect) > 0)
         FillSolidRect(dc, rect, colour);
     return FALSE;
 }
@@ -180,7 +170,7 @@ void Bands(int from, int to, int first, int last, int edges[4])
 BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& grid, COLORREF colour,
               BOOL fillOnFailure, BOOL mirrored, bool withCentre)
 {
-    if (Width(rect) <= 0 || Height(rect) <= 0)
+    if (RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
         return FALSE;
     CxImage* image = FindImage(store, grid.name);
     RECT source = image ? ClampToImage(*image, grid.source) : RECT();
@@ -188,7 +178,7 @@ BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& 
         return Fill(dc, rect, colour, fillOnFailure);
 
     // Margins outside 0 and the source's size are cut to what the source has.
-    const int sw = Width(source), sh = Height(source);
+    const int sw = RectWidth(source), sh = RectHeight(source);
     int left = grid.margins.left < 0 ? 0 : (grid.margins.left > sw ? sw : (int)grid.margins.left);
     int right = grid.margins.right < 0 ? 0 : (grid.margins.right > sw - left ? sw - left : (int)grid.margins.right);
     int top = grid.margins.top < 0 ? 0 : (grid.margins.top > sh ? sh : (int)grid.margins.top);
@@ -219,8 +209,8 @@ BOOL DrawGrid(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageGrid& 
         const DWORD mode = s_stretched[gridMode][part] ? (DWORD)SkinDrawStretch : base;
         if (part == 4 && gridMode == 8) {
             // Copies as wide as the source's centre, the last one squeezed.
-            for (int x = dst.left; x < dst.right; x += Width(src)) {
-                RECT copy = {x, dst.top, x + Width(src) < dst.right ? x + Width(src) : dst.right, dst.bottom};
+            for (int x = dst.left; x < dst.right; x += RectWidth(src)) {
+                RECT copy = {x, dst.top, x + RectWidth(src) < dst.right ? x + RectWidth(src) : dst.right, dst.bottom};
                 drawn &= DrawImageRect(dc, *image, src, copy, SkinDrawStretch, mirrored != FALSE);
             }
             continue;
@@ -249,24 +239,24 @@ RECT VisiblePart(HDC dc, const RECT& rect)
 
 BOOL DrawSkinKeyed(HDC dc, const RECT& rect, COLORREF key, const std::function<BOOL(HDC, const RECT&)>& draw)
 {
-    if (Width(rect) <= 0 || Height(rect) <= 0)
+    if (RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
         return FALSE;
     // Only what the DC shows is composed: a control painted for the one
     // beside it, or for a small update, is mostly clipped away.
     const RECT visible = VisiblePart(dc, rect);
     if (IsRectEmpty(&visible))
         return TRUE;
-    CSkinMemDC picture(dc, Width(visible), Height(visible));
+    CSkinMemDC picture(dc, RectWidth(visible), RectHeight(visible));
     if (!picture.IsValid())
         return FALSE;
     const POINT offset = {visible.left - rect.left, visible.top - rect.top};
     SetViewportOrgEx(picture, -offset.x, -offset.y, NULL);
-    const RECT local = {0, 0, Width(rect), Height(rect)};
+    const RECT local = {0, 0, RectWidth(rect), RectHeight(rect)};
     FillSolidRect(picture, local, key);
     if (!draw(picture.GetDC(), local))
         return FALSE;
-    return SkinTransparentStretchBlt(dc, visible.left, visible.top, Width(visible), Height(visible), picture,
-                                     offset.x, offset.y, Width(visible), Height(visible), key);
+    return SkinTransparentStretchBlt(dc, visible.left, visible.top, RectWidth(visible), RectHeight(visible), picture,
+                                     offset.x, offset.y, RectWidth(visible), RectHeight(visible), key);
 }
 
 bool IsImagePartEmpty(const SkinImageRef& part)
@@ -277,7 +267,7 @@ bool IsImagePartEmpty(const SkinImageRef& part)
 BOOL DrawSkinImagePart(CSkinStore* store, HDC dc, const RECT& rect, const SkinImageRef& part, COLORREF colour,
                        BOOL fillOnFailure, BOOL mirrored)
 {
-    if (Width(rect) <= 0 || Height(rect) <= 0)
+    if (RectWidth(rect) <= 0 || RectHeight(rect) <= 0)
         return FALSE;
     CxImage* image = IsImagePartEmpty(part) ? NULL : FindImage(store, part.name);
     const RECT source = image ? ClampToImage(*image, part.source) : RECT();
@@ -344,8 +334,8 @@ BOOL SkinTransparentStretchBlt(HDC dc, int x, int y, int width, int height, HDC 
         sy += visible.top - y;
         x = visible.left;
         y = visible.top;
-        width = sourceWidth = Width(visible);
-        height = sourceHeight = Height(visible);
+        width = sourceWidth = RectWidth(visible);
+        height = sourceHeight = RectHeight(visible);
     }
     CSkinMemDC colour(dc, width, height);
     HDC maskDc = CreateCompatibleDC(dc);
@@ -412,8 +402,8 @@ BOOL DrawImageTransparent(HDC dc, const CxImage* image, const RECT& rect, COLORR
     HBITMAP bitmap = image->MakeBitmap(dc);
     if (!bitmap)
         return FALSE;
-    const int w = (int)image->GetWidth() < Width(rect) ? (int)image->GetWidth() : Width(rect);
-    const int h = (int)image->GetHeight() < Height(rect) ? (int)image->GetHeight() : Height(rect);
+    const int w = (int)image->GetWidth() < RectWidth(rect) ? (int)image->GetWidth() : RectWidth(rect);
+    const int h = (int)image->GetHeight() < RectHeight(rect) ? (int)image->GetHeight() : RectHeight(rect);
     const BOOL result = SkinTransparentBlt(dc, rect.left, rect.top, w, h, bitmap, 0, 0, key, NULL);
     DeleteObject(bitmap);
     return result;
@@ -430,6 +420,5 @@ BOOL DrawBitmapTransparent(HDC dc, HBITMAP bitmap, const RECT& rect, COLORREF tr
     else
         image.SetTransColor(key);
     image.Enable(true);
-    image.DrawTransparent(dc, rect.left, rect.top, Width(rect), Height(rect));
-    return TRUE;
+    return image.DrawTransparent(dc, rect.left, rect.top, RectWidth(rect), RectHeight(rect)) ? TRUE : FALSE;
 }

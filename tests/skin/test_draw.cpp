@@ -198,6 +198,7 @@ TEST_F(DrawTest, ColourKeyedCopiesLeaveTheKeyOut)
     EXPECT_TRUE(DrawBitmapTransparent(u.DC(), bitmap, RECT{4, 4, 8, 8}, Rgb(0x123456)));
     EXPECT_EQ(0xFF00FFu, u.At(4, 4));
     EXPECT_EQ(Sentinel, u.At(7, 7));
+    EXPECT_FALSE(DrawBitmapTransparent(NULL, bitmap, RECT{4, 4, 8, 8}, Rgb(0x123456))) << "nothing drawn";
     DeleteObject(bitmap);
     EXPECT_TRUE(DrawImageTransparent(u.DC(), m_store.FindImage("blocks.bmp"), RECT{0, 0, 3, 3}, Rgb(0xFF00FF)));
     EXPECT_EQ(Sentinel, u.At(0, 0)) << "the magenta corner pixel of the picture stays out";

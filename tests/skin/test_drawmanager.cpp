@@ -1,5 +1,5 @@
-// The draw manager's colour arithmetic, gradients, borders and effect
-// bitmaps, pixel by pixel.
+// The draw manager's colour arithmetic, gradients, borders, effect bitmaps
+// and icons, pixel by pixel.
 
 #include <gtest/gtest.h>
 
@@ -142,4 +142,48 @@ TEST(DrawManager, EffectBitmapsAndShadows)
     EXPECT_EQ(0xE2E2E2u, p.At(20, 10)) << "1 of 9 dark";
     EXPECT_EQ(0xFFFFFFu, p.At(21, 11));
     DeleteObject(source);
+}
+
+TEST(DrawManager, IconsMeasuredScaledAndDrawnWithEffects)
+{
+    // 16 x 16: red, its top-left 8 x 8 quarter transparent.
+    HDC screen = GetDC(NULL);
+    HBITMAP colourBits = CreateCompatibleBitmap(screen, 16, 16);
+    ReleaseDC(NULL, screen);
+    HDC memory = CreateCompatibleDC(NULL);
+    HGDIOBJ old = SelectObject(memory, colourBits);
+    FillSolidRect(memory, RECT{0, 0, 16, 16}, RGB(255, 0, 0));
+    FillSolidRect(memory, RECT{0, 0, 8, 8}, RGB(0, 0, 0));
+    SelectObject(memory, old);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, NULL);
+    old = SelectObject(memory, mask);
+    PatBlt(memory, 0, 0, 16, 16, BLACKNESS);
+    PatBlt(memory, 0, 0, 8, 8, WHITENESS);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ICONINFO info = {TRUE, 8, 8, mask, colourBits};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    DeleteObject(colourBits);
+    ASSERT_TRUE(icon);
+
+    const SIZE size = CDrawManager::GetIconSize(icon);
+    EXPECT_EQ(16, size.cx);
+    EXPECT_EQ(16, size.cy);
+    EXPECT_EQ(0, CDrawManager::GetIconSize(NULL).cx);
+    EXPECT_EQ(NULL, CDrawManager::ScaleIcon(icon, 0, 32));
+    HICON big = CDrawManager::ScaleIcon(icon, 32, 32);
+    ASSERT_TRUE(big);
+    EXPECT_EQ(32, CDrawManager::GetIconSize(big).cx);
+    DestroyIcon(big);
+
+    // Grey at twice the size: red becomes its luminance, the transparent
+    // quarter (now 16 x 16) shows the background.
+    MemoryPicture p(40, 40, 0xFFFFFF);
+    CDrawManager::DrawIconEffects(p.DC(), 4, 4, 32, 32, icon, CDrawManager::EffectGrey, false, 0, 0, 0, 0, 0);
+    EXPECT_EQ(0xFFFFFFu, p.At(10, 10));
+    EXPECT_EQ(0x4C4C4Cu, p.At(30, 30));
+    EXPECT_EQ(0x4C4C4Cu, p.At(4, 35));
+    EXPECT_EQ(0xFFFFFFu, p.At(36, 36));
+    DestroyIcon(icon);
 }
