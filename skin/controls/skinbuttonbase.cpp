@@ -27,16 +27,6 @@ template <class Block> const Block& Pick(const Block* blocks, int wanted, int se
     return !IsEmptyBlock(blocks[second]) ? blocks[second] : blocks[third];
 }
 
-int Width(const RECT& r)
-{
-    return r.right - r.left;
-}
-
-int Height(const RECT& r)
-{
-    return r.bottom - r.top;
-}
-
 // The button's text in its own font, selected into the DC while this lives,
 // with its DrawText flags and the size it takes in the client area.
 class CButtonText
@@ -52,8 +42,8 @@ public:
                                             (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0);
         RECT measured = client;
         ::DrawTextA(dc, text, -1, &measured, format | DT_CALCRECT);
-        extent.cx = Width(measured);
-        extent.cy = Height(measured);
+        extent.cx = RectWidth(measured);
+        extent.cy = RectHeight(measured);
         // The system's check boxes and radios leave half a digit's width
         // between the mark and the text.
         INT digit = 0;
@@ -96,7 +86,7 @@ CSkinButtonBase::Layout CSkinButtonBase::PlaceContent(DWORD style, const RECT& c
     Layout layout;
     // Vertical place of the mark: centred unless only top or only bottom.
     const DWORD vertical = style & BS_VCENTER;
-    int markTop = client.top + (Height(client) - mark.cy) / 2;
+    int markTop = client.top + (RectHeight(client) - mark.cy) / 2;
     if (vertical == BS_TOP)
         markTop = client.top;
     else if (vertical == BS_BOTTOM)
@@ -110,14 +100,14 @@ CSkinButtonBase::Layout CSkinButtonBase::PlaceContent(DWORD style, const RECT& c
     }
     // The text's own extent placed in its area by the alignment bits.
     RECT& t = layout.text;
-    const int w = text.cx < Width(t) ? text.cx : Width(t), h = text.cy < Height(t) ? text.cy : Height(t);
+    const int w = text.cx < RectWidth(t) ? text.cx : RectWidth(t), h = text.cy < RectHeight(t) ? text.cy : RectHeight(t);
     const DWORD horizontal = style & BS_CENTER;
     int left = t.left;
     if (horizontal == BS_CENTER || (horizontal == 0 && mark.cx == 0))
-        left = t.left + (Width(t) - w) / 2;
+        left = t.left + (RectWidth(t) - w) / 2;
     else if (horizontal == BS_RIGHT)
         left = t.right - w;
-    int top = t.top + (Height(t) - h) / 2;
+    int top = t.top + (RectHeight(t) - h) / 2;
     if (vertical == BS_TOP)
         top = t.top;
     else if (vertical == BS_BOTTOM)
@@ -296,7 +286,7 @@ void CSkinButtonBase::PaintCheck(HDC dc, const SkinCheckState& block, bool paren
         DrawSkinNineGrid(store, dc, client, block.background, GetSysColor(COLOR_BTNFACE), TRUE, mirrored);
     }
     const DWORD style = (DWORD)GetWindowLongA(m_hwnd, GWL_STYLE);
-    SIZE mark = {Width(block.mark.source), Height(block.mark.source)};
+    SIZE mark = {RectWidth(block.mark.source), RectHeight(block.mark.source)};
     if (mark.cx < 0 || mark.cy < 0)
         mark.cx = mark.cy = 0;
     const CButtonText text(m_hwnd, dc, client);

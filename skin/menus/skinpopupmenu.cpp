@@ -6,6 +6,7 @@
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinmanager.h"
 #include "skin/core/skinstore.h"
+#include "skin/core/skinwndproc.h"
 #include "skin/draw/skindrawutils.h"
 #include "skin/draw/skinimagepart.h"
 #include "skin/draw/skinmemdc.h"
@@ -39,14 +40,12 @@ int TextWidth(HDC dc, const std::string& text)
 
 WNDPROC SubclassWindow(HWND hwnd, WNDPROC proc)
 {
-    return IsWindowUnicode(hwnd) ? (WNDPROC)SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)proc)
-                                 : (WNDPROC)SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)proc);
+    return (WNDPROC)SetSkinWindowProc(hwnd, IsWindowUnicode(hwnd) != FALSE, proc);
 }
 
 WNDPROC CurrentWindowProc(HWND hwnd)
 {
-    return IsWindowUnicode(hwnd) ? (WNDPROC)GetWindowLongPtrW(hwnd, GWLP_WNDPROC)
-                                 : (WNDPROC)GetWindowLongPtrA(hwnd, GWLP_WNDPROC);
+    return GetSkinWindowProc(hwnd, IsWindowUnicode(hwnd) != FALSE);
 }
 
 } // namespace
@@ -59,8 +58,7 @@ LRESULT CALLBACK KeepFrameActiveProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     WNDPROC saved = (WNDPROC)GetPropA(hwnd, SKIN_SAVED_WNDPROC_PROP);
     if (!saved)
         return DefWindowProcA(hwnd, message, wParam, lParam);
-    return IsWindowUnicode(hwnd) ? CallWindowProcW(saved, hwnd, message, wParam, lParam)
-                                 : CallWindowProcA(saved, hwnd, message, wParam, lParam);
+    return CallSkinWindowProc(IsWindowUnicode(hwnd) != FALSE, saved, hwnd, message, wParam, lParam);
 }
 
 // ---------------------------------------------------------------- life

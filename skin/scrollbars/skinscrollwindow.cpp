@@ -8,6 +8,7 @@
 
 #include "skin/core/skinlibrarystate.h"
 #include "skin/core/skinwindowproperty.h"
+#include "skin/core/skinwndproc.h"
 #include "skin/hooks/skinuser32.h"
 
 const char SKIN_SB_PROP[] = "SkinSBSubclassPtr";
@@ -50,8 +51,7 @@ LRESULT CALLBACK SkinSB_WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 LRESULT CallPrevious(const SkinScrollWindow* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return window->unicode ? CallWindowProcW(window->previous, hwnd, message, wParam, lParam)
-                           : CallWindowProcA(window->previous, hwnd, message, wParam, lParam);
+    return CallSkinWindowProc(window->unicode, window->previous, hwnd, message, wParam, lParam);
 }
 
 int DefaultMinThumb()
@@ -415,13 +415,8 @@ void Uninstall(HWND hwnd, SkinScrollWindow* window, bool recalcFrame)
     if (s_tracking.window == hwnd)
         EndPress(hwnd, window, false);
     ResetHot(hwnd);
-    const WNDPROC current = (WNDPROC)(window->unicode ? GetWindowLongPtrW(hwnd, GWLP_WNDPROC)
-                                                      : GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
-    if (current == SkinSB_WindowProc) {
-        if (window->unicode)
-            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)window->previous);
-        else
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)window->previous);
+    if (GetSkinWindowProc(hwnd, window->unicode) == SkinSB_WindowProc) {
+        SetSkinWindowProc(hwnd, window->unicode, window->previous);
     } else {
         SetPropA(hwnd, window->unicode ? s_nextW : s_nextA, (HANDLE)window->previous);
     }
@@ -514,8 +509,7 @@ LRESULT CALLBACK SkinSB_WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         if (WNDPROC next = (WNDPROC)GetPropA(hwnd, unicode ? s_nextW : s_nextA)) {
             if (message == WM_NCDESTROY)
                 RemovePropA(hwnd, unicode ? s_nextW : s_nextA);
-            return unicode ? CallWindowProcW(next, hwnd, message, wParam, lParam)
-                           : CallWindowProcA(next, hwnd, message, wParam, lParam);
+            return CallSkinWindowProc(unicode != 0, next, hwnd, message, wParam, lParam);
         }
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -860,9 +854,7 @@ BOOL SkinSB_Install(HWND hwnd)
     }
     window->leftScrollBar = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
     InstalledProperty().Set(hwnd, (HANDLE)window);
-    window->previous = (WNDPROC)(window->unicode
-        ? SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)SkinSB_WindowProc)
-        : SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)SkinSB_WindowProc));
+    window->previous = (WNDPROC)SetSkinWindowProc(hwnd, window->unicode, SkinSB_WindowProc);
     if (!window->previous) {
         InstalledProperty().Remove(hwnd);
         HeapFree(GetProcessHeap(), 0, window);
