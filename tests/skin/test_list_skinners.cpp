@@ -12,6 +12,7 @@
 #include "skin/controls/skinlistbox.h"
 #include "skin/controls/skinlistview.h"
 #include "skin/controls/skintreeview.h"
+#include "skin/draw/skindib.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ DWORD FramePixel(HWND hwnd, int x, int y)
     HDC dc = GetWindowDC(hwnd);
     const COLORREF c = GetPixel(dc, x, y);
     ReleaseDC(hwnd, dc);
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    return DibPixel(c);
 }
 
 class ListSkinnersTest : public SkinControlsTest

@@ -6,6 +6,7 @@
 #include "skin_control_fixture.h"
 
 #include "skin/controls/skincontrolhelpers.h"
+#include "skin/draw/skindib.h"
 #include "skin/hooks/skinuser32.h"
 #include "skin/objects/skincontrolobjects.h"
 #include "skin/scrollbars/skinscrollinternal.h"
@@ -39,7 +40,7 @@ DWORD WindowPixel(HWND hwnd, POINT point)
     HDC dc = GetWindowDC(hwnd);
     const COLORREF c = GetPixel(dc, point.x, point.y);
     ReleaseDC(hwnd, dc);
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    return DibPixel(c);
 }
 
 // The middle of a part of the vertical bar, in window coordinates.

@@ -15,6 +15,7 @@
 
 #include "skin_test_support.h"
 #include "skin/core/skinlibrarystate.h"
+#include "skin/draw/skindib.h"
 #include "skin/elements/skincaptionbutton.h"
 #include "skin/elements/skincaptionstatic.h"
 #include "skin/objects/skinresourceobjects.h"
@@ -169,7 +170,7 @@ protected:
         HDC dc = GetWindowDC(hwnd);
         const COLORREF c = GetPixel(dc, x, y);
         ReleaseDC(hwnd, dc);
-        return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        return DibPixel(c);
     }
     // The top strip of the window, through its window DC.
     static void Capture(HWND hwnd, MemoryPicture& picture)
